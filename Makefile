@@ -1,0 +1,36 @@
+# The two commands README.md opens with, and the few others around them.
+#   make demo  - set up, build, generate the demo Messages history and export its largest conversation
+#   make test  - set up, build and run the whole test suite
+BUILD ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+DEMO_HOME = $(BUILD)/demo-home
+
+.PHONY: all setup configure build demo test test-sanitize bench fuzz clean
+
+all: build
+
+setup:
+	bash scripts/setup.sh
+
+configure: setup
+	cmake -S . -B $(BUILD) -G Ninja -DTOVIK_WERROR=ON $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	bash scripts/demo.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize:
+	$(MAKE) test BUILD=build-sanitize CMAKE_FLAGS="-DTOVIK_SANITIZE=ON -DTOVIK_BUILD_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=Debug"
+
+bench: build
+	bash scripts/bench.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD) build-sanitize build-fuzz

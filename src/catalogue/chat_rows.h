@@ -1,0 +1,18 @@
+#pragma once
+
+#include "store/messages_store.h"
+
+#include <cstdint>
+#include <unordered_map>
+
+namespace catalogue {
+
+using ChatRowMap = std::unordered_map<std::int64_t, store::MessagesStore::ChatRow>;
+
+// Every chat of the database with its participants' handles, its number of countable messages
+// and the raw dates of its first and last one, keyed by the chat's ROWID: three statements for
+// the whole database, whatever its size. Fails when a statement cannot be prepared, or when the
+// database reports an error part-way through (a partial map would mean wrong counts).
+[[nodiscard]] common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesStore &store);
+
+} // namespace catalogue

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <tl/expected.hpp>
+
+#include <string>
+#include <utility>
+
+namespace common {
+
+// The error value of the core's file and system layers. `kind` is what callers branch on;
+// `detail` is English for diagnostics and is never shown to the user as is.
+struct Error {
+    enum class Kind {
+        NotFound,
+        NoPermission,
+        Exists,
+        NoSpace,
+        Io,
+        Invalid,
+    };
+    Kind kind = Kind::Io;
+    std::string detail;
+};
+
+// Every fallible core function returns a Result. The error type defaults to Error; the
+// database layer uses its own (store::SQLiteDB::Failure).
+template<typename T, typename E = Error>
+using Result = tl::expected<T, E>;
+
+template<typename E>
+[[nodiscard]] tl::unexpected<E> failure(E error)
+{
+    return tl::unexpected<E>(std::move(error));
+}
+
+} // namespace common

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The text rules every part of the core shares, so that the catalogue, the contacts index, the
+// export and the list screen compare, order and lower-case texts alike. All strings are UTF-8;
+// ill-formed input is read with U+FFFD in place of each bad sequence.
+namespace common {
+
+// Canonical composition (NFC).
+[[nodiscard]] std::string toNFC(std::string_view text);
+
+// True when the two texts are canonically equivalent Unicode text.
+[[nodiscard]] bool canonicallyEqual(std::string_view a, std::string_view b);
+
+// Ascending order: the Unicode scalar values of the NFC forms, compared lexicographically; no
+// locale, no case folding (ASCII: digits < upper case < lower case).
+[[nodiscard]] int compareScalars(std::string_view a, std::string_view b);
+[[nodiscard]] inline bool scalarLess(std::string_view a, std::string_view b)
+{
+    return compareScalars(a, b) < 0;
+}
+
+// The locale-independent Unicode default lower-case mapping (full mapping, so "İ" gives "i̇").
+[[nodiscard]] std::string lowercased(std::string_view text);
+
+// Removes Unicode white space and line breaks (White_Space property) from both ends.
+[[nodiscard]] std::string trimWhiteSpaceAndNewlines(std::string_view text);
+
+} // namespace common

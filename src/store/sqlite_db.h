@@ -1,0 +1,112 @@
+#pragma once
+
+#include "common/result.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace store {
+
+// The current row of a running statement, handed to `SQLiteDB::execute`'s row callback. Valid
+// only during that callback: SQLite reuses the column buffers on the next step, so a view
+// from `textView` or `bytesView` must be copied before the callback returns.
+class Statement
+{
+public:
+    explicit Statement(sqlite3_stmt &stmt)
+        : m_stmt(&stmt)
+    {
+    }
+
+    // NULL reads as 0.
+    [[nodiscard]] std::int64_t integer(int column) const;
+    // NULL reads as the empty text; ill-formed UTF-8 sequences become U+FFFD.
+    [[nodiscard]] std::string text(int column) const;
+    // The column's raw bytes as text, unrepaired; empty for NULL.
+    [[nodiscard]] std::string_view textView(int column) const;
+    // No bytes for NULL, a zero length or a null data pointer; otherwise exactly that many.
+    [[nodiscard]] std::string bytes(int column) const;
+    [[nodiscard]] std::string_view bytesView(int column) const;
+    [[nodiscard]] bool isNull(int column) const;
+
+private:
+    sqlite3_stmt *m_stmt;
+};
+
+// A value bound to a statement parameter. Anything that is neither integer nor text binds NULL.
+using Parameter = std::variant<std::monostate, std::int64_t, std::string>;
+
+// What a row callback tells `execute`: read on, or stop here (not an error; a callback that
+// fails keeps its own reason and returns Stop).
+enum class RowFlow {
+    Continue,
+    Stop,
+};
+
+// The only place that talks to SQLite: one connection to a database, opened strictly read-only,
+// running prepared statements and handing each row to a callback. No writes, no transactions,
+// no statement cache. Used by one thread at a time.
+class SQLiteDB
+{
+public:
+    struct Failure {
+        enum class Kind {
+            Open,    // the connection could not be opened
+            Prepare, // the SQL could not be prepared (a missing table or column, say)
+            Step,    // the database failed part-way through the rows (corruption, I/O, busy, memory)
+        };
+        Kind kind = Kind::Open;
+        int code = 0; // SQLite's result code (0 for a prepare failure)
+        std::string message;
+
+        static Failure open(int code, std::string message) { return {Kind::Open, code, std::move(message)}; }
+        static Failure prepare(std::string message) { return {Kind::Prepare, 0, std::move(message)}; }
+        static Failure step(int code, std::string message) { return {Kind::Step, code, std::move(message)}; }
+    };
+
+    using RowCallback = std::function<RowFlow(const Statement &)>;
+
+    // Opens `path` read-only through a "file:" URI with "?mode=ro". On failure the connection
+    // is already closed and nothing is left behind; no file is ever created.
+    [[nodiscard]] static common::Result<SQLiteDB, Failure> open(const std::filesystem::path &path);
+
+    // Prepares `sql`, binds `parameters` to ?1, ?2, ... in order, and calls `onRow` for each
+    // result row until the rows end or the callback says Stop. Fails with Prepare, or with Step
+    // when SQLite reports an error instead of the next row: the rows already handed out must
+    // then be taken as incomplete. The statement is finalized on every path.
+    [[nodiscard]] common::Result<void, Failure> execute(std::string_view sql,
+                                                        const std::vector<Parameter> &parameters,
+                                                        const RowCallback &onRow);
+
+    // The "file:" URI under which a path is opened.
+    [[nodiscard]] static std::string uriFor(const std::filesystem::path &path);
+
+    [[nodiscard]] sqlite3 *handle() const { return m_db.get(); }
+
+private:
+    struct Closer {
+        void operator()(sqlite3 *db) const noexcept;
+    };
+    using Handle = std::unique_ptr<sqlite3, Closer>;
+
+    explicit SQLiteDB(Handle db)
+        : m_db(std::move(db))
+    {
+    }
+
+    Handle m_db; // closed when the object goes
+};
+
+// What a failure says in English, for diagnostics (never shown as is in the window).
+[[nodiscard]] std::string describe(const SQLiteDB::Failure &failure);
+
+} // namespace store

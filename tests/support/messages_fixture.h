@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+
+namespace testsupport {
+
+// The two real layouts of the Messages database, as shipped in tests/data.
+enum class Schema {
+    Recent, // current macOS: message has date_retracted and date_edited
+    Old,    // 2017-era layout, without those two columns
+};
+
+struct Blob {
+    std::string bytes;
+};
+struct Null {
+};
+
+// One column value for an insert; plain text and integers convert implicitly.
+using Value = std::variant<Null, std::int64_t, double, std::string, Blob>;
+using Columns = std::vector<std::pair<std::string, Value>>;
+
+// The SQL text of a schema file.
+std::string schemaSql(Schema schema);
+
+// Builds a Messages database as a real SQLite file on disk, row by row, with columns given by
+// name, so that each test reads like its scenario. Every insert fills the NOT NULL columns the
+// real schema demands (guids, services) unless the test names them. Fails the test on SQL errors.
+class MessagesFixture
+{
+public:
+    MessagesFixture(std::filesystem::path file, Schema schema = Schema::Recent);
+    ~MessagesFixture();
+    MessagesFixture(const MessagesFixture &) = delete;
+    MessagesFixture &operator=(const MessagesFixture &) = delete;
+
+    const std::filesystem::path &path() const { return m_path; }
+
+    // Inserts one row into any table; returns its ROWID.
+    std::int64_t insert(const std::string &table, const Columns &columns);
+
+    std::int64_t addHandle(const std::string &id, const std::string &service = "iMessage");
+
+    // A chat with its participants. Style 45 is one-to-one, 43 a group.
+    std::int64_t addChat(const std::string &identifier,
+                         std::int64_t style,
+                         const std::vector<std::int64_t> &handles = {},
+                         const Columns &more = {});
+
+    // A message joined to the given chats. Common columns: date, is_from_me, text,
+    // attributedBody, handle_id, item_type, associated_message_type, cache_has_attachments, ...
+    std::int64_t addMessage(const std::vector<std::int64_t> &chats, const Columns &columns);
+
+    void join(std::int64_t chat, std::int64_t handle);
+    void exec(const std::string &sql);
+
+    // Closes the connection so that the file is complete on disk and unlocked. Further calls
+    // reopen it.
+    void close();
+
+private:
+    sqlite3 *connection();
+
+    std::filesystem::path m_path;
+    sqlite3 *m_db = nullptr;
+    std::int64_t m_nextGuid = 1;
+};
+
+// Stored dates: seconds or nanoseconds since 2001-01-01 00:00:00 UTC.
+constexpr std::int64_t appleEpochOffset = 978307200;
+constexpr std::int64_t appleSeconds(std::int64_t unixSeconds)
+{
+    return unixSeconds - appleEpochOffset;
+}
+constexpr std::int64_t appleNanoseconds(std::int64_t unixSeconds)
+{
+    return (unixSeconds - appleEpochOffset) * 1000000000LL;
+}
+
+} // namespace testsupport
