@@ -1,0 +1,226 @@
+#include "cli/commands.h"
+
+#include "catalogue/conversations.h"
+#include "cli/json.h"
+#include "common/text.h"
+#include "contacts/contacts_index.h"
+#include "contacts/vcard_contacts_service.h"
+#include "export/build_export.h"
+#include "export/export_file.h"
+#include "store/messages_store.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <iomanip>
+#include <sstream>
+
+namespace cli {
+
+namespace {
+
+constexpr const char *version = "tovik-export 0.1.0";
+
+std::filesystem::path defaultDatabasePath()
+{
+    const char *home = std::getenv("HOME");
+    return std::filesystem::path(home != nullptr ? home : "") / "Library" / "Messages" / "chat.db";
+}
+
+// The contacts of the file, as if access had been granted; an empty index without a file.
+common::Result<contacts::ContactsIndex> loadContacts(const std::optional<std::filesystem::path> &file)
+{
+    if (!file)
+        return contacts::ContactsIndex{};
+    contacts::VCardContactsService service(*file);
+    if (service.authorizationStatus() != contacts::AuthorizationStatus::Authorized)
+        return common::failure(common::Error{common::Error::Kind::NotFound, "cannot read the contacts file " + file->string()});
+    return contacts::ContactsIndex::build(service);
+}
+
+std::optional<double> seconds(const std::optional<common::Instant> &instant)
+{
+    if (!instant)
+        return std::nullopt;
+    return common::unixSeconds(*instant);
+}
+
+std::string localDate(const std::optional<common::Instant> &instant)
+{
+    if (!instant)
+        return "?";
+    const std::time_t time = static_cast<std::time_t>(common::unixSeconds(*instant));
+    std::tm local{};
+    localtime_r(&time, &local);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d", &local);
+    return buffer;
+}
+
+std::string jsonStrings(const std::vector<std::string> &texts)
+{
+    std::string out = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        out += (i > 0 ? ", " : "") + jsonString(texts[i]);
+    return out + "]";
+}
+
+void printJson(const std::vector<catalogue::Conversation> &list, std::ostream &out)
+{
+    out << "[";
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const auto &c = list[i];
+        out << (i > 0 ? ",\n " : "\n ") << "{\"id\": " << jsonString(c.id) << ", \"chatIDs\": [";
+        for (std::size_t k = 0; k < c.chatIDs.size(); ++k)
+            out << (k > 0 ? ", " : "") << c.chatIDs[k];
+        out << "], \"title\": " << jsonString(c.title) << ", \"isGroup\": " << (c.isGroup ? "true" : "false")
+            << ", \"members\": " << jsonStrings(c.members) << ", \"handles\": " << jsonStrings(c.handles)
+            << ", \"count\": " << c.count << ", \"first\": " << jsonNumber(seconds(c.first))
+            << ", \"last\": " << jsonNumber(seconds(c.last)) << "}";
+    }
+    out << (list.empty() ? "]\n" : "\n]\n");
+}
+
+// Control characters in titles would break the table's lines; they are shown as spaces.
+std::string printable(const std::string &text)
+{
+    std::string out = text;
+    for (char &c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    return out;
+}
+
+void printTable(const std::vector<catalogue::Conversation> &list, std::ostream &out)
+{
+    out << std::setw(9) << "MESSAGES" << "  " << std::left << std::setw(23) << "DATES" << "  TITLE  [ID]" << std::right
+        << "\n";
+    for (const auto &c : list) {
+        out << std::setw(9) << c.count << "  " << localDate(c.first) << " – " << localDate(c.last) << "  "
+            << printable(c.title) << (c.isGroup ? " (group)" : "") << "  [" << printable(c.id) << "]\n";
+    }
+    out << list.size() << (list.size() == 1 ? " conversation\n" : " conversations\n");
+}
+
+// Opens the database and lists its conversations; on failure writes the message and returns
+// the exit status through `status`.
+std::optional<std::pair<store::MessagesStore, std::vector<catalogue::Conversation>>>
+openAndList(const std::filesystem::path &db, const contacts::ContactsIndex &index, std::ostream &err)
+{
+    auto opened = store::MessagesStore::open(db);
+    if (!opened) {
+        err << "tovik-export: " << db.string() << ": " << store::describe(opened.error()) << "\n";
+        return std::nullopt;
+    }
+    auto list = catalogue::loadConversations(*opened, index);
+    if (!list) {
+        err << "tovik-export: " << db.string() << ": " << store::describe(list.error()) << "\n";
+        return std::nullopt;
+    }
+    return std::make_pair(std::move(*opened), std::move(*list));
+}
+
+int runList(const ListCommand &command, std::ostream &out, std::ostream &err)
+{
+    auto index = loadContacts(command.contacts);
+    if (!index) {
+        err << "tovik-export: " << index.error().detail << "\n";
+        return Failed;
+    }
+    const auto db = command.db.value_or(defaultDatabasePath());
+    auto listed = openAndList(db, *index, err);
+    if (!listed)
+        return Failed;
+    if (command.json)
+        printJson(listed->second, out);
+    else
+        printTable(listed->second, out);
+    return Success;
+}
+
+int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err)
+{
+    auto index = loadContacts(command.contacts);
+    if (!index) {
+        err << "tovik-export: " << index.error().detail << "\n";
+        return Failed;
+    }
+    const auto db = command.db.value_or(defaultDatabasePath());
+    auto listed = openAndList(db, *index, err);
+    if (!listed)
+        return Failed;
+    auto &[store, list] = *listed;
+
+    std::vector<const catalogue::Conversation *> matches;
+    for (const auto &conversation : list) {
+        if (command.id ? conversation.id == *command.id : common::canonicallyEqual(conversation.title, *command.title))
+            matches.push_back(&conversation);
+    }
+    if (matches.empty()) {
+        err << "tovik-export: no conversation with " << (command.id ? "id " + *command.id : "title " + *command.title)
+            << " (see 'tovik-export list')\n";
+        return Usage;
+    }
+    if (matches.size() > 1) {
+        err << "tovik-export: " << matches.size() << " conversations have the title " << *command.title
+            << "; choose one with --id:\n";
+        for (const auto *match : matches)
+            err << "  " << match->id << "  (" << match->count << " messages)\n";
+        return Usage;
+    }
+
+    auto built = exporter::buildExport(store, *matches.front(), *index);
+    if (!built) {
+        err << "tovik-export: " << db.string() << ": " << store::describe(built.error()) << "\n";
+        return Failed;
+    }
+    auto written = exporter::writeExport(built->text, matches.front()->title, command.out);
+    if (!written) {
+        err << "tovik-export: cannot write the export: " << written.error().detail << "\n";
+        return Failed;
+    }
+
+    if (!command.json) {
+        out << written->string() << "\n";
+        return Success;
+    }
+    out << "{\"path\": " << jsonString(written->string()) << ", \"messages\": " << built->messages << ", \"senders\": {";
+    bool firstSender = true;
+    for (const auto &[sender, count] : built->senders) {
+        out << (firstSender ? "" : ", ") << jsonString(sender) << ": " << count;
+        firstSender = false;
+    }
+    out << "}, \"first\": " << jsonNumber(seconds(built->first)) << ", \"last\": " << jsonNumber(seconds(built->last))
+        << ", \"media\": " << built->media << ", \"unsent\": " << built->unsent
+        << ", \"skippedReactions\": " << built->skippedReactions << "}\n";
+    return Success;
+}
+
+} // namespace
+
+int run(const Command &command, std::ostream &out, std::ostream &err)
+{
+    if (std::holds_alternative<HelpCommand>(command)) {
+        out << usageText();
+        return Success;
+    }
+    if (std::holds_alternative<VersionCommand>(command)) {
+        out << version << "\n";
+        return Success;
+    }
+    if (const auto *list = std::get_if<ListCommand>(&command))
+        return runList(*list, out, err);
+    return runExport(std::get<ExportCommand>(command), out, err);
+}
+
+int run(const std::vector<std::string> &arguments, std::ostream &out, std::ostream &err)
+{
+    auto command = parseArguments(arguments);
+    if (!command) {
+        err << "tovik-export: " << command.error().message << "\n" << usageText();
+        return Usage;
+    }
+    return run(*command, out, err);
+}
+
+} // namespace cli

@@ -1,0 +1,13 @@
+// tovik-export: lists the conversations of a Messages database and exports one as a text file,
+// without the window. Reads the database strictly read-only and never replaces a file.
+#include "cli/commands.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char **argv)
+{
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    return cli::run(arguments, std::cout, std::cerr);
+}
