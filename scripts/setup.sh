@@ -9,7 +9,7 @@ packages=(
     libicu-dev
     libexpected-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libgl-dev
+    qt6-base-dev qt6-svg-dev libgl-dev
     xvfb xauth
     fonts-dejavu-core fonts-noto-color-emoji
 )
