@@ -1,0 +1,590 @@
+#include "export/export_file.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utext.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <memory>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace exporter
+{
+
+namespace
+{
+
+constexpr std::string_view namePrefix = "Tovik - ";
+constexpr std::string_view nameExtension = ".txt";
+constexpr std::string_view emptyNamePart = "iMessage";
+constexpr int32_t maxClusters = 60;
+constexpr std::size_t systemNameMax = 255;
+// Far beyond any real folder; it only keeps a file system that answers "taken" to every name from
+// holding the export task forever.
+constexpr unsigned maxCandidates = 10'000'000;
+
+bool isRemovedFromTitle(char16_t c)
+{
+    switch (c) {
+    case u'/':
+    case u'\\':
+    case u':':
+    case u'?':
+    case u'%':
+    case u'*':
+    case u'|':
+    case u'"':
+    case u'<':
+    case u'>':
+    case u'\n':
+    case u'\r':
+    case u'\t':
+    case u'\0':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isTrimmedFromTitle(UChar32 c)
+{
+    return c == u'\t' || u_charType(c) == U_SPACE_SEPARATOR;
+}
+
+struct BreakIteratorDeleter {
+    void operator()(icu::BreakIterator *iterator) const noexcept { delete iterator; }
+};
+using BreakIteratorHandle = std::unique_ptr<icu::BreakIterator, BreakIteratorDeleter>;
+
+struct UTextDeleter {
+    void operator()(UText *text) const noexcept { utext_close(text); }
+};
+using UTextHandle = std::unique_ptr<UText, UTextDeleter>;
+
+BreakIteratorHandle characterBreaks()
+{
+    UErrorCode status = U_ZERO_ERROR;
+    BreakIteratorHandle iterator(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status))
+        return nullptr;
+    return iterator;
+}
+
+// Closes a file descriptor when it goes out of scope.
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd = -1)
+        : m_fd(fd)
+    {
+    }
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+
+    int get() const { return m_fd; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    // Closes now and reports the result, which for a file just written can carry a late I/O error.
+    int close()
+    {
+        const int rc = ::close(m_fd);
+        m_fd = -1;
+        return rc;
+    }
+
+private:
+    int m_fd;
+};
+
+common::Error::Kind kindForErrno(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return common::Error::Kind::NoSpace;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return common::Error::Kind::NoPermission;
+    case ENOENT:
+        return common::Error::Kind::NotFound;
+    case EEXIST:
+    case ENOTDIR:
+        return common::Error::Kind::Exists;
+    case ENAMETOOLONG:
+    case EINVAL:
+        return common::Error::Kind::Invalid;
+    default:
+        return common::Error::Kind::Io;
+    }
+}
+
+common::Error errnoError(int error, std::string_view action, const std::filesystem::path &path)
+{
+    std::string detail(action);
+    detail += ' ';
+    detail += path.string();
+    detail += ": ";
+    detail += std::generic_category().message(error);
+    return {kindForErrno(error), std::move(detail)};
+}
+
+bool isFolder(const std::filesystem::path &path)
+{
+    struct stat info {
+    };
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// mkdir -p with mode 0755 (less the umask). Accepts folders that exist, also through symbolic
+// links; anything else in the way is an error.
+common::Result<void> createFolders(const std::filesystem::path &folder)
+{
+    if (isFolder(folder))
+        return {};
+    std::filesystem::path current;
+    for (const auto &part : folder) {
+        if (part.empty())
+            continue;
+        current /= part;
+        if (::mkdir(current.c_str(), 0755) == 0)
+            continue;
+        const int error = errno;
+        if (isFolder(current))
+            continue;
+        struct stat info {
+        };
+        if (::lstat(current.c_str(), &info) == 0)
+            return common::failure(common::Error{common::Error::Kind::Exists,
+                                                 "Cannot create folder " + current.string()
+                                                     + ": something that is not a folder is in the way"});
+        return common::failure(errnoError(error, "Cannot create folder", current));
+    }
+    return {};
+}
+
+uint64_t mixBits(uint64_t value)
+{
+    value += 0x9E3779B97F4A7C15ULL;
+    value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    value = (value ^ (value >> 27)) * 0x94D049BB133111EBULL;
+    return value ^ (value >> 31);
+}
+
+// A hidden name that no other writer is likely to pick; O_EXCL settles any clash anyway.
+std::string temporaryName()
+{
+    static std::atomic<uint64_t> counter{0};
+    const auto now = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    uint64_t bits = mixBits(now ^ (static_cast<uint64_t>(::getpid()) << 40) ^ mixBits(++counter));
+    static constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string name = ".Tovik-";
+    for (int i = 0; i < 6; ++i) {
+        name += alphabet[bits % alphabet.size()];
+        bits /= alphabet.size();
+    }
+    name += ".tmp";
+    return name;
+}
+
+common::Result<void> writeAll(int fd, std::string_view bytes, const std::filesystem::path &path)
+{
+    constexpr std::size_t maxChunk = std::size_t{1} << 30;
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), std::min(bytes.size(), maxChunk));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return common::failure(errnoError(errno, "Cannot write", path));
+        }
+        if (written == 0)
+            return common::failure(errnoError(EIO, "Cannot write", path));
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return {};
+}
+
+// Removes the temporary file on every way out unless it was published by renaming.
+class TemporaryFile
+{
+public:
+    TemporaryFile(int folderFd, std::string name)
+        : m_folderFd(folderFd)
+        , m_name(std::move(name))
+    {
+    }
+    ~TemporaryFile()
+    {
+        if (!m_name.empty())
+            ::unlinkat(m_folderFd, m_name.c_str(), 0);
+    }
+    TemporaryFile(const TemporaryFile &) = delete;
+    TemporaryFile &operator=(const TemporaryFile &) = delete;
+
+    const std::string &name() const { return m_name; }
+    void forget() { m_name.clear(); }
+
+private:
+    int m_folderFd;
+    std::string m_name;
+};
+
+std::size_t nameMaxOf(int folderFd)
+{
+    const long limit = ::fpathconf(folderFd, _PC_NAME_MAX);
+    if (limit <= 0 || static_cast<unsigned long>(limit) > systemNameMax)
+        return systemNameMax;
+    return static_cast<std::size_t>(limit);
+}
+
+std::optional<std::string> environmentValue(const char *name)
+{
+    const char *value = std::getenv(name);
+    if (!value)
+        return std::nullopt;
+    return std::string(value);
+}
+
+std::filesystem::path homeFolder()
+{
+    // A relative HOME would put the export wherever the process happens to run; ignore it.
+    if (const auto home = environmentValue("HOME"); home && !home->empty() && home->front() == '/')
+        return *home;
+    std::vector<char> buffer(16384);
+    struct passwd entry {
+    };
+    struct passwd *found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
+        return found->pw_dir;
+    return {};
+}
+
+} // namespace
+
+std::string safeFileName(std::string_view title)
+{
+    icu::UnicodeString name =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(title.data(), static_cast<int32_t>(title.size())));
+    for (int32_t i = 0; i < name.length(); ++i) {
+        if (isRemovedFromTitle(name.charAt(i)))
+            name.setCharAt(i, u' ');
+    }
+
+    int32_t begin = 0;
+    int32_t end = name.length();
+    while (begin < end) {
+        const UChar32 c = name.char32At(begin);
+        if (!isTrimmedFromTitle(c))
+            break;
+        begin += U16_LENGTH(c);
+    }
+    while (end > begin) {
+        const UChar32 c = name.char32At(end - 1);
+        if (!isTrimmedFromTitle(c))
+            break;
+        end -= U16_LENGTH(c);
+    }
+    name = icu::UnicodeString(name, begin, end - begin);
+
+    if (name.length() > maxClusters) {
+        // A cluster is at least one code unit, so shorter names keep all their clusters.
+        if (const auto breaks = characterBreaks()) {
+            breaks->setText(name);
+            int32_t cut = breaks->first();
+            for (int32_t i = 0; i < maxClusters; ++i) {
+                const int32_t next = breaks->next();
+                if (next == icu::BreakIterator::DONE)
+                    break;
+                cut = next;
+            }
+            name.truncate(cut);
+        }
+    }
+
+    if (name.isEmpty())
+        return std::string(emptyNamePart);
+    std::string result;
+    name.toUTF8String(result);
+    return result;
+}
+
+std::string exportFileName(std::string_view safeName, unsigned number, std::size_t maxBytes)
+{
+    std::string suffix;
+    if (number >= 2) {
+        suffix += ' ';
+        suffix += std::to_string(number);
+    }
+    suffix += nameExtension;
+
+    const std::size_t fixed = namePrefix.size() + suffix.size();
+    const std::size_t budget = maxBytes > fixed ? maxBytes - fixed : 0;
+    std::string_view part = safeName;
+    if (part.size() > budget) {
+        int32_t cut = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        const UTextHandle text(utext_openUTF8(nullptr, part.data(), static_cast<int64_t>(part.size()), &status));
+        const auto breaks = characterBreaks();
+        if (U_SUCCESS(status) && breaks) {
+            breaks->setText(text.get(), status);
+            // With UTF-8 text the iterator's offsets are byte offsets.
+            const int32_t boundary = breaks->preceding(static_cast<int32_t>(budget) + 1);
+            if (U_SUCCESS(status) && boundary != icu::BreakIterator::DONE)
+                cut = boundary;
+        }
+        part = cut > 0 ? part.substr(0, static_cast<std::size_t>(cut)) : emptyNamePart;
+    }
+
+    std::string name;
+    name.reserve(fixed + part.size());
+    name += namePrefix;
+    name += part;
+    name += suffix;
+    return name;
+}
+
+std::optional<std::filesystem::path> parseDownloadDir(std::string_view userDirsText, const std::filesystem::path &home)
+{
+    constexpr std::string_view key = "XDG_DOWNLOAD_DIR";
+    constexpr std::string_view homeVariable = "$HOME";
+    std::optional<std::filesystem::path> found;
+
+    while (!userDirsText.empty()) {
+        const std::size_t lineEnd = userDirsText.find('\n');
+        std::string_view line = userDirsText.substr(0, lineEnd);
+        userDirsText.remove_prefix(lineEnd == std::string_view::npos ? userDirsText.size() : lineEnd + 1);
+
+        const auto skipBlanks = [&line] {
+            while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+                line.remove_prefix(1);
+        };
+        skipBlanks();
+        if (!line.starts_with(key))
+            continue;
+        line.remove_prefix(key.size());
+        skipBlanks();
+        if (line.empty() || line.front() != '=')
+            continue;
+        line.remove_prefix(1);
+        skipBlanks();
+        if (line.empty() || line.front() != '"')
+            continue;
+        line.remove_prefix(1);
+
+        bool relativeToHome = false;
+        if (line.starts_with(homeVariable)) {
+            line.remove_prefix(homeVariable.size());
+            if (line.empty() || (line.front() != '/' && line.front() != '"'))
+                continue;
+            relativeToHome = true;
+        } else if (line.empty() || line.front() != '/') {
+            continue;
+        }
+
+        std::string value;
+        bool closed = false;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '"') {
+                closed = true;
+                break;
+            }
+            if (line[i] == '\\' && i + 1 < line.size())
+                ++i;
+            value += line[i];
+        }
+        if (!closed)
+            continue;
+        if (relativeToHome) {
+            if (home.empty())
+                continue;
+            value = home.string() + value;
+        }
+        while (value.size() > 1 && value.back() == '/')
+            value.pop_back();
+        found = std::filesystem::path(value);
+    }
+    return found;
+}
+
+std::filesystem::path userDirsFile(const std::filesystem::path &home, std::optional<std::string_view> xdgConfigHome)
+{
+    if (xdgConfigHome && !xdgConfigHome->empty() && xdgConfigHome->front() == '/')
+        return std::filesystem::path(*xdgConfigHome) / "user-dirs.dirs";
+    return home / ".config" / "user-dirs.dirs";
+}
+
+std::filesystem::path downloadsFolderFrom(const std::filesystem::path &home,
+                                          std::optional<std::string_view> userDirsText)
+{
+    if (userDirsText) {
+        if (auto configured = parseDownloadDir(*userDirsText, home))
+            return std::move(*configured);
+    }
+    if (home.empty())
+        return {};
+    return home / "Downloads";
+}
+
+std::filesystem::path downloadsFolder()
+{
+    const std::filesystem::path home = homeFolder();
+    const auto xdgConfigHome = environmentValue("XDG_CONFIG_HOME");
+    const auto file = userDirsFile(home, xdgConfigHome);
+
+    std::optional<std::string> text;
+    if (!file.empty() && file.is_absolute()) {
+        std::ifstream stream(file, std::ios::binary);
+        if (stream) {
+            // The file is a few lines; a huge one is not a user-dirs file.
+            constexpr std::size_t maxBytes = 1 << 16;
+            std::string bytes(maxBytes, '\0');
+            stream.read(bytes.data(), static_cast<std::streamsize>(maxBytes));
+            bytes.resize(static_cast<std::size_t>(stream.gcount()));
+            text = std::move(bytes);
+        }
+    }
+    return downloadsFolderFrom(home, text);
+}
+
+common::Result<PublishOutcome>
+publishWithoutReplacing(int folderFd, const std::string &tempName, const std::string &finalName, PublishMethod &method)
+{
+    const char *from = tempName.c_str();
+    const char *to = finalName.c_str();
+    for (;;) {
+        switch (method) {
+        case PublishMethod::RenameNoReplace:
+            if (::renameat2(folderFd, from, folderFd, to, RENAME_NOREPLACE) == 0)
+                return PublishOutcome::Published;
+            if (errno == EEXIST)
+                return PublishOutcome::NameTaken;
+            if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+                method = PublishMethod::Link;
+                continue;
+            }
+            return common::failure(errnoError(errno, "Cannot rename the export to", finalName));
+        case PublishMethod::Link:
+            if (::linkat(folderFd, from, folderFd, to, 0) == 0) {
+                // The export is complete under its name; a leftover second name would only be clutter.
+                ::unlinkat(folderFd, from, 0);
+                return PublishOutcome::Published;
+            }
+            if (errno == EEXIST)
+                return PublishOutcome::NameTaken;
+            if (errno == EPERM || errno == ENOSYS || errno == EOPNOTSUPP || errno == EMLINK) {
+                method = PublishMethod::Placeholder;
+                continue;
+            }
+            return common::failure(errnoError(errno, "Cannot link the export to", finalName));
+        case PublishMethod::Placeholder: {
+            // Last resort for file systems with neither: the name is claimed exclusively while
+            // empty, then the complete file replaces only this claim of ours.
+            const int claim = ::openat(folderFd, to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            if (claim < 0) {
+                if (errno == EEXIST)
+                    return PublishOutcome::NameTaken;
+                return common::failure(errnoError(errno, "Cannot create", finalName));
+            }
+            ::close(claim);
+            if (::renameat(folderFd, from, folderFd, to) == 0)
+                return PublishOutcome::Published;
+            const int error = errno;
+            ::unlinkat(folderFd, to, 0);
+            return common::failure(errnoError(error, "Cannot rename the export to", finalName));
+        }
+        }
+    }
+}
+
+common::Result<std::filesystem::path>
+writeExport(std::string_view text, std::string_view title, std::optional<std::filesystem::path> folder)
+{
+    return writeExport(text, title, std::move(folder), PublishMethod::RenameNoReplace);
+}
+
+common::Result<std::filesystem::path> writeExport(std::string_view text,
+                                                  std::string_view title,
+                                                  std::optional<std::filesystem::path> folder,
+                                                  PublishMethod firstMethod)
+{
+    const std::filesystem::path target = folder ? std::move(*folder) : downloadsFolder();
+    if (target.empty())
+        return common::failure(
+            common::Error{common::Error::Kind::NotFound, "No folder for the export: the home folder is unknown"});
+    if (auto created = createFolders(target); !created)
+        return common::failure(std::move(created.error()));
+
+    // Everything below works relative to this descriptor, so the folder cannot change under us.
+    const FileDescriptor folderFd(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd.get() < 0)
+        return common::failure(errnoError(errno, "Cannot open folder", target));
+
+    std::string tempName;
+    FileDescriptor file;
+    for (int attempt = 0; file.get() < 0; ++attempt) {
+        tempName = temporaryName();
+        file.reset(::openat(folderFd.get(), tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+        if (file.get() < 0 && (errno != EEXIST || attempt == 100))
+            return common::failure(errnoError(errno, "Cannot create", target / tempName));
+    }
+    TemporaryFile temporary(folderFd.get(), tempName);
+    const auto tempPath = target / tempName;
+    if (auto written = writeAll(file.get(), text, tempPath); !written)
+        return common::failure(std::move(written.error()));
+    if (::fsync(file.get()) != 0)
+        return common::failure(errnoError(errno, "Cannot sync", tempPath));
+    if (file.close() != 0 && errno != EINTR)
+        return common::failure(errnoError(errno, "Cannot close", tempPath));
+
+    const std::string safeName = safeFileName(title);
+    const std::size_t nameMax = nameMaxOf(folderFd.get());
+    PublishMethod method = firstMethod;
+    for (unsigned number = 1; number <= maxCandidates; ++number) {
+        const std::string name = exportFileName(safeName, number, nameMax);
+        struct stat info {
+        };
+        if (::fstatat(folderFd.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            continue; // A file, folder or even a dangling link: taken.
+        if (errno != ENOENT)
+            return common::failure(errnoError(errno, "Cannot check", target / name));
+
+        auto outcome = publishWithoutReplacing(folderFd.get(), tempName, name, method);
+        if (!outcome) {
+            outcome.error().detail += " in " + target.string();
+            return common::failure(std::move(outcome.error()));
+        }
+        if (*outcome == PublishOutcome::NameTaken)
+            continue; // Someone else took it since the check.
+        temporary.forget();
+        // The file is complete and visible; syncing the folder entry is for durability only, and
+        // failing here would tell the user that a file they can see does not exist.
+        ::fsync(folderFd.get());
+        return target / name;
+    }
+    return common::failure(common::Error{common::Error::Kind::Exists, "No free export name in " + target.string()});
+}
+
+} // namespace exporter
