@@ -1,0 +1,189 @@
+#include "catalogue/conversations.h"
+
+#include "catalogue/apple_date.h"
+#include "catalogue/chat_rows.h"
+#include "common/text.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace catalogue {
+
+namespace {
+
+constexpr std::int64_t groupStyle = 43;
+
+// A text with its NFC form, which decides both order (UTF-8 byte order of NFC is the order of
+// its scalar values) and equality (canonical equivalence).
+struct Keyed {
+    std::string composed;
+    std::string original;
+};
+
+// The distinct values of `texts` (canonically equal ones once, first spelling kept), ascending.
+std::vector<std::string> distinctSorted(const std::vector<std::string> &texts)
+{
+    std::vector<Keyed> keyed;
+    keyed.reserve(texts.size());
+    for (const std::string &text : texts)
+        keyed.push_back({common::toNFC(text), text});
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) { return a.composed < b.composed; });
+    keyed.erase(std::unique(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) { return a.composed == b.composed; }),
+                keyed.end());
+    std::vector<std::string> out;
+    out.reserve(keyed.size());
+    for (Keyed &entry : keyed)
+        out.push_back(std::move(entry.original));
+    return out;
+}
+
+void appendUnlessPresent(std::vector<std::string> &list, const std::string &text)
+{
+    const bool present = std::any_of(list.begin(), list.end(), [&](const std::string &existing) {
+        return common::canonicallyEqual(existing, text);
+    });
+    if (!present)
+        list.push_back(text);
+}
+
+std::string groupTitle(const std::vector<std::string> &members)
+{
+    std::string title;
+    const std::size_t shown = std::min<std::size_t>(members.size(), 3);
+    for (std::size_t i = 0; i < shown; ++i) {
+        if (i > 0)
+            title += ", ";
+        title += firstWord(members[i]);
+    }
+    if (members.size() > 3)
+        title += " +" + std::to_string(members.size() - 3);
+    return title;
+}
+
+} // namespace
+
+std::string handleKey(std::string_view handle, const contacts::ContactsIndex &contacts)
+{
+    if (const auto *entry = contacts.lookup(handle))
+        return "c:" + entry->id;
+    if (handle.find('@') != std::string_view::npos)
+        return "e:" + common::lowercased(handle);
+    if (const auto key = contacts::phoneKey(handle))
+        return "p:" + *key;
+    return "p:" + std::string(handle);
+}
+
+std::string firstWord(const std::string &name)
+{
+    std::size_t start = 0;
+    while (start < name.size() && name[start] == ' ')
+        ++start;
+    if (start == name.size())
+        return name;
+    const std::size_t end = name.find(' ', start);
+    return name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+std::vector<Conversation> buildConversations(const std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> &rowsByAscendingId,
+                                             const contacts::ContactsIndex &contacts)
+{
+    std::vector<Conversation> conversations;
+    std::unordered_map<std::string, std::size_t> byKey;
+
+    for (const auto &[rowid, row] : rowsByAscendingId) {
+        if (row.count <= 0)
+            continue;
+        std::vector<std::string> handles = distinctSorted(row.handles);
+
+        std::string key;
+        bool isGroup = false;
+        if (handles.empty()) {
+            key = "x:" + std::to_string(rowid);
+            isGroup = row.style == groupStyle;
+        } else if (handles.size() == 1 && row.style != groupStyle) {
+            key = handleKey(handles.front(), contacts);
+        } else {
+            std::vector<std::string> keys;
+            keys.reserve(handles.size());
+            for (const std::string &handle : handles)
+                keys.push_back(handleKey(handle, contacts));
+            keys = distinctSorted(keys);
+            key = "g:";
+            for (std::size_t i = 0; i < keys.size(); ++i)
+                key += (i > 0 ? "," : "") + keys[i];
+            isGroup = true;
+        }
+
+        std::vector<std::string> members;
+        for (const std::string &handle : handles) {
+            const auto *entry = contacts.lookup(handle);
+            appendUnlessPresent(members, entry != nullptr ? entry->name : handle);
+        }
+        if (members.empty())
+            members.push_back(row.identifier);
+
+        std::string title;
+        if (!row.name.empty())
+            title = row.name;
+        else if (isGroup)
+            title = groupTitle(members);
+        else
+            title = members.front();
+
+        const auto first = appleDate(row.first);
+        const auto last = appleDate(row.last);
+        const auto existing = byKey.find(key);
+        if (existing == byKey.end()) {
+            byKey.emplace(key, conversations.size());
+            conversations.push_back(Conversation{std::move(key), {rowid}, std::move(title), isGroup, std::move(members),
+                                                 std::move(handles), row.count, first, last});
+            continue;
+        }
+
+        Conversation &merged = conversations[existing->second];
+        merged.chatIDs.push_back(rowid);
+        merged.count += row.count;
+        if (first && (!merged.first || *merged.first > *first))
+            merged.first = first;
+        if (last && (!merged.last || *merged.last < *last)) {
+            merged.last = last;
+            // A group takes the name of its most recently active chat that has one.
+            if (isGroup && !row.name.empty())
+                merged.title = row.name;
+        }
+        for (const std::string &handle : handles)
+            appendUnlessPresent(merged.handles, handle);
+    }
+
+    // Titles are compared by their composed forms, computed once per conversation.
+    std::vector<std::pair<std::string, std::size_t>> order;
+    order.reserve(conversations.size());
+    for (std::size_t i = 0; i < conversations.size(); ++i)
+        order.emplace_back(common::toNFC(conversations[i].title), i);
+    std::stable_sort(order.begin(), order.end(), [&](const auto &a, const auto &b) {
+        const std::int64_t countA = conversations[a.second].count;
+        const std::int64_t countB = conversations[b.second].count;
+        if (countA != countB)
+            return countA > countB;
+        return a.first < b.first;
+    });
+    std::vector<Conversation> sorted;
+    sorted.reserve(conversations.size());
+    for (const auto &[title, index] : order)
+        sorted.push_back(std::move(conversations[index]));
+    return sorted;
+}
+
+common::Result<std::vector<Conversation>, store::SQLiteDB::Failure> loadConversations(store::MessagesStore &store,
+                                                                                        const contacts::ContactsIndex &contacts)
+{
+    auto rows = chatRows(store);
+    if (!rows)
+        return common::failure(std::move(rows.error()));
+    std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> ordered(std::make_move_iterator(rows->begin()),
+                                                                               std::make_move_iterator(rows->end()));
+    std::sort(ordered.begin(), ordered.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    return buildConversations(ordered, contacts);
+}
+
+} // namespace catalogue

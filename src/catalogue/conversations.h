@@ -1,0 +1,32 @@
+#pragma once
+
+#include "catalogue/conversation.h"
+#include "contacts/contacts_index.h"
+#include "store/messages_store.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace catalogue {
+
+// The conversation key of one handle: "c:" + the contact's identifier when the index knows
+// the handle, else "e:" + the lowercased address for an e-mail handle, else "p:" + its phone
+// key (or the handle itself when it has none).
+[[nodiscard]] std::string handleKey(std::string_view handle, const contacts::ContactsIndex &contacts);
+
+// The first word of a name: split at U+0020 only; a name without any piece is kept whole.
+[[nodiscard]] std::string firstWord(const std::string &name);
+
+// Reads every chat and merges chats of one correspondent (or one set of correspondents) into
+// titled conversations, most messages first, then by title. Chats are visited in ascending
+// ROWID order, so the result is the same for the same database and contacts. Fails only where
+// reading the chat rows fails.
+[[nodiscard]] common::Result<std::vector<Conversation>, store::SQLiteDB::Failure>
+loadConversations(store::MessagesStore &store, const contacts::ContactsIndex &contacts);
+
+// The merging step on its own, for chat rows read already.
+[[nodiscard]] std::vector<Conversation> buildConversations(const std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> &rowsByAscendingId,
+                                                           const contacts::ContactsIndex &contacts);
+
+} // namespace catalogue

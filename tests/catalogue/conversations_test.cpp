@@ -1,0 +1,290 @@
+#include "catalogue/conversations.h"
+
+#include "support/messages_fixture.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using catalogue::Conversation;
+using catalogue::firstWord;
+using catalogue::handleKey;
+using catalogue::loadConversations;
+using contacts::ContactRecord;
+using contacts::ContactsIndex;
+using testsupport::appleNanoseconds;
+using testsupport::MessagesFixture;
+using testsupport::Schema;
+using testsupport::TempDir;
+
+namespace {
+
+ContactsIndex indexOf(const std::vector<ContactRecord> &records)
+{
+    ContactsIndex index;
+    for (const ContactRecord &record : records)
+        contacts::addContact(record, index.byKey);
+    return index;
+}
+
+} // namespace
+
+class ConversationsTest : public ::testing::Test
+{
+protected:
+    // A chat with `messages` countable messages, the last one at `lastUnix`.
+    std::int64_t chat(const std::vector<std::string> &handles,
+                      std::int64_t style,
+                      int messages,
+                      const std::string &displayName = "",
+                      std::int64_t lastUnix = 1700000000,
+                      const std::string &identifier = "")
+    {
+        std::vector<std::int64_t> ids;
+        for (const std::string &handle : handles)
+            ids.push_back(fixture.addHandle(handle, "service" + std::to_string(++services)));
+        testsupport::Columns more;
+        if (!displayName.empty())
+            more.emplace_back("display_name", displayName);
+        const auto id = fixture.addChat(identifier.empty() ? (handles.empty() ? "chat" : handles.front()) : identifier, style, ids, more);
+        for (int i = 0; i < messages; ++i)
+            fixture.addMessage({id}, {{"date", appleNanoseconds(lastUnix - 3600 * (messages - 1 - i))}, {"text", "m"}});
+        return id;
+    }
+
+    std::vector<Conversation> load(const ContactsIndex &contacts = {})
+    {
+        fixture.close();
+        auto store = store::MessagesStore::open(dir / "chat.db");
+        EXPECT_TRUE(store);
+        auto list = loadConversations(*store, contacts);
+        EXPECT_TRUE(list) << list.error().message;
+        return list ? *list : std::vector<Conversation>{};
+    }
+
+    TempDir dir;
+    MessagesFixture fixture{dir / "chat.db", Schema::Recent};
+    int services = 0;
+};
+
+TEST_F(ConversationsTest, SmsAndIMessageChatsOfOneNumberMerge)
+{
+    const auto sms = chat({"+49 151 1234 5678"}, 45, 3, "", 1600000000);
+    const auto imessage = chat({"015112345678"}, 45, 2, "", 1700000000);
+
+    const auto list = load();
+
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].id, "p:112345678");
+    EXPECT_EQ(list[0].chatIDs, (std::vector<std::int64_t>{sms, imessage}));
+    EXPECT_EQ(list[0].count, 5);
+    EXPECT_EQ(list[0].handles, (std::vector<std::string>{"+49 151 1234 5678", "015112345678"}));
+    EXPECT_FALSE(list[0].isGroup);
+    EXPECT_EQ(list[0].title, "+49 151 1234 5678");
+    EXPECT_DOUBLE_EQ(common::unixSeconds(*list[0].first), 1600000000.0 - 2 * 3600);
+    EXPECT_DOUBLE_EQ(common::unixSeconds(*list[0].last), 1700000000.0);
+}
+
+TEST_F(ConversationsTest, PhoneAndEmailChatsOfOneContactMergeUnderTheContact)
+{
+    chat({"+15551234567"}, 45, 4);
+    chat({"Anna@Example.com"}, 45, 3);
+    const auto contacts = indexOf({{"ID-ANNA", "Anna Smith", "", "", {"+1 (555) 123-4567"}, {"anna@example.com"}}});
+
+    const auto list = load(contacts);
+
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].id, "c:ID-ANNA");
+    EXPECT_EQ(list[0].title, "Anna Smith");
+    EXPECT_EQ(list[0].members, std::vector<std::string>{"Anna Smith"});
+    EXPECT_EQ(list[0].count, 7);
+}
+
+TEST_F(ConversationsTest, WithoutContactsEmailKeyIsLowercased)
+{
+    chat({"Anna@Example.COM"}, 45, 1);
+    chat({"anna@example.com"}, 45, 1);
+
+    const auto list = load();
+
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].id, "e:anna@example.com");
+    EXPECT_EQ(list[0].handles.size(), 2u);
+}
+
+TEST_F(ConversationsTest, GroupWithOneOtherMemberStaysApartFromOneToOneChat)
+{
+    chat({"+15551234567"}, 45, 5);
+    chat({"+15551234567"}, 43, 3, "Book club");
+
+    const auto list = load();
+
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].id, "p:551234567");
+    EXPECT_FALSE(list[0].isGroup);
+    EXPECT_EQ(list[1].id, "g:p:551234567");
+    EXPECT_TRUE(list[1].isGroup);
+    EXPECT_EQ(list[1].title, "Book club");
+}
+
+TEST_F(ConversationsTest, GroupsOfSamePeopleMergeAndLaterDisplayNameWins)
+{
+    const auto older = chat({"a@example.com", "+15550000001"}, 43, 2, "Ski trip 2020", 1580000000);
+    const auto newer = chat({"+15550000001", "a@example.com"}, 43, 2, "Ski trip 2023", 1680000000);
+    const auto middle = chat({"a@example.com", "+15550000001"}, 43, 2, "", 1600000000);
+
+    const auto list = load();
+
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].id, "g:e:a@example.com,p:550000001");
+    EXPECT_EQ(list[0].chatIDs, (std::vector<std::int64_t>{older, newer, middle}));
+    EXPECT_EQ(list[0].title, "Ski trip 2023");
+    EXPECT_EQ(list[0].count, 6);
+}
+
+TEST_F(ConversationsTest, LaterChatWithoutNameKeepsEarlierGroupName)
+{
+    chat({"a@example.com", "b@example.com"}, 43, 1, "Named", 1580000000);
+    chat({"a@example.com", "b@example.com"}, 43, 1, "", 1680000000);
+
+    const auto list = load();
+
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].title, "Named");
+}
+
+TEST_F(ConversationsTest, FiveMemberGroupTitleUsesFirstWordsOfFirstThreeAndCountsTheRest)
+{
+    // Handles sort as: +1555..01 (Carl), +1555..02 (Anna), +1555..03 (Ben), +1555..04, +1555..05.
+    chat({"+15550000004", "+15550000002", "+15550000005", "+15550000001", "+15550000003"}, 43, 2);
+    const auto contacts = indexOf({
+        {"A", "Anna Smith", "", "", {"+15550000002"}, {}},
+        {"B", "Ben Ode", "", "", {"+15550000003"}, {}},
+        {"C", "Carl Lind", "", "", {"+15550000001"}, {}},
+    });
+
+    const auto list = load(contacts);
+
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].members,
+              (std::vector<std::string>{"Carl Lind", "Anna Smith", "Ben Ode", "+15550000004", "+15550000005"}));
+    EXPECT_EQ(list[0].title, "Carl, Anna, Ben +2");
+    EXPECT_EQ(list[0].id, "g:c:A,c:B,c:C,p:550000004,p:550000005");
+}
+
+TEST_F(ConversationsTest, OneToOneChatWithTwoDistinctHandlesIsAGroup)
+{
+    chat({"a@example.com", "b@example.com"}, 45, 1);
+
+    const auto list = load();
+
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_TRUE(list[0].isGroup);
+    EXPECT_EQ(list[0].id, "g:e:a@example.com,e:b@example.com");
+    EXPECT_EQ(list[0].title, "a@example.com, b@example.com");
+}
+
+TEST_F(ConversationsTest, ChatWithoutHandlesIsListedByRowidAndIdentifier)
+{
+    const auto single = chat({}, 45, 1, "", 1700000000, "urn:biz:1234");
+    const auto group = chat({}, 43, 2, "", 1700000000, "Lunch Crew chat");
+
+    const auto list = load();
+
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].id, "x:" + std::to_string(group));
+    EXPECT_TRUE(list[0].isGroup);
+    EXPECT_EQ(list[0].title, "Lunch");
+    EXPECT_EQ(list[0].members, std::vector<std::string>{"Lunch Crew chat"});
+    EXPECT_EQ(list[1].id, "x:" + std::to_string(single));
+    EXPECT_FALSE(list[1].isGroup);
+    EXPECT_EQ(list[1].title, "urn:biz:1234");
+}
+
+TEST_F(ConversationsTest, ChatsWithoutCountableMessagesAreLeftOut)
+{
+    chat({"+15550000001"}, 45, 0);
+    const auto reactions = chat({"+15550000002"}, 45, 0);
+    fixture.addMessage({reactions}, {{"date", appleNanoseconds(1700000000)}, {"associated_message_type", 2000}});
+
+    EXPECT_TRUE(load().empty());
+}
+
+TEST_F(ConversationsTest, HandleListedTwiceInOneChatAppearsOnce)
+{
+    chat({"+15550000001", "+15550000001"}, 45, 1);
+
+    const auto list = load();
+
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].handles, std::vector<std::string>{"+15550000001"});
+    EXPECT_EQ(list[0].members, std::vector<std::string>{"+15550000001"});
+    EXPECT_FALSE(list[0].isGroup);
+}
+
+TEST_F(ConversationsTest, MostMessagesFirstThenTitleByScalarValues)
+{
+    chat({"a@example.com"}, 43, 7, "anna");
+    chat({"b@example.com"}, 43, 10, "Zoe");
+    chat({"c@example.com"}, 43, 7, "Bob");
+    chat({"d@example.com"}, 43, 7, "\xC3\x89mile"); // É sorts after every ASCII letter
+    chat({"e@example.com"}, 43, 7, "7 dwarfs");
+
+    const auto list = load();
+
+    std::vector<std::string> titles;
+    for (const auto &conversation : list)
+        titles.push_back(conversation.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Zoe", "7 dwarfs", "Bob", "anna", "\xC3\x89mile"}));
+}
+
+TEST_F(ConversationsTest, CanonicallyEquivalentMemberNamesCountOnce)
+{
+    chat({"+15550000001", "+15550000002"}, 43, 1);
+    const auto contacts = indexOf({
+        {"A", "Ren\xC3\xA9", "", "", {"+15550000001"}, {}},  // é precomposed
+        {"B", "Rene\xCC\x81", "", "", {"+15550000002"}, {}}, // e + combining acute
+    });
+
+    const auto list = load(contacts);
+
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].members.size(), 1u);
+}
+
+TEST(HandleKey, FollowsContactThenEmailThenPhoneOrder)
+{
+    const auto contacts = indexOf({{"ID1", "Sam", "", "", {"+1 555 000 1234"}, {"sam@example.com"}}});
+
+    EXPECT_EQ(handleKey("5550001234", contacts), "c:ID1");
+    EXPECT_EQ(handleKey("SAM@example.com", contacts), "c:ID1");
+    EXPECT_EQ(handleKey("Other@Example.com", contacts), "e:other@example.com");
+    EXPECT_EQ(handleKey("+44 20 7946 0958", contacts), "p:079460958");
+    EXPECT_EQ(handleKey("12345", contacts), "p:12345");
+    EXPECT_EQ(handleKey("12345@", ContactsIndex{}), "e:12345@");
+}
+
+TEST(FirstWord, SplitsAtSpacesOnly)
+{
+    EXPECT_EQ(firstWord("Anna Smith"), "Anna");
+    EXPECT_EQ(firstWord("  Anna  Smith"), "Anna");
+    EXPECT_EQ(firstWord("Anna\tSmith"), "Anna\tSmith");
+    EXPECT_EQ(firstWord("   "), "   ");
+    EXPECT_EQ(firstWord(""), "");
+}
+
+TEST(Conversation, EqualityComparesTextsCanonicallyAndHashAgrees)
+{
+    Conversation a{"c:1", {1, 2}, "Ren\xC3\xA9", false, {"Ren\xC3\xA9"}, {"+1"}, 5, std::nullopt, common::instantFromUnixSeconds(5)};
+    Conversation b = a;
+    b.title = "Rene\xCC\x81";
+    b.members = {"Rene\xCC\x81"};
+    Conversation c = a;
+    c.first = common::instantFromUnixSeconds(0);
+
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(std::hash<Conversation>{}(a), std::hash<Conversation>{}(b));
+    EXPECT_NE(a, c);
+    EXPECT_NE(std::hash<Conversation>{}(a), std::hash<Conversation>{}(c));
+}
