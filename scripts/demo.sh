@@ -8,6 +8,7 @@ home="$build/demo-home"
 
 rm -rf "$home"
 "$build/tools/demo/tovik-demo-history" --home "$home" --seed 1
+home=$(cd "$home" && pwd)
 db="$home/Library/Messages/chat.db"
 
 echo
@@ -20,7 +21,7 @@ id=$("$build/src/cli/tovik-export" list --db "$db" --contacts "$home/contacts.vc
 
 echo
 echo "== Export of the largest conversation ($id)"
-file=$(HOME="$PWD/$home" XDG_CONFIG_HOME="$PWD/$home/.config" \
+file=$(HOME="$home" XDG_CONFIG_HOME="$home/.config" \
     "$build/src/cli/tovik-export" export --db "$db" --contacts "$home/contacts.vcf" --id "$id")
 echo "$file"
 echo

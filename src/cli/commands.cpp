@@ -165,7 +165,7 @@ int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err
         err << "tovik-export: " << matches.size() << " conversations have the title " << *command.title
             << "; choose one with --id:\n";
         for (const auto *match : matches)
-            err << "  " << match->id << "  (" << match->count << " messages)\n";
+            err << "  " << match->id << "  (" << match->count << (match->count == 1 ? " message)\n" : " messages)\n");
         return Usage;
     }
 

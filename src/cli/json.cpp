@@ -48,7 +48,9 @@ std::string jsonNumber(std::optional<double> value)
     if (!value || !std::isfinite(*value))
         return "null";
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, *value);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::fixed);
+    if (result.ec != std::errc())
+        return "null";
     return std::string(buffer, result.ptr);
 }
 

@@ -10,7 +10,8 @@ namespace cli {
 // everything else passed through.
 [[nodiscard]] std::string jsonString(std::string_view text);
 
-// The shortest decimal form that reads back as the same double; "null" for no value.
+// The shortest plain decimal form (no exponent) that reads back as the same double; "null" for
+// no value.
 [[nodiscard]] std::string jsonNumber(std::optional<double> value);
 
 } // namespace cli

@@ -59,6 +59,8 @@ protected:
             fixture.addMessage({i % 2 ? a : b}, {{"date", appleNanoseconds(1700000000 + i)}, {"text", "hi " + std::to_string(i)}});
         fixture.addMessage({group}, {{"date", appleNanoseconds(1700000100)}, {"text", "group"}, {"handle_id", ben}});
         fixture.addMessage({twin}, {{"date", appleNanoseconds(1700000200)}, {"text", "twin"}, {"handle_id", ben}});
+        const auto cafe = fixture.addChat("chat79", 43, {ben, fixture.addHandle("carl@example.com")}, {{"display_name", "Caf\xC3\xA9"}});
+        fixture.addMessage({cafe}, {{"date", appleNanoseconds(1700000300)}, {"text", "coffee?"}, {"handle_id", ben}});
         testsupport::writeFile(dir / "contacts.vcf",
                                "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Okafor;Maya;;;\r\nFN:Maya Okafor\r\n"
                                "item1.TEL;type=CELL;type=pref:+1 (415) 555-0132\r\nUID:MAYA-1\r\nEND:VCARD\r\n");
@@ -73,13 +75,13 @@ TEST_F(CommandsTest, ListPrintsConversationsMostMessagesFirst)
     const auto result = runCli({"list", "--db", db.string()});
 
     EXPECT_EQ(result.status, cli::Success) << result.err;
-    const auto first = result.out.find("p:415550132");
+    const auto first = result.out.find("p:155550132");
     const auto group = result.out.find("g:");
     ASSERT_NE(first, std::string::npos);
     ASSERT_NE(group, std::string::npos);
     EXPECT_LT(first, group);
     EXPECT_NE(result.out.find("(group)"), std::string::npos);
-    EXPECT_NE(result.out.find("3 conversations"), std::string::npos);
+    EXPECT_NE(result.out.find("4 conversations"), std::string::npos);
 }
 
 TEST_F(CommandsTest, ListJsonHasTheNineKeysAndContactsRenameAndMerge)
@@ -93,14 +95,14 @@ TEST_F(CommandsTest, ListJsonHasTheNineKeysAndContactsRenameAndMerge)
               std::string::npos)
         << result.out;
     EXPECT_NE(result.out.find("\"title\": \"Trip \\\"2024\\\"\""), std::string::npos);
-    EXPECT_EQ(count(result.out, "\"id\""), 3);
+    EXPECT_EQ(count(result.out, "\"id\""), 4);
 }
 
 TEST_F(CommandsTest, ExportWritesTheFileAndReportsItsStatistics)
 {
     const auto out = dir / "Downloads";
 
-    const auto result = runCli({"export", "--db", db.string(), "--id", "p:415550132", "--out", out.string(), "--json"});
+    const auto result = runCli({"export", "--db", db.string(), "--id", "p:155550132", "--out", out.string(), "--json"});
 
     ASSERT_EQ(result.status, cli::Success) << result.err;
     const auto path = out / "Tovik - +14155550132.txt";
@@ -116,22 +118,30 @@ TEST_F(CommandsTest, ExportTwiceNeverReplacesTheFirstFile)
 {
     const auto out = dir / "Downloads";
 
-    const auto first = runCli({"export", "--db", db.string(), "--id", "p:415550132", "--out", out.string()});
-    const auto second = runCli({"export", "--db", db.string(), "--id", "p:415550132", "--out", out.string()});
+    const auto first = runCli({"export", "--db", db.string(), "--id", "p:155550132", "--out", out.string()});
+    const auto second = runCli({"export", "--db", db.string(), "--id", "p:155550132", "--out", out.string()});
 
     EXPECT_EQ(first.out, (out / "Tovik - +14155550132.txt").string() + "\n");
     EXPECT_EQ(second.out, (out / "Tovik - +14155550132 2.txt").string() + "\n");
 }
 
-TEST_F(CommandsTest, ExportByTitleComparesCanonicallyAndRefusesAmbiguousTitles)
+TEST_F(CommandsTest, ExportByTitleRefusesAmbiguousTitlesListingTheirIds)
 {
     const auto ambiguous = runCli({"export", "--db", db.string(), "--title", "Trip \"2024\"", "--out", dir.path().string()});
     const auto unknown = runCli({"export", "--db", db.string(), "--id", "p:000000000"});
 
     EXPECT_EQ(ambiguous.status, cli::Usage);
-    EXPECT_NE(ambiguous.err.find("g:e:ben@example.com,p:415550132"), std::string::npos) << ambiguous.err;
-    EXPECT_NE(ambiguous.err.find("g:e:ben@example.com\n"), std::string::npos) << ambiguous.err;
+    EXPECT_NE(ambiguous.err.find("g:e:ben@example.com,p:155550132"), std::string::npos) << ambiguous.err;
+    EXPECT_NE(ambiguous.err.find("  g:e:ben@example.com  (1 message)"), std::string::npos) << ambiguous.err;
     EXPECT_EQ(unknown.status, cli::Usage);
+}
+
+TEST_F(CommandsTest, ExportByTitleMatchesCanonicallyEquivalentText)
+{
+    const auto result = runCli({"export", "--db", db.string(), "--title", "Cafe\xCC\x81", "--out", dir.path().string()});
+
+    EXPECT_EQ(result.status, cli::Success) << result.err;
+    EXPECT_EQ(result.out, (dir / "Tovik - Caf\xC3\xA9.txt").string() + "\n");
 }
 
 TEST_F(CommandsTest, MissingDatabaseFailsWithStatusOneNamingTheFile)

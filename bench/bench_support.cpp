@@ -1,0 +1,119 @@
+#include "bench_support.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+namespace bench {
+
+std::filesystem::path dataDir()
+{
+    const std::filesystem::path dir(TOVIK_BENCH_DATA_DIR);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+double bestSeconds(int runs, const std::function<void()> &work)
+{
+    double best = 1e100;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+ProcessRun runProcess(const std::vector<std::string> &argv, const std::string &standardInput, bool keepOutput)
+{
+    int in[2];
+    int out[2];
+    if (pipe(in) != 0 || pipe(out) != 0) {
+        std::perror("pipe");
+        std::exit(1);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(in[0], 0);
+        if (keepOutput) {
+            dup2(out[1], 1);
+        } else {
+            const int devnull = open("/dev/null", O_WRONLY);
+            dup2(devnull, 1);
+        }
+        close(in[1]);
+        close(out[0]);
+        std::vector<char *> args;
+        for (const std::string &arg : argv)
+            args.push_back(const_cast<char *>(arg.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    if (!standardInput.empty() && write(in[1], standardInput.data(), standardInput.size()) < 0)
+        std::perror("write");
+    close(in[1]);
+    ProcessRun run;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(out[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        run.output.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(out[0]);
+    int status = 0;
+    struct rusage usage {};
+    wait4(child, &status, 0, &usage);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::cerr << "benchmark: " << argv[0] << " failed\n";
+        std::exit(1);
+    }
+    run.seconds = took.count();
+    run.peakBytes = static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
+    return run;
+}
+
+ProcessRun bestProcessRun(int runs, const std::vector<std::string> &argv, const std::string &standardInput)
+{
+    ProcessRun best;
+    best.seconds = 1e100;
+    for (int i = 0; i < runs; ++i) {
+        const ProcessRun run = runProcess(argv, standardInput);
+        best.peakBytes = std::max(best.peakBytes, run.peakBytes);
+        best.seconds = std::min(best.seconds, run.seconds);
+    }
+    return best;
+}
+
+std::pair<double, double> alternate(int rounds, const std::function<double()> &ours, const std::function<double()> &floor)
+{
+    double bestOurs = 1e100;
+    double bestFloor = 1e100;
+    for (int i = 0; i < rounds; ++i) {
+        bestOurs = std::min(bestOurs, ours());
+        bestFloor = std::min(bestFloor, floor());
+    }
+    return {bestOurs, bestFloor};
+}
+
+void printRatio(const std::string &what, double seconds, const std::string &floorName, double floorSeconds, double target)
+{
+    const double ratio = seconds / floorSeconds;
+    std::printf("  %-34s %9.1f ms\n", what.c_str(), seconds * 1000);
+    std::printf("  %-34s %9.1f ms\n", floorName.c_str(), floorSeconds * 1000);
+    std::printf("  ratio %.2f (target at most %.2f): %s\n", ratio, target, ratio <= target ? "met" : "NOT met");
+}
+
+} // namespace bench

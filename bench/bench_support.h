@@ -1,0 +1,36 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// Where generated benchmark data is kept between runs (inside the build folder).
+std::filesystem::path dataDir();
+
+// Seconds of the fastest of `runs` calls.
+double bestSeconds(int runs, const std::function<void()> &work);
+
+// Runs a command with standard output sent to /dev/null and returns its wall time in seconds
+// and its peak resident memory in bytes; fails the benchmark (exit 1) when the command does.
+struct ProcessRun {
+    double seconds = 0;
+    std::int64_t peakBytes = 0;
+    std::string output; // standard output, when asked to keep it
+};
+ProcessRun runProcess(const std::vector<std::string> &argv, const std::string &standardInput = "", bool keepOutput = false);
+
+// The fastest of `runs` process runs (peak memory is the largest seen).
+ProcessRun bestProcessRun(int runs, const std::vector<std::string> &argv, const std::string &standardInput = "");
+
+// Runs `ours` and `floor` alternately `rounds` times each, so that both meet the same cache
+// state, and returns the best time of each.
+std::pair<double, double> alternate(int rounds, const std::function<double()> &ours, const std::function<double()> &floor);
+
+void printRatio(const std::string &what, double seconds, const std::string &floorName, double floorSeconds, double target);
+
+} // namespace bench
