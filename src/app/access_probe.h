@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QStringList>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace app {
+
+// How the Messages database looks from this process, without opening it as a database.
+enum class AccessProbe {
+    Readable, // the file exists and its first 16 bytes could be read
+    Denied, // the file or its folder cannot be read: Full Disk Access is missing
+    Missing, // the folder can be listed but holds no database file
+};
+
+// Classifies the file at `path` through the file system only. Never fails: every error reads as
+// Denied. Reads at most 16 bytes and keeps nothing open.
+[[nodiscard]] AccessProbe probeAccess(const std::filesystem::path &path);
+
+// The Messages database of this process: the home folder followed by "/Library/Messages/chat.db",
+// unless setDatabasePath() chose another file first. Decided on the first call and never changed
+// afterwards; the reference stays valid until the process ends.
+[[nodiscard]] const std::filesystem::path &databasePath();
+
+// `home` + "/Library/Messages/chat.db", joined as text: no separator is added or removed.
+[[nodiscard]] std::filesystem::path databasePathIn(const std::string &home);
+
+// Chooses the database file for the whole process. The first decision wins: returns false and
+// changes nothing when databasePath() was already decided (by an earlier call to either).
+bool setDatabasePath(std::filesystem::path path);
+
+// The file named by "--db PATH" or "--db=PATH" in a command line (the program name first, as in
+// QCoreApplication::arguments()); the last one wins. None when absent or when "--db" has no value.
+[[nodiscard]] std::optional<std::filesystem::path> databasePathArgument(const QStringList &arguments);
+
+} // namespace app

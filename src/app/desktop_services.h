@@ -1,0 +1,76 @@
+#pragma once
+
+#include "contacts/contacts_service.h"
+
+#include <QIcon>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace app {
+
+// What the application asks of the desktop it runs on: settings, opening and revealing, the
+// application's own process and window, icons, and the user's contacts. Every call is made on the
+// main thread; only the ContactsService handed out by contactsService() is used elsewhere. The
+// model and the screens hold a reference, so an implementation outlives both.
+class DesktopServices
+{
+public:
+    virtual ~DesktopServices() = default;
+
+    // Persisted settings ("seenWelcome", "TovikSite", ...). An absent Bool reads as false, an absent
+    // text as none. Values survive a restart of the application.
+    [[nodiscard]] virtual bool boolSetting(const QString &key) = 0;
+    virtual void setBoolSetting(const QString &key, bool value) = 0;
+    [[nodiscard]] virtual std::optional<QString> textSetting(const QString &key) = 0;
+
+    // Opens `url` with the desktop's handler (browser, file manager). The outcome is ignored.
+    virtual void openUrl(const QUrl &url) = 0;
+
+    // Shows the system's Full Disk Access settings, where the platform has them; does nothing
+    // where it has none.
+    virtual void openPrivacySettings() = 0;
+
+    // Shows the file at `path` selected in the file manager, or at least its folder. The outcome is
+    // ignored.
+    virtual void revealFile(const QString &path) = 0;
+
+    // Brings the application's window to the front, even while another application is active.
+    virtual void activate() = 0;
+
+    // Starts a new instance of this program with the same arguments, then ends this one through the
+    // event loop. The current instance ends even when the new one could not be started.
+    virtual void relaunch() = 0;
+
+    // The file that is "the application" for the user: what they add to a permission list, and what
+    // the access screen offers as a dragged file.
+    [[nodiscard]] virtual QString applicationPath() = 0;
+
+    // Never a null icon: each falls back to one built into the program.
+    [[nodiscard]] virtual QIcon applicationIcon() = 0;
+    [[nodiscard]] virtual QIcon fileIcon(const QString &path) = 0;
+
+    // The user's answer to the contacts question so far.
+    [[nodiscard]] virtual contacts::AuthorizationStatus contactsAuthorizationStatus() = 0;
+
+    // Asks the user for access to their contacts and remembers the answer. `done` is called exactly
+    // once, on the main thread and never before this returns, with true when access was granted;
+    // a failed request counts as a refusal.
+    virtual void requestContactsAccess(std::function<void(bool granted)> done) = 0;
+
+    // A source of the user's contacts as they stand now, to be used by one load on any thread.
+    // Without access it is a source that yields nothing.
+    [[nodiscard]] virtual std::shared_ptr<contacts::ContactsService> contactsService() = 0;
+
+protected:
+    DesktopServices() = default;
+    DesktopServices(const DesktopServices &) = default;
+    DesktopServices(DesktopServices &&) = default;
+    DesktopServices &operator=(const DesktopServices &) = default;
+    DesktopServices &operator=(DesktopServices &&) = default;
+};
+
+} // namespace app

@@ -1,0 +1,239 @@
+#include "linux_desktop_services.h"
+
+#include "contacts/vcard_contacts_service.h"
+#include "l10n/strings.h"
+#include "texts.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QPixmap>
+#include <QProcess>
+
+#include <unistd.h>
+
+// Resources compiled into a static library are registered by hand: nothing else refers to them,
+// so the linker would otherwise leave them out.
+static void initAppResources()
+{
+    Q_INIT_RESOURCE(app);
+}
+
+namespace app {
+
+namespace {
+
+const QString applicationIconPath = QStringLiteral(":/tovik/tovik.svg");
+const QString textFileIconPath = QStringLiteral(":/tovik/text-file.svg");
+
+// An icon from a bundled picture; when even that cannot be drawn (no SVG support at run time),
+// a plain square in the application's colours, so that callers never get a null icon.
+QIcon bundledIcon(const QString &resource, const QColor &fill)
+{
+    QIcon icon(resource);
+    if (!icon.pixmap(64, 64).isNull())
+        return icon;
+    QPixmap square(64, 64);
+    square.fill(Qt::transparent);
+    QPainter painter(&square);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(43, 33, 24));
+    painter.setBrush(fill);
+    painter.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+    painter.end();
+    return QIcon(square);
+}
+
+bool isReadableFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && ::access(QFile::encodeName(path).constData(), R_OK) == 0;
+}
+
+} // namespace
+
+QUrl containingFolderUrl(const QString &filePath)
+{
+    return QUrl::fromLocalFile(QFileInfo(filePath).absolutePath());
+}
+
+LinuxDesktopServices::LinuxDesktopServices(const QString &settingsFile)
+{
+    initAppResources();
+    if (settingsFile.isEmpty())
+        m_settings = std::make_unique<QSettings>(QSettings::NativeFormat,
+                                                 QSettings::UserScope,
+                                                 QStringLiteral("Tovik"),
+                                                 QStringLiteral("Tovik for Mac"));
+    else
+        m_settings = std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
+}
+
+LinuxDesktopServices::~LinuxDesktopServices() = default;
+
+bool LinuxDesktopServices::boolSetting(const QString &key)
+{
+    return m_settings->value(key, false).toBool();
+}
+
+void LinuxDesktopServices::setBoolSetting(const QString &key, bool value)
+{
+    m_settings->setValue(key, value);
+    m_settings->sync();
+}
+
+std::optional<QString> LinuxDesktopServices::textSetting(const QString &key)
+{
+    const QVariant value = m_settings->value(key);
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toString();
+}
+
+void LinuxDesktopServices::openPrivacySettings()
+{
+}
+
+void LinuxDesktopServices::openUrl(const QUrl &url)
+{
+    static_cast<void>(QDesktopServices::openUrl(url));
+}
+
+void LinuxDesktopServices::revealFile(const QString &path)
+{
+    const QUrl folder = containingFolderUrl(path);
+    QDBusConnection bus = m_bus ? *m_bus : QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        openUrl(folder);
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+                                                       QStringLiteral("/org/freedesktop/FileManager1"),
+                                                       QStringLiteral("org.freedesktop.FileManager1"),
+                                                       QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+    // Asynchronous: a file manager that is slow to start must not freeze the window.
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), QCoreApplication::instance());
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder] {
+        if (watcher->isError())
+            static_cast<void>(QDesktopServices::openUrl(folder));
+        watcher->deleteLater();
+    });
+}
+
+void LinuxDesktopServices::activate()
+{
+    QList<QWidget *> windows;
+    if (m_window)
+        windows.append(m_window->window());
+    else
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (widget->isVisible())
+                windows.append(widget);
+    for (QWidget *window : windows) {
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+void LinuxDesktopServices::relaunch()
+{
+    // The outcome is not awaited: this instance ends either way, through the event loop.
+    static_cast<void>(QProcess::startDetached(applicationPath(), QCoreApplication::arguments().mid(1)));
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+QString LinuxDesktopServices::applicationPath()
+{
+    return QCoreApplication::applicationFilePath();
+}
+
+QIcon LinuxDesktopServices::applicationIcon()
+{
+    return bundledIcon(applicationIconPath, QColor(242, 107, 58));
+}
+
+QIcon LinuxDesktopServices::fileIcon(const QString &path)
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+    const QIcon fallback = bundledIcon(textFileIconPath, Qt::white);
+    if (!type.isValid())
+        return QIcon::fromTheme(QStringLiteral("text-plain"), fallback);
+    return QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), fallback));
+}
+
+QString LinuxDesktopServices::contactsFileKey()
+{
+    return QStringLiteral("contactsFile");
+}
+
+contacts::AuthorizationStatus LinuxDesktopServices::contactsAuthorizationStatus()
+{
+    const std::optional<QString> file = textSetting(contactsFileKey());
+    if (!file)
+        return contacts::AuthorizationStatus::NotDetermined;
+    if (file->isEmpty() || !isReadableFile(*file))
+        return contacts::AuthorizationStatus::Denied;
+    return contacts::AuthorizationStatus::Authorized;
+}
+
+void LinuxDesktopServices::setContactsFile(const std::optional<QString> &path)
+{
+    m_settings->setValue(contactsFileKey(), path.value_or(QString()));
+    m_settings->sync();
+}
+
+void LinuxDesktopServices::requestContactsAccess(std::function<void(bool granted)> done)
+{
+    m_waitingForChooser.push_back(std::move(done));
+    if (m_chooser) {
+        m_chooser->raise();
+        m_chooser->activateWindow();
+        return;
+    }
+    m_chooser = new QFileDialog(m_window.data(),
+                                qs(l10n::allowContacts()),
+                                QDir::homePath(),
+                                QStringLiteral("vCard (*.vcf *.vcard *.VCF);;* (*)"));
+    m_chooser->setFileMode(QFileDialog::ExistingFile);
+    m_chooser->setAcceptMode(QFileDialog::AcceptOpen);
+    m_chooser->setAttribute(Qt::WA_DeleteOnClose);
+    QFileDialog *chooser = m_chooser.data();
+    QObject::connect(chooser, &QFileDialog::finished, chooser, [this, chooser](int result) {
+        const QStringList files = chooser->selectedFiles();
+        bool granted = false;
+        if (result == QDialog::Accepted && !files.isEmpty()) {
+            const QString chosen = QFileInfo(files.constFirst()).absoluteFilePath();
+            setContactsFile(chosen);
+            granted = isReadableFile(chosen);
+        } else {
+            setContactsFile(std::nullopt);
+        }
+        m_chooser.clear();
+        for (const auto &waiting : std::exchange(m_waitingForChooser, {}))
+            waiting(granted);
+    });
+    m_chooser->open();
+}
+
+std::shared_ptr<contacts::ContactsService> LinuxDesktopServices::contactsService()
+{
+    if (contactsAuthorizationStatus() != contacts::AuthorizationStatus::Authorized)
+        return std::make_shared<contacts::VCardContactsService>();
+    const QString file = textSetting(contactsFileKey()).value_or(QString());
+    return std::make_shared<contacts::VCardContactsService>(
+        std::filesystem::path(QFile::encodeName(file).toStdString()));
+}
+
+} // namespace app

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "desktop_services.h"
+
+#include <QDBusConnection>
+#include <QFileDialog>
+#include <QPointer>
+#include <QSettings>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace app {
+
+// The desktop services of a freedesktop.org system: QSettings, the desktop's URL handlers, the
+// FileManager1 D-Bus interface, the running executable as "the application", and a vCard file the
+// user chooses as the source of contacts. Lives on the main thread.
+class LinuxDesktopServices final : public DesktopServices
+{
+public:
+    // Settings go to `settingsFile` (an INI file) when given, else to the user's configuration
+    // folder under "Tovik/Tovik for Mac".
+    explicit LinuxDesktopServices(const QString &settingsFile = {});
+    ~LinuxDesktopServices() override;
+    Q_DISABLE_COPY_MOVE(LinuxDesktopServices)
+
+    // The window that activate() raises and that the contacts file chooser belongs to. Without one,
+    // activate() raises every visible top-level window.
+    void setWindow(QWidget *window) { m_window = window; }
+
+    // The bus on which revealFile() asks the file manager; the session bus unless set.
+    void setBus(const QDBusConnection &bus) { m_bus = bus; }
+
+    bool boolSetting(const QString &key) override;
+    void setBoolSetting(const QString &key, bool value) override;
+    std::optional<QString> textSetting(const QString &key) override;
+
+    // There is no system-wide Full Disk Access list to show: does nothing.
+    void openPrivacySettings() override;
+    void openUrl(const QUrl &url) override;
+    void revealFile(const QString &path) override;
+    void activate() override;
+    void relaunch() override;
+    QString applicationPath() override;
+    QIcon applicationIcon() override;
+    QIcon fileIcon(const QString &path) override;
+
+    // Not determined until a file was chosen or the chooser cancelled; Authorized while the chosen
+    // file can be read; Denied after a cancel, or when the chosen file can no longer be read.
+    contacts::AuthorizationStatus contactsAuthorizationStatus() override;
+
+    // Shows a file chooser for vCard files. A readable file grants access; cancelling (or choosing
+    // a file that cannot be read) refuses. Either answer is remembered in the settings. A request
+    // made while the chooser is open brings it forward and shares its answer.
+    void requestContactsAccess(std::function<void(bool granted)> done) override;
+
+    std::shared_ptr<contacts::ContactsService> contactsService() override;
+
+    // Remembers the answer to the contacts question: a chosen file, or a refusal (none).
+    void setContactsFile(const std::optional<QString> &path);
+
+    // The settings key of the chosen contacts file; an empty value records a refusal.
+    static QString contactsFileKey();
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+    QPointer<QWidget> m_window;
+    QPointer<QFileDialog> m_chooser;
+    std::vector<std::function<void(bool)>> m_waitingForChooser;
+    std::optional<QDBusConnection> m_bus;
+};
+
+// The folder to open when the file manager cannot show the file itself.
+[[nodiscard]] QUrl containingFolderUrl(const QString &filePath);
+
+} // namespace app

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Where the core's UTF-8 texts become Qt's: the screens call these instead of converting.
+namespace app {
+
+[[nodiscard]] inline QString qs(const std::string &utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+[[nodiscard]] inline QString qs(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+[[nodiscard]] inline QString qs(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+[[nodiscard]] inline std::string utf8(const QString &text)
+{
+    return text.toStdString();
+}
+
+// l10n::messageCountText(n) as a QString: "1 message", "1,234 messages", in the current language.
+[[nodiscard]] QString messageCount(std::int64_t n);
+
+} // namespace app
