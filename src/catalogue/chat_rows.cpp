@@ -7,7 +7,23 @@ namespace catalogue {
 using store::RowFlow;
 using store::Statement;
 
-common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesStore &store)
+namespace {
+
+// Stores the three aggregates of a count row in its chat; rows of unknown chats are ignored.
+store::RowFlow applyCount(ChatRowMap &rows, const Statement &row)
+{
+    const auto chat = rows.find(row.integer(0));
+    if (chat != rows.end()) {
+        chat->second.count = row.integer(1);
+        chat->second.first = row.integer(2);
+        chat->second.last = row.integer(3);
+    }
+    return RowFlow::Continue;
+}
+
+} // namespace
+
+common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRowsWithoutCounts(store::MessagesStore &store)
 {
     ChatRowMap rows;
 
@@ -38,25 +54,41 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesSto
         });
     if (!participants)
         return common::failure(std::move(participants.error()));
+    return rows;
+}
+
+common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesStore &store)
+{
+    auto rows = chatRowsWithoutCounts(store);
+    if (!rows)
+        return rows;
 
     std::string countSql = "SELECT cmj.chat_id, COUNT(*), MIN(m.date), MAX(m.date)\n"
                            "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
                            "WHERE ";
     countSql += store::countableMessageFilter;
     countSql += "\nGROUP BY cmj.chat_id";
-    auto counts = store.db().execute(countSql, {}, [&](const Statement &row) {
-        const auto chat = rows.find(row.integer(0));
-        if (chat != rows.end()) {
-            chat->second.count = row.integer(1);
-            chat->second.first = row.integer(2);
-            chat->second.last = row.integer(3);
-        }
-        return RowFlow::Continue;
-    });
+    auto counts = store.db().execute(countSql, {}, [&](const Statement &row) { return applyCount(*rows, row); });
     if (!counts)
         return common::failure(std::move(counts.error()));
-
     return rows;
+}
+
+common::Result<void, store::SQLiteDB::Failure>
+countChats(store::MessagesStore &store, ChatRowMap &rows, const std::vector<std::int64_t> &chats)
+{
+    std::string countSql = "SELECT cmj.chat_id, COUNT(*), MIN(m.date), MAX(m.date)\n"
+                           "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
+                           "WHERE cmj.chat_id IN (";
+    std::vector<store::Parameter> parameters;
+    for (const std::int64_t chat : chats) {
+        countSql += parameters.empty() ? "?" : ",?";
+        parameters.emplace_back(chat);
+    }
+    countSql += ") AND ";
+    countSql += store::countableMessageFilter;
+    countSql += "\nGROUP BY cmj.chat_id";
+    return store.db().execute(countSql, parameters, [&](const Statement &row) { return applyCount(rows, row); });
 }
 
 } // namespace catalogue

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 namespace catalogue {
 
@@ -14,5 +15,14 @@ using ChatRowMap = std::unordered_map<std::int64_t, store::MessagesStore::ChatRo
 // the whole database, whatever its size. Fails when a statement cannot be prepared, or when the
 // database reports an error part-way through (a partial map would mean wrong counts).
 [[nodiscard]] common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesStore &store);
+
+// The chats and their participants only (the first two statements), with every count and date
+// left at 0: cheap, whatever the number of messages.
+[[nodiscard]] common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRowsWithoutCounts(store::MessagesStore &store);
+
+// Fills in the counts and dates of the given chats of `rows` with the same filter as chatRows,
+// reading only those chats' messages.
+[[nodiscard]] common::Result<void, store::SQLiteDB::Failure>
+countChats(store::MessagesStore &store, ChatRowMap &rows, const std::vector<std::int64_t> &chats);
 
 } // namespace catalogue

@@ -60,6 +60,37 @@ std::string groupTitle(const std::vector<std::string> &members)
     return title;
 }
 
+struct ChatKey {
+    std::string key;
+    bool isGroup = false;
+};
+
+// The conversation key of one chat from its distinct, sorted handles.
+ChatKey chatKey(std::int64_t rowid, std::int64_t style, const std::vector<std::string> &handles, const contacts::ContactsIndex &contacts)
+{
+    if (handles.empty())
+        return {"x:" + std::to_string(rowid), style == groupStyle};
+    if (handles.size() == 1 && style != groupStyle)
+        return {handleKey(handles.front(), contacts), false};
+    std::vector<std::string> keys;
+    keys.reserve(handles.size());
+    for (const std::string &handle : handles)
+        keys.push_back(handleKey(handle, contacts));
+    keys = distinctSorted(keys);
+    std::string key = "g:";
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        key += (i > 0 ? "," : "") + keys[i];
+    return {std::move(key), true};
+}
+
+std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> ascendingById(ChatRowMap rows)
+{
+    std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> ordered(std::make_move_iterator(rows.begin()),
+                                                                               std::make_move_iterator(rows.end()));
+    std::sort(ordered.begin(), ordered.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    return ordered;
+}
+
 } // namespace
 
 std::string handleKey(std::string_view handle, const contacts::ContactsIndex &contacts)
@@ -95,24 +126,7 @@ std::vector<Conversation> buildConversations(const std::vector<std::pair<std::in
             continue;
         std::vector<std::string> handles = distinctSorted(row.handles);
 
-        std::string key;
-        bool isGroup = false;
-        if (handles.empty()) {
-            key = "x:" + std::to_string(rowid);
-            isGroup = row.style == groupStyle;
-        } else if (handles.size() == 1 && row.style != groupStyle) {
-            key = handleKey(handles.front(), contacts);
-        } else {
-            std::vector<std::string> keys;
-            keys.reserve(handles.size());
-            for (const std::string &handle : handles)
-                keys.push_back(handleKey(handle, contacts));
-            keys = distinctSorted(keys);
-            key = "g:";
-            for (std::size_t i = 0; i < keys.size(); ++i)
-                key += (i > 0 ? "," : "") + keys[i];
-            isGroup = true;
-        }
+        auto [key, isGroup] = chatKey(rowid, row.style, handles, contacts);
 
         std::vector<std::string> members;
         for (const std::string &handle : handles) {
@@ -180,10 +194,33 @@ common::Result<std::vector<Conversation>, store::SQLiteDB::Failure> loadConversa
     auto rows = chatRows(store);
     if (!rows)
         return common::failure(std::move(rows.error()));
-    std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> ordered(std::make_move_iterator(rows->begin()),
-                                                                               std::make_move_iterator(rows->end()));
-    std::sort(ordered.begin(), ordered.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-    return buildConversations(ordered, contacts);
+    return buildConversations(ascendingById(std::move(*rows)), contacts);
+}
+
+common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
+findConversation(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id)
+{
+    auto rows = chatRowsWithoutCounts(store);
+    if (!rows)
+        return common::failure(std::move(rows.error()));
+    // A conversation is made of exactly the chats whose key is its id, whatever their counts.
+    ChatRowMap matching;
+    std::vector<std::int64_t> chats;
+    for (auto &[rowid, row] : *rows) {
+        if (chatKey(rowid, row.style, distinctSorted(row.handles), contacts).key == id) {
+            chats.push_back(rowid);
+            matching.emplace(rowid, std::move(row));
+        }
+    }
+    if (chats.empty())
+        return std::optional<Conversation>();
+    auto counted = countChats(store, matching, chats);
+    if (!counted)
+        return common::failure(std::move(counted.error()));
+    auto found = buildConversations(ascendingById(std::move(matching)), contacts);
+    if (found.empty())
+        return std::optional<Conversation>();
+    return std::optional<Conversation>(std::move(found.front()));
 }
 
 } // namespace catalogue

@@ -4,6 +4,7 @@
 #include "contacts/contacts_index.h"
 #include "store/messages_store.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,12 @@ namespace catalogue {
 // reading the chat rows fails.
 [[nodiscard]] common::Result<std::vector<Conversation>, store::SQLiteDB::Failure>
 loadConversations(store::MessagesStore &store, const contacts::ContactsIndex &contacts);
+
+// The conversation with the key `id`, as loadConversations would list it, or nothing when the
+// list has no such entry. Only the chats that share that key have their messages counted, so
+// finding one conversation costs little even in a history of millions of messages.
+[[nodiscard]] common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
+findConversation(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id);
 
 // The merging step on its own, for chat rows read already.
 [[nodiscard]] std::vector<Conversation> buildConversations(const std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> &rowsByAscendingId,

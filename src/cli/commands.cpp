@@ -102,22 +102,10 @@ void printTable(const std::vector<catalogue::Conversation> &list, std::ostream &
     out << list.size() << (list.size() == 1 ? " conversation\n" : " conversations\n");
 }
 
-// Opens the database and lists its conversations; on failure writes the message and returns
-// the exit status through `status`.
-std::optional<std::pair<store::MessagesStore, std::vector<catalogue::Conversation>>>
-openAndList(const std::filesystem::path &db, const contacts::ContactsIndex &index, std::ostream &err)
+int databaseFailure(std::ostream &err, const std::filesystem::path &db, const store::SQLiteDB::Failure &failure)
 {
-    auto opened = store::MessagesStore::open(db);
-    if (!opened) {
-        err << "tovik-export: " << db.string() << ": " << store::describe(opened.error()) << "\n";
-        return std::nullopt;
-    }
-    auto list = catalogue::loadConversations(*opened, index);
-    if (!list) {
-        err << "tovik-export: " << db.string() << ": " << store::describe(list.error()) << "\n";
-        return std::nullopt;
-    }
-    return std::make_pair(std::move(*opened), std::move(*list));
+    err << "tovik-export: " << db.string() << ": " << store::describe(failure) << "\n";
+    return Failed;
 }
 
 int runList(const ListCommand &command, std::ostream &out, std::ostream &err)
@@ -128,13 +116,16 @@ int runList(const ListCommand &command, std::ostream &out, std::ostream &err)
         return Failed;
     }
     const auto db = command.db.value_or(defaultDatabasePath());
-    auto listed = openAndList(db, *index, err);
-    if (!listed)
-        return Failed;
+    auto opened = store::MessagesStore::open(db);
+    if (!opened)
+        return databaseFailure(err, db, opened.error());
+    auto list = catalogue::loadConversations(*opened, *index);
+    if (!list)
+        return databaseFailure(err, db, list.error());
     if (command.json)
-        printJson(listed->second, out);
+        printJson(*list, out);
     else
-        printTable(listed->second, out);
+        printTable(*list, out);
     return Success;
 }
 
@@ -146,35 +137,47 @@ int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err
         return Failed;
     }
     const auto db = command.db.value_or(defaultDatabasePath());
-    auto listed = openAndList(db, *index, err);
-    if (!listed)
-        return Failed;
-    auto &[store, list] = *listed;
+    auto opened = store::MessagesStore::open(db);
+    if (!opened)
+        return databaseFailure(err, db, opened.error());
+    store::MessagesStore &store = *opened;
 
-    std::vector<const catalogue::Conversation *> matches;
-    for (const auto &conversation : list) {
-        if (command.id ? conversation.id == *command.id : common::canonicallyEqual(conversation.title, *command.title))
-            matches.push_back(&conversation);
+    std::optional<catalogue::Conversation> chosen;
+    if (command.id) {
+        // Only the chats of this one conversation are counted: no need to list them all.
+        auto found = catalogue::findConversation(store, *index, *command.id);
+        if (!found)
+            return databaseFailure(err, db, found.error());
+        chosen = std::move(*found);
+    } else {
+        auto list = catalogue::loadConversations(store, *index);
+        if (!list)
+            return databaseFailure(err, db, list.error());
+        std::vector<const catalogue::Conversation *> matches;
+        for (const auto &conversation : *list) {
+            if (common::canonicallyEqual(conversation.title, *command.title))
+                matches.push_back(&conversation);
+        }
+        if (matches.size() > 1) {
+            err << "tovik-export: " << matches.size() << " conversations have the title " << *command.title
+                << "; choose one with --id:\n";
+            for (const auto *match : matches)
+                err << "  " << match->id << "  (" << match->count << (match->count == 1 ? " message)\n" : " messages)\n");
+            return Usage;
+        }
+        if (matches.size() == 1)
+            chosen = *matches.front();
     }
-    if (matches.empty()) {
+    if (!chosen) {
         err << "tovik-export: no conversation with " << (command.id ? "id " + *command.id : "title " + *command.title)
             << " (see 'tovik-export list')\n";
         return Usage;
     }
-    if (matches.size() > 1) {
-        err << "tovik-export: " << matches.size() << " conversations have the title " << *command.title
-            << "; choose one with --id:\n";
-        for (const auto *match : matches)
-            err << "  " << match->id << "  (" << match->count << (match->count == 1 ? " message)\n" : " messages)\n");
-        return Usage;
-    }
 
-    auto built = exporter::buildExport(store, *matches.front(), *index);
-    if (!built) {
-        err << "tovik-export: " << db.string() << ": " << store::describe(built.error()) << "\n";
-        return Failed;
-    }
-    auto written = exporter::writeExport(built->text, matches.front()->title, command.out);
+    auto built = exporter::buildExport(store, *chosen, *index);
+    if (!built)
+        return databaseFailure(err, db, built.error());
+    auto written = exporter::writeExport(built->text, chosen->title, command.out);
     if (!written) {
         err << "tovik-export: cannot write the export: " << written.error().detail << "\n";
         return Failed;

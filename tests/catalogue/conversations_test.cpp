@@ -1,5 +1,7 @@
 #include "catalogue/conversations.h"
 
+#include "contacts/vcard_reader.h"
+#include "demo/demo_history.h"
 #include "support/messages_fixture.h"
 #include "support/temp_dir.h"
 
@@ -287,4 +289,55 @@ TEST(Conversation, EqualityComparesTextsCanonicallyAndHashAgrees)
     EXPECT_EQ(std::hash<Conversation>{}(a), std::hash<Conversation>{}(b));
     EXPECT_NE(a, c);
     EXPECT_NE(std::hash<Conversation>{}(a), std::hash<Conversation>{}(c));
+}
+
+// Finding one conversation counts only its own chats; it must give exactly the list's entry.
+TEST_F(ConversationsTest, FindConversationGivesExactlyTheListedEntry)
+{
+    chat({"+49 151 1234 5678"}, 45, 0);                 // same key, nothing countable: left out
+    chat({"+49 151 1234 5678"}, 45, 3, "", 1600000000); // SMS
+    chat({"015112345678"}, 45, 2, "", 1700000000);      // iMessage, same number
+    chat({"a@example.com", "+15550000001"}, 43, 2, "Old name", 1580000000);
+    chat({"+15550000001", "a@example.com"}, 43, 2, "New name", 1680000000);
+    chat({}, 45, 1, "", 1700000000, "urn:biz:1");
+    chat({"b@example.com"}, 45, 0);
+    const auto contacts = indexOf({{"ID-A", "Anna", "", "", {}, {"a@example.com"}}});
+    const auto list = load(contacts);
+    auto store = store::MessagesStore::open(dir / "chat.db");
+    ASSERT_TRUE(store);
+
+    for (const Conversation &listed : list) {
+        auto found = catalogue::findConversation(*store, contacts, listed.id);
+
+        ASSERT_TRUE(found);
+        ASSERT_TRUE(found->has_value()) << listed.id;
+        EXPECT_EQ(**found, listed) << listed.id;
+    }
+    auto absent = catalogue::findConversation(*store, contacts, "e:b@example.com");
+    ASSERT_TRUE(absent);
+    EXPECT_FALSE(absent->has_value());
+    EXPECT_EQ(list.size(), 3u);
+}
+
+TEST(FindConversation, AgreesWithTheListForEveryConversationOfTheDemoHistory)
+{
+    const TempDir home;
+    demo::Summary summary;
+    ASSERT_FALSE(demo::writeDemoHistory(home.path(), 3, summary));
+    const auto cards = contacts::readVCardFile(home / "contacts.vcf");
+    ASSERT_TRUE(cards);
+    for (const bool withContacts : {false, true}) {
+        const ContactsIndex contacts = withContacts ? indexOf(*cards) : ContactsIndex{};
+        auto store = store::MessagesStore::open(home.path() / "Library/Messages/chat.db");
+        ASSERT_TRUE(store);
+        auto list = loadConversations(*store, contacts);
+        ASSERT_TRUE(list);
+        ASSERT_GT(list->size(), 15u);
+
+        for (const Conversation &listed : *list) {
+            auto found = catalogue::findConversation(*store, contacts, listed.id);
+            ASSERT_TRUE(found && found->has_value()) << listed.id;
+            EXPECT_EQ(**found, listed);
+        }
+    }
 }
