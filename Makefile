@@ -1,12 +1,13 @@
 # The two commands README.md opens with, and the few others around them.
 #   make demo  - set up, build, generate the demo Messages history and export its largest conversation
 #   make test  - set up, build and run the whole test suite
+# With a display, make demo opens the window on the demo history instead of exporting.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 DEMO_HOME = $(BUILD)/demo-home
 
-.PHONY: all setup configure build demo test test-sanitize bench fuzz clean
+.PHONY: all setup configure build demo test test-sanitize bench fuzz screenshots clean
 
 all: build
 
@@ -31,6 +32,10 @@ test-sanitize:
 
 bench: build
 	bash scripts/bench.sh $(BUILD)
+
+# Every screen rendered offscreen to PNG files under $(BUILD)/screenshots, in English and German.
+screenshots: build
+	bash scripts/screenshots.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) build-sanitize build-fuzz

@@ -1,0 +1,50 @@
+#include "contacts_screen.h"
+
+#include "app/app_model.h"
+#include "app/texts.h"
+#include "chunky_button.h"
+#include "l10n/strings.h"
+#include "owl.h"
+#include "palette.h"
+#include "screen_kit.h"
+#include "text_style.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+
+namespace ui
+{
+
+ContactsScreen::ContactsScreen(app::AppModel &model, QWidget *parent)
+    : QWidget(parent)
+{
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(32, 32, 32, 32 - ChunkyButton::restingShadow);
+    column->setSpacing(0);
+
+    addFlexibleSpace(column);
+    column->addWidget(new Owl(QStringLiteral("heart"), 160), 0, Qt::AlignHCenter);
+    column->addSpacing(12);
+    column->addWidget(makeLabel(app::qs(l10n::contactsTitle()),
+                                uiFont(26, QFont::DemiBold),
+                                Palette::ink(),
+                                Lines::Wrap,
+                                Qt::AlignHCenter));
+    column->addSpacing(8);
+    column->addWidget(
+        makeLabel(app::qs(l10n::contactsBody()), uiFont(14), Palette::muted(), Lines::Wrap, Qt::AlignHCenter));
+    addFlexibleSpace(column);
+
+    m_allow = new ChunkyButton(app::qs(l10n::allowContacts()), ChunkyButton::Look::Primary);
+    column->addWidget(m_allow);
+    setDefaultButton(this, m_allow);
+    // The model asks and returns at once; the answer arrives later on the main thread.
+    connect(m_allow, &ChunkyButton::clicked, &model, &app::AppModel::requestContacts);
+
+    addSpacingAfterButton(column, 12);
+    m_skip = new ChunkyButton(app::qs(l10n::continueWithoutNames()), ChunkyButton::Look::Secondary);
+    column->addWidget(m_skip);
+    connect(m_skip, &ChunkyButton::clicked, &model, &app::AppModel::skipContacts);
+}
+
+} // namespace ui

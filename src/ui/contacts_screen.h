@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+namespace app
+{
+class AppModel;
+}
+
+namespace ui
+{
+
+class ChunkyButton;
+
+// Asks once whether conversations may carry the names of the user's contacts.
+class ContactsScreen : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ContactsScreen)
+
+public:
+    explicit ContactsScreen(app::AppModel &model, QWidget *parent = nullptr);
+
+    ChunkyButton *allowButton() const { return m_allow; }
+    ChunkyButton *skipButton() const { return m_skip; }
+
+private:
+    ChunkyButton *m_allow = nullptr;
+    ChunkyButton *m_skip = nullptr;
+};
+
+} // namespace ui

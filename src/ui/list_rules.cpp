@@ -1,0 +1,342 @@
+#include "list_rules.h"
+
+#include "common/text.h"
+#include "common/utf8.h"
+#include "l10n/message_count.h"
+#include "l10n/strings.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/dtptngen.h>
+#include <unicode/locid.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
+
+#include <cstdlib>
+
+namespace ui
+{
+
+namespace
+{
+
+bool isHorizontalWhiteSpace(UChar32 c)
+{
+    return c == 0x09 || u_charType(c) == U_SPACE_SEPARATOR;
+}
+
+bool isNumeric(UChar32 c)
+{
+    return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE;
+}
+
+// Calls `visit(c, start, end)` for each scalar of well-formed UTF-8, with its byte range.
+template<typename Visit>
+void forEachScalar(std::string_view text, Visit visit)
+{
+    const auto *bytes = reinterpret_cast<const uint8_t *>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t at = 0;
+    while (at < length) {
+        const int32_t start = at;
+        UChar32 c = 0;
+        U8_NEXT(bytes, at, length, c);
+        visit(c, static_cast<std::size_t>(start), static_cast<std::size_t>(at));
+    }
+}
+
+std::size_t scalarCount(std::string_view text)
+{
+    std::size_t count = 0;
+    forEachScalar(text, [&](UChar32, std::size_t, std::size_t) {
+        ++count;
+    });
+    return count;
+}
+
+// Lower-cased and composed, so that a composed query finds a decomposed title and the reverse.
+std::string searchForm(std::string_view text)
+{
+    return common::toNFC(common::lowercased(text));
+}
+
+bool contains(const std::string &text, const std::string &part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+std::string toUtf8(const icu::UnicodeString &text)
+{
+    std::string utf8;
+    text.toUTF8String(utf8);
+    return utf8;
+}
+
+icu::Locale dateLocale(std::string_view region)
+{
+    std::string identifier(region.substr(0, region.find_first_of(".@")));
+    if (identifier.empty() || identifier == "C" || identifier == "POSIX")
+        identifier = "en_US_POSIX";
+    icu::Locale locale(identifier.c_str());
+    if (locale.isBogus())
+        return icu::Locale("en_US_POSIX");
+    return locale;
+}
+
+} // namespace
+
+std::string uppercased(std::string_view text)
+{
+    icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(common::repairUtf8(text));
+    unicode.toUpper(icu::Locale::getRoot());
+    return toUtf8(unicode);
+}
+
+std::string trimHorizontalWhiteSpace(std::string_view text)
+{
+    const std::string repaired = common::repairUtf8(text);
+    std::size_t begin = std::string::npos;
+    std::size_t end = 0;
+    forEachScalar(repaired, [&](UChar32 c, std::size_t start, std::size_t stop) {
+        if (isHorizontalWhiteSpace(c))
+            return;
+        if (begin == std::string::npos)
+            begin = start;
+        end = stop;
+    });
+    if (begin == std::string::npos)
+        return {};
+    return repaired.substr(begin, end - begin);
+}
+
+std::string numericCharacters(std::string_view text)
+{
+    const std::string repaired = common::repairUtf8(text);
+    std::string digits;
+    forEachScalar(repaired, [&](UChar32 c, std::size_t start, std::size_t stop) {
+        if (isNumeric(c))
+            digits.append(repaired, start, stop - start);
+    });
+    return digits;
+}
+
+SearchQuery makeSearchQuery(std::string_view query)
+{
+    SearchQuery prepared;
+    prepared.text = searchForm(trimHorizontalWhiteSpace(query));
+    std::string digits = numericCharacters(prepared.text);
+    if (scalarCount(digits) >= 3)
+        prepared.digits = std::move(digits);
+    return prepared;
+}
+
+SearchKeys makeSearchKeys(const catalogue::Conversation &conversation)
+{
+    SearchKeys keys;
+    keys.title = searchForm(conversation.title);
+    keys.members.reserve(conversation.members.size());
+    for (const std::string &member : conversation.members)
+        keys.members.push_back(searchForm(member));
+    keys.handles.reserve(conversation.handles.size());
+    keys.handleDigits.reserve(conversation.handles.size());
+    for (const std::string &handle : conversation.handles) {
+        keys.handles.push_back(searchForm(handle));
+        keys.handleDigits.push_back(numericCharacters(handle));
+    }
+    return keys;
+}
+
+bool matches(const SearchKeys &keys, const SearchQuery &query)
+{
+    if (query.isEmpty())
+        return true;
+    if (contains(keys.title, query.text))
+        return true;
+    for (const std::string &member : keys.members) {
+        if (contains(member, query.text))
+            return true;
+    }
+    for (std::size_t i = 0; i < keys.handles.size(); ++i) {
+        if (contains(keys.handles[i], query.text))
+            return true;
+        if (!query.digits.empty() && contains(keys.handleDigits[i], query.digits))
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::size_t> filterConversations(const std::vector<catalogue::Conversation> &conversations,
+                                             std::string_view query)
+{
+    const SearchQuery prepared = makeSearchQuery(query);
+    std::vector<std::size_t> positions;
+    for (std::size_t i = 0; i < conversations.size(); ++i) {
+        if (prepared.isEmpty() || matches(makeSearchKeys(conversations[i]), prepared))
+            positions.push_back(i);
+    }
+    return positions;
+}
+
+ConversationSearch::ConversationSearch(const std::vector<catalogue::Conversation> &conversations)
+{
+    m_keys.reserve(conversations.size());
+    for (const catalogue::Conversation &conversation : conversations)
+        m_keys.push_back(makeSearchKeys(conversation));
+}
+
+std::vector<std::size_t> ConversationSearch::filter(std::string_view query) const
+{
+    const SearchQuery prepared = makeSearchQuery(query);
+    std::vector<std::size_t> positions;
+    positions.reserve(m_keys.size());
+    for (std::size_t i = 0; i < m_keys.size(); ++i) {
+        if (matches(m_keys[i], prepared))
+            positions.push_back(i);
+    }
+    return positions;
+}
+
+const catalogue::Conversation *findConversation(const std::vector<catalogue::Conversation> &conversations,
+                                                const std::optional<std::string> &id)
+{
+    if (!id)
+        return nullptr;
+    for (const catalogue::Conversation &conversation : conversations) {
+        if (conversation.id == *id)
+            return &conversation;
+    }
+    return nullptr;
+}
+
+std::string avatarInitials(const catalogue::Conversation &conversation)
+{
+    if (conversation.isGroup)
+        return "\xF0\x9F\x91\xA5"; // U+1F465 BUSTS IN SILHOUETTE
+    const std::string title = trimHorizontalWhiteSpace(conversation.title);
+    if (title.empty())
+        return "?";
+    if (title.front() == '+')
+        return "#";
+    UChar32 first = 0;
+    int32_t at = 0;
+    U8_NEXT(reinterpret_cast<const uint8_t *>(title.data()), at, static_cast<int32_t>(title.size()), first);
+    if (isNumeric(first))
+        return "#";
+
+    // The first user-perceived character, so that a letter keeps its combining marks.
+    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(title);
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> characters(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    int32_t end = U16_LENGTH(first);
+    if (U_SUCCESS(status) && characters) {
+        characters->setText(text);
+        const int32_t next = characters->following(0);
+        if (next != icu::BreakIterator::DONE)
+            end = next;
+    }
+    icu::UnicodeString initial(text, 0, end);
+    initial.toUpper(icu::Locale::getRoot());
+    return toUtf8(initial);
+}
+
+MonthYearFormatter::MonthYearFormatter(std::string_view region, std::string_view timeZone)
+{
+    const icu::Locale locale = dateLocale(region);
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString pattern(u"MMM yyyy");
+    std::unique_ptr<icu::DateTimePatternGenerator> generator(
+        icu::DateTimePatternGenerator::createInstance(locale, status));
+    if (U_SUCCESS(status) && generator) {
+        const icu::UnicodeString best = generator->getBestPattern(icu::UnicodeString(u"MMMyyyy"), status);
+        if (U_SUCCESS(status) && !best.isEmpty())
+            pattern = best;
+    }
+    status = U_ZERO_ERROR;
+    auto format = std::make_unique<icu::SimpleDateFormat>(pattern, locale, status);
+    if (U_FAILURE(status))
+        return;
+    if (!timeZone.empty()) {
+        const std::string zone(timeZone);
+        format->adoptTimeZone(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(zone)));
+    }
+    m_pattern = toUtf8(pattern);
+    m_format = std::move(format);
+}
+
+MonthYearFormatter::~MonthYearFormatter() = default;
+MonthYearFormatter::MonthYearFormatter(MonthYearFormatter &&) noexcept = default;
+MonthYearFormatter &MonthYearFormatter::operator=(MonthYearFormatter &&) noexcept = default;
+
+std::string MonthYearFormatter::format(common::Instant instant) const
+{
+    if (!m_format)
+        return {};
+    icu::UnicodeString text;
+    m_format->format(static_cast<UDate>(common::unixSeconds(instant) * 1000.0), text);
+    return toUtf8(text);
+}
+
+std::string dateRegionFromEnvironment(const char *lcAll, const char *lcTime, const char *lang)
+{
+    for (const char *value : {lcAll, lcTime, lang}) {
+        if (value != nullptr && *value != '\0') {
+            const std::string_view locale(value);
+            return std::string(locale.substr(0, locale.find_first_of(".@")));
+        }
+    }
+    return "C";
+}
+
+const MonthYearFormatter &sharedMonthYearFormatter()
+{
+    static const MonthYearFormatter formatter(
+        dateRegionFromEnvironment(std::getenv("LC_ALL"), std::getenv("LC_TIME"), std::getenv("LANG")));
+    return formatter;
+}
+
+std::string dateRangeText(const std::optional<common::Instant> &first,
+                          const std::optional<common::Instant> &last,
+                          const MonthYearFormatter &formatter)
+{
+    if (!first || !last)
+        return {};
+    std::string from = formatter.format(*first);
+    std::string to = formatter.format(*last);
+    if (from == to)
+        return from;
+    return from + " - " + to;
+}
+
+std::string rowSubtitle(const std::string &countText, const std::string &dateRange)
+{
+    if (countText.empty())
+        return dateRange;
+    if (dateRange.empty())
+        return countText;
+    return countText + " \xC2\xB7 " + dateRange; // U+00B7 MIDDLE DOT
+}
+
+std::string rowSubtitle(const catalogue::Conversation &conversation, const MonthYearFormatter &formatter)
+{
+    return rowSubtitle(l10n::messageCountText(conversation.count),
+                       dateRangeText(conversation.first, conversation.last, formatter));
+}
+
+bool isExportButtonEnabled(const catalogue::Conversation *selected, bool exporting)
+{
+    return selected != nullptr && isExportable(*selected) && !exporting;
+}
+
+std::string exportButtonLabel(const catalogue::Conversation *selected, bool exporting)
+{
+    if (exporting)
+        return l10n::exporting();
+    if (selected == nullptr)
+        return l10n::exportButton();
+    return l10n::exportButton() + ": " + selected->title;
+}
+
+} // namespace ui

@@ -1,0 +1,256 @@
+#include "list_screen.h"
+
+#include "app/app_model.h"
+#include "app/texts.h"
+#include "chunky_button.h"
+#include "conversation_list_model.h"
+#include "conversation_list_view.h"
+#include "l10n/strings.h"
+#include "list_rules.h"
+#include "palette.h"
+#include "screen_kit.h"
+#include "search_field.h"
+#include "spinner.h"
+#include "text_style.h"
+
+#include <QBoxLayout>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QStackedWidget>
+
+namespace ui
+{
+
+namespace
+{
+
+// The footer's face: cream to the window's edges.
+class Footer : public QWidget
+{
+public:
+    explicit Footer(QWidget *parent = nullptr)
+        : QWidget(parent)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Palette::cream());
+    }
+};
+
+// The soft shadow the footer casts upwards over the list (black at 6 %, blurred 8, raised 4).
+class FooterShadow : public QWidget
+{
+public:
+    static constexpr int height = 12;
+
+    explicit FooterShadow(QWidget *parent)
+        : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        QLinearGradient fade(0, 0, 0, QWidget::height());
+        fade.setColorAt(0.0, QColor(0, 0, 0, 0));
+        fade.setColorAt(0.6, QColor(0, 0, 0, 6));
+        fade.setColorAt(1.0, QColor(0, 0, 0, 12));
+        painter.fillRect(rect(), fade);
+    }
+};
+
+} // namespace
+
+ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_rows(new ConversationListModel(this))
+{
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    QLabel *title = makeLabel(app::qs(l10n::listTitle()), uiFont(26, QFont::DemiBold), Palette::ink());
+    title->setContentsMargins(28, 30, 28, 0);
+    column->addWidget(title);
+
+    column->addSpacing(14);
+    auto *searchRow = new QHBoxLayout;
+    searchRow->setContentsMargins(28, 0, 28, 0);
+    auto *searchField = new SearchField(app::qs(l10n::searchPlaceholder()));
+    m_search = searchField->input();
+    searchRow->addWidget(searchField);
+    column->addLayout(searchRow);
+
+    QLabel *caption = makeLabel(app::qs(uppercased(l10n::sortMostMessages())),
+                                uiFont(11, QFont::DemiBold),
+                                Palette::muted(),
+                                Lines::OneLine);
+    caption->setContentsMargins(30, 16, 30, 6);
+    column->addWidget(caption);
+
+    m_content = new QStackedWidget;
+    auto *loading = new QWidget;
+    auto *loadingColumn = new QVBoxLayout(loading);
+    loadingColumn->setSpacing(10);
+    loadingColumn->addStretch(1);
+    loadingColumn->addWidget(new Spinner(20, Palette::muted()), 0, Qt::AlignHCenter);
+    loadingColumn->addWidget(
+        makeLabel(app::qs(l10n::readingMessages()), uiFont(13), Palette::muted(), Lines::OneLine, Qt::AlignHCenter));
+    loadingColumn->addStretch(1);
+    m_content->addWidget(loading);
+
+    m_content->addWidget(
+        makeLabel(app::qs(l10n::noConversationFound()), uiFont(13), Palette::muted(), Lines::Wrap, Qt::AlignCenter));
+
+    m_list = new ConversationListView;
+    m_list->setModel(m_rows);
+    m_content->addWidget(m_list);
+    column->addWidget(m_content, 1);
+
+    m_footer = new Footer;
+    auto *footer = new QVBoxLayout(m_footer);
+    footer->setContentsMargins(28, 12, 28, 22);
+    footer->setSpacing(10);
+    m_error = makeLabel(QString(), uiFont(12), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
+    footer->addWidget(m_error);
+    m_tooShort =
+        makeLabel(app::qs(l10n::tooShortHint()), uiFont(12), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
+    footer->addWidget(m_tooShort);
+    // The button's shadow falls into the space below it, so the hint follows a little closer.
+    auto *buttonAndHint = new QVBoxLayout;
+    buttonAndHint->setSpacing(10 - ChunkyButton::restingShadow);
+    m_export = new ChunkyButton(QString(), ChunkyButton::Look::Primary);
+    buttonAndHint->addWidget(m_export);
+    buttonAndHint->addWidget(
+        makeLabel(app::qs(l10n::olderMessagesHint()), uiFont(11), Palette::muted(), Lines::Wrap, Qt::AlignHCenter));
+    footer->addLayout(buttonAndHint);
+    column->addWidget(m_footer);
+
+    m_footerShadow = new FooterShadow(this);
+    m_footer->installEventFilter(this);
+
+    setDefaultButton(this, m_export);
+    connect(m_export, &ChunkyButton::clicked, this, &ListScreen::exportSelected);
+    connect(m_search, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_rows->setQuery(text);
+        m_list->scrollToTop();
+        showContent();
+    });
+    connect(m_list, &QListView::clicked, this, [this](const QModelIndex &index) {
+        if (index.isValid())
+            select(m_rows->conversationAt(index.row()).id);
+    });
+    connect(m_list, &QListView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.isValid())
+            activate(m_rows->conversationAt(index.row()));
+    });
+    connect(m_rows, &ConversationListModel::selectionChanged, this, &ListScreen::showFooter);
+
+    connect(&model, &app::AppModel::conversationsChanged, this, &ListScreen::showConversations);
+    connect(&model, &app::AppModel::loadingChanged, this, &ListScreen::showContent);
+    connect(&model, &app::AppModel::exportingIDChanged, this, &ListScreen::showFooter);
+    connect(&model, &app::AppModel::errorChanged, this, &ListScreen::showFooter);
+
+    showConversations();
+}
+
+ListScreen::Content ListScreen::content() const
+{
+    if (m_model.loading())
+        return Content::Loading;
+    return m_rows->rowCount() == 0 ? Content::NothingFound : Content::Rows;
+}
+
+void ListScreen::select(const std::string &id)
+{
+    m_rows->setSelectedID(id);
+}
+
+const std::optional<std::string> &ListScreen::selectedID() const
+{
+    return m_rows->selectedID();
+}
+
+const catalogue::Conversation *ListScreen::selectedConversation() const
+{
+    return m_rows->selectedConversation();
+}
+
+void ListScreen::activate(const catalogue::Conversation &conversation)
+{
+    select(conversation.id);
+    // The model itself ignores the request while another export runs.
+    if (isExportable(conversation))
+        m_model.exportConversation(conversation);
+}
+
+void ListScreen::showConversations()
+{
+    m_rows->setConversations(m_model.conversations());
+    showContent();
+}
+
+void ListScreen::showContent()
+{
+    switch (content()) {
+    case Content::Loading:
+        m_content->setCurrentIndex(0);
+        break;
+    case Content::NothingFound:
+        m_content->setCurrentIndex(1);
+        break;
+    case Content::Rows:
+        m_content->setCurrentIndex(2);
+        break;
+    }
+}
+
+void ListScreen::showFooter()
+{
+    const catalogue::Conversation *selected = selectedConversation();
+    const bool exporting = m_model.exportingID().has_value();
+
+    const std::optional<QString> &error = m_model.error();
+    m_error->setText(error.value_or(QString()));
+    m_error->setVisible(error.has_value());
+    m_tooShort->setVisible(selected != nullptr && !isExportable(*selected));
+
+    m_export->setText(app::qs(exportButtonLabel(selected, exporting)));
+    m_export->setBusy(exporting);
+    m_export->setEnabled(isExportButtonEnabled(selected, exporting));
+}
+
+void ListScreen::exportSelected()
+{
+    if (const catalogue::Conversation *selected = selectedConversation())
+        m_model.exportConversation(*selected);
+}
+
+void ListScreen::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Typing goes straight into the search.
+    m_search->setFocus();
+}
+
+bool ListScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    // The footer grows and shrinks with its hints; the shadow follows its top edge.
+    if (watched == m_footer && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        m_footerShadow->setGeometry(0, m_footer->y() - FooterShadow::height, width(), FooterShadow::height);
+        m_footerShadow->raise();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace ui

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QStackedWidget;
+
+namespace app
+{
+class AppModel;
+}
+
+namespace catalogue
+{
+struct Conversation;
+}
+
+namespace ui
+{
+
+class ChunkyButton;
+class ConversationListModel;
+class ConversationListView;
+
+// The conversation list: a search field, the conversations that match it (largest first), and a
+// footer with the export button. The search text and the selection are the screen's own and start
+// empty with each new screen; everything else is read from the model as it changes.
+class ListScreen : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ListScreen)
+
+public:
+    explicit ListScreen(app::AppModel &model, QWidget *parent = nullptr);
+
+    // What the content area shows.
+    enum class Content {
+        Loading,
+        NothingFound,
+        Rows,
+    };
+    Content content() const;
+
+    // Selects by id, whatever the conversation's count; a single click on a row does this.
+    void select(const std::string &id);
+    const std::optional<std::string> &selectedID() const;
+    // The selected conversation, looked up in the whole list; nullptr when there is none.
+    const catalogue::Conversation *selectedConversation() const;
+
+    // A double click on a row: selects it and, when it is long enough, exports it at once.
+    void activate(const catalogue::Conversation &conversation);
+
+    QLineEdit *searchInput() const { return m_search; }
+    ConversationListView *listView() const { return m_list; }
+    ConversationListModel *listModel() const { return m_rows; }
+    ChunkyButton *exportButton() const { return m_export; }
+    QLabel *errorLabel() const { return m_error; }
+    QLabel *tooShortLabel() const { return m_tooShort; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void showConversations();
+    void showContent();
+    void showFooter();
+    void exportSelected();
+
+    app::AppModel &m_model;
+    ConversationListModel *m_rows = nullptr;
+    QLineEdit *m_search = nullptr;
+    QStackedWidget *m_content = nullptr;
+    ConversationListView *m_list = nullptr;
+    QWidget *m_footer = nullptr;
+    QWidget *m_footerShadow = nullptr;
+    QLabel *m_error = nullptr;
+    QLabel *m_tooShort = nullptr;
+    ChunkyButton *m_export = nullptr;
+};
+
+} // namespace ui

@@ -1,0 +1,157 @@
+#include "root_view.h"
+
+#include "access_screen.h"
+#include "contacts_screen.h"
+#include "done_screen.h"
+#include "list_screen.h"
+#include "no_messages_screen.h"
+#include "palette.h"
+#include "welcome_screen.h"
+
+#include <QPainter>
+
+namespace ui
+{
+
+namespace
+{
+
+// Paints the snapshot of the leaving screen; it takes no input, so the new screen answers at once.
+class FadeLayer : public QWidget
+{
+public:
+    FadeLayer(const QPixmap &picture, const qreal &opacity, QWidget *parent)
+        : QWidget(parent)
+        , m_picture(picture)
+        , m_opacity(opacity)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setOpacity(m_opacity);
+        painter.drawPixmap(0, 0, m_picture);
+    }
+
+private:
+    const QPixmap &m_picture;
+    const qreal &m_opacity;
+};
+
+} // namespace
+
+RootView::RootView(app::AppModel &model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_shownPhase(model.phase())
+{
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, Palette::ink());
+    palette.setColor(QPalette::Text, Palette::ink());
+    setPalette(palette);
+
+    m_fade.setStartValue(1.0);
+    m_fade.setEndValue(0.0);
+    m_fade.setDuration(transitionMilliseconds);
+    m_fade.setEasingCurve(transitionCurve());
+    connect(&m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        m_leavingOpacity = value.toReal();
+        if (m_fadeLayer != nullptr)
+            m_fadeLayer->update();
+    });
+    connect(&m_fade, &QVariantAnimation::finished, this, [this] {
+        delete m_fadeLayer;
+        m_fadeLayer = nullptr;
+        m_leaving = QPixmap();
+    });
+
+    m_screen = makeScreen(m_shownPhase);
+    m_screen->setGeometry(rect());
+    connect(&model, &app::AppModel::phaseChanged, this, &RootView::showPhase);
+}
+
+QEasingCurve RootView::transitionCurve()
+{
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(QPointF(0, 0), QPointF(0.58, 1), QPointF(1, 1));
+    return curve;
+}
+
+QWidget *RootView::makeScreen(app::AppModel::Phase phase)
+{
+    QWidget *screen = nullptr;
+    switch (phase) {
+    case app::AppModel::Phase::Welcome:
+        screen = new WelcomeScreen(m_model, this);
+        break;
+    case app::AppModel::Phase::Access:
+        screen = new AccessScreen(m_model, this);
+        break;
+    case app::AppModel::Phase::NoMessages:
+        screen = new NoMessagesScreen(m_model, this);
+        break;
+    case app::AppModel::Phase::Contacts:
+        screen = new ContactsScreen(m_model, this);
+        break;
+    case app::AppModel::Phase::List:
+        screen = new ListScreen(m_model, this);
+        break;
+    case app::AppModel::Phase::Done:
+        screen = new DoneScreen(m_model, this);
+        break;
+    }
+    return screen;
+}
+
+void RootView::showPhase()
+{
+    const app::AppModel::Phase phase = m_model.phase();
+    if (phase == m_shownPhase && m_screen)
+        return;
+    m_shownPhase = phase;
+
+    // What is on show now, a fade in progress included, is what fades out.
+    if (isVisible()) {
+        m_leaving = grab();
+        m_fade.stop();
+        if (m_fadeLayer == nullptr)
+            m_fadeLayer = new FadeLayer(m_leaving, m_leavingOpacity, this);
+    }
+    // The old screen may be in the middle of handling the click that changed the phase: hide it now
+    // and let it go once control is back in the event loop.
+    if (m_screen) {
+        m_screen->hide();
+        m_screen->deleteLater();
+    }
+    m_screen = makeScreen(phase);
+    m_screen->setGeometry(rect());
+    m_screen->show();
+
+    if (m_fadeLayer != nullptr) {
+        m_leavingOpacity = 1.0;
+        m_fadeLayer->setGeometry(rect());
+        m_fadeLayer->raise();
+        m_fadeLayer->show();
+        m_fade.start();
+    }
+}
+
+void RootView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_screen)
+        m_screen->setGeometry(rect());
+    if (m_fadeLayer != nullptr)
+        m_fadeLayer->setGeometry(rect());
+}
+
+void RootView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Palette::cream());
+}
+
+} // namespace ui

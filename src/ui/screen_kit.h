@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+class QAbstractButton;
+class QBoxLayout;
+class QWidget;
+
+// Small pieces the screens share: flexible space, the default button, button labels.
+namespace ui
+{
+
+// Adds empty space that takes a share of the height left over, equal to every other flexible
+// space of the layout, and never less than `minimum`.
+void addFlexibleSpace(QBoxLayout *layout, int minimum = 0);
+
+// Space of `points` after a ChunkyButton: its resting shadow already fills the first few.
+void addSpacingAfterButton(QBoxLayout *layout, int points);
+
+// Makes `button` the screen's default action: Return or Enter pressed anywhere in the screen's
+// window clicks it, unless it is disabled.
+void setDefaultButton(QWidget *screen, QAbstractButton *button);
+
+// A button label followed by two spaces and a rightwards arrow: "Get started  →".
+[[nodiscard]] QString withArrow(const std::string &label);
+
+} // namespace ui

@@ -1,0 +1,269 @@
+// Renders every screen of the application, offscreen, to PNG files: each phase, the list in its
+// states, and the done screen. Run once per language:
+//   ui_screenshots --out DIR [--language CODE] [--region LOCALE]
+// The region (a locale such as de_DE) sets the month names and digit grouping of the list.
+// The history is the demo generator's, in a home folder of its own under the system's temporary
+// folder, so the export of the done screen lands there.
+
+#include "app/app_model.h"
+#include "app/texts.h"
+#include "contacts/vcard_contacts_service.h"
+#include "demo/demo_history.h"
+#include "l10n/language.h"
+#include "ui/chunky_button.h"
+#include "ui/conversation_list_model.h"
+#include "ui/conversation_list_view.h"
+#include "ui/list_rules.h"
+#include "ui/list_screen.h"
+#include "ui/main_window.h"
+#include "ui/root_view.h"
+#include "ui_test_support.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace
+{
+
+struct Options {
+    QString out;
+    std::string language = "en";
+    std::string region;
+};
+
+std::optional<Options> parseOptions(int argc, char **argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--out" && i + 1 < argc)
+            options.out = QString::fromLocal8Bit(argv[++i]);
+        else if (argument == "--language" && i + 1 < argc)
+            options.language = argv[++i];
+        else if (argument == "--region" && i + 1 < argc)
+            options.region = argv[++i];
+        else
+            return std::nullopt;
+    }
+    if (options.out.isEmpty())
+        return std::nullopt;
+    return options;
+}
+
+class Shooter
+{
+public:
+    Shooter(QString out, std::filesystem::path home)
+        : m_out(std::move(out))
+        , m_home(std::move(home))
+        , m_database(m_home / "Library/Messages/chat.db")
+    {
+    }
+
+    const std::filesystem::path &database() const { return m_database; }
+    const std::filesystem::path &home() const { return m_home; }
+    int failures() const { return m_failures; }
+
+    // One window on a fresh model: `prepare` sets up the services, `act` drives the window once
+    // the model has settled, and the picture is taken when `ready` holds.
+    void shoot(const QString &name,
+               const std::filesystem::path &database,
+               const std::function<void(uitest::FakeServices &)> &prepare,
+               const std::function<void(app::AppModel &, ui::MainWindow &)> &act = {},
+               const std::function<bool(app::AppModel &)> &ready = {})
+    {
+        uitest::FakeServices services;
+        services.contactsSource = std::make_shared<contacts::VCardContactsService>(m_home / "contacts.vcf");
+        services.contactsStatus = contacts::AuthorizationStatus::Authorized;
+        prepare(services);
+        app::AppModel model(services, database);
+        ui::MainWindow window(model);
+        window.show();
+        uitest::waitUntil([&] {
+            return !model.loading();
+        });
+        if (act)
+            act(model, window);
+        bool settled = true;
+        if (ready)
+            settled = uitest::waitUntil([&] {
+                return ready(model);
+            });
+        settled = settled && uitest::waitUntil([&] {
+                      return !window.rootView()->isTransitionRunning();
+                  });
+        const QString file = m_out + QLatin1Char('/') + name + QStringLiteral(".png");
+        if (!settled || !window.grab().save(file)) {
+            std::fprintf(stderr, "ui_screenshots: %s failed\n", qPrintable(name));
+            ++m_failures;
+            return;
+        }
+        std::printf("%s\n", qPrintable(file));
+    }
+
+private:
+    QString m_out;
+    std::filesystem::path m_home;
+    std::filesystem::path m_database;
+    int m_failures = 0;
+};
+
+ui::ListScreen *listScreen(ui::MainWindow &window)
+{
+    return qobject_cast<ui::ListScreen *>(window.rootView()->currentScreen());
+}
+
+void noChange(uitest::FakeServices &)
+{
+}
+
+// The last conversation of the list that is too short to export.
+const catalogue::Conversation *shortConversation(const app::AppModel &model)
+{
+    const auto &all = model.conversations();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        if (!ui::isExportable(*it))
+            return &*it;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::optional<Options> options = parseOptions(argc, argv);
+    if (!options) {
+        std::fputs("usage: ui_screenshots --out DIR [--language CODE] [--region LOCALE]\n", stderr);
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    l10n::setPreferredLanguages({options->language});
+
+    const QTemporaryDir home(QDir::tempPath() + QStringLiteral("/tovik-screenshots-XXXXXX"));
+    if (!home.isValid())
+        return 1;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
+    const std::filesystem::path homePath = home.path().toStdString();
+    demo::Summary summary;
+    if (const auto failure = demo::writeDemoHistory(homePath, 1, summary)) {
+        std::fprintf(stderr, "ui_screenshots: %s\n", failure->c_str());
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    // Set after the C library has read its locale, which need not be installed: only the list's own
+    // month and number formatting reads these, on first use.
+    if (!options->region.empty()) {
+        qputenv("LC_TIME", QByteArray::fromStdString(options->region));
+        qputenv("LC_NUMERIC", QByteArray::fromStdString(options->region));
+        qunsetenv("LC_ALL");
+    }
+    ui::applyLightLook();
+    QDir().mkpath(options->out);
+    Shooter shooter(options->out, homePath);
+    const std::filesystem::path database = shooter.database();
+
+    shooter.shoot(QStringLiteral("01-welcome"), database, [](uitest::FakeServices &services) {
+        services.seenWelcome = false;
+    });
+
+    // A folder where the database should be cannot be read: the access screen.
+    const std::filesystem::path unreadable = homePath / "unreadable/chat.db";
+    std::filesystem::create_directories(unreadable);
+    shooter.shoot(QStringLiteral("02-access"), unreadable, noChange);
+
+    const std::filesystem::path missing = homePath / "empty/chat.db";
+    std::filesystem::create_directories(missing.parent_path());
+    shooter.shoot(QStringLiteral("03-no-messages"), missing, noChange);
+
+    shooter.shoot(QStringLiteral("04-contacts"), database, [](uitest::FakeServices &services) {
+        services.contactsStatus = contacts::AuthorizationStatus::NotDetermined;
+    });
+
+    shooter.shoot(QStringLiteral("05-list"), database, noChange);
+
+    shooter.shoot(QStringLiteral("06-list-selected"),
+                  database,
+                  noChange,
+                  [](app::AppModel &model, ui::MainWindow &window) {
+                      listScreen(window)->select(model.conversations().front().id);
+                  });
+
+    shooter.shoot(QStringLiteral("07-list-search"), database, noChange, [](app::AppModel &, ui::MainWindow &window) {
+        listScreen(window)->searchInput()->setText(QStringLiteral("an"));
+    });
+
+    shooter.shoot(QStringLiteral("08-list-too-short"),
+                  database,
+                  noChange,
+                  [](app::AppModel &model, ui::MainWindow &window) {
+                      if (const catalogue::Conversation *conversation = shortConversation(model)) {
+                          ui::ListScreen *screen = listScreen(window);
+                          screen->select(conversation->id);
+                          screen->listView()->scrollToBottom();
+                      }
+                  });
+
+    shooter.shoot(QStringLiteral("09-list-nothing-found"),
+                  database,
+                  noChange,
+                  [](app::AppModel &, ui::MainWindow &window) {
+                      listScreen(window)->searchInput()->setText(QStringLiteral("zzzz"));
+                  });
+
+    // The picture is taken before the event loop applies the load's outcome.
+    shooter.shoot(QStringLiteral("10-list-loading"), database, noChange, [](app::AppModel &model, ui::MainWindow &) {
+        model.load();
+    });
+
+    shooter.shoot(QStringLiteral("11-list-exporting"),
+                  database,
+                  noChange,
+                  [](app::AppModel &model, ui::MainWindow &window) {
+                      listScreen(window)->select(model.conversations().front().id);
+                      model.exportConversation(model.conversations().front());
+                  });
+
+    // Without its database the export fails and says so.
+    shooter.shoot(
+        QStringLiteral("12-list-error"),
+        database,
+        noChange,
+        [&](app::AppModel &model, ui::MainWindow &window) {
+            listScreen(window)->select(model.conversations().front().id);
+            std::filesystem::rename(database, homePath / "chat.db.away");
+            model.exportConversation(model.conversations().front());
+        },
+        [&](app::AppModel &model) {
+            if (!model.error())
+                return false;
+            std::filesystem::rename(homePath / "chat.db.away", database);
+            return true;
+        });
+
+    shooter.shoot(
+        QStringLiteral("13-done"),
+        database,
+        noChange,
+        [](app::AppModel &model, ui::MainWindow &window) {
+            ui::ListScreen *screen = listScreen(window);
+            screen->select(model.conversations().front().id);
+            screen->exportButton()->click();
+        },
+        [](app::AppModel &model) {
+            return model.phase() == app::AppModel::Phase::Done;
+        });
+
+    return shooter.failures() == 0 ? 0 : 1;
+}
