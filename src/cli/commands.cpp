@@ -108,20 +108,38 @@ int databaseFailure(std::ostream &err, const std::filesystem::path &db, const st
     return Failed;
 }
 
-int runList(const ListCommand &command, std::ostream &out, std::ostream &err)
+// What both commands start from: the contacts of the file given (if any) and the open database.
+struct Inputs {
+    std::filesystem::path db;
+    contacts::ContactsIndex index;
+    store::MessagesStore store;
+};
+
+// Fails with the exit status, after saying why on `err`.
+common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path> &database,
+                                       const std::optional<std::filesystem::path> &contactsFile,
+                                       std::ostream &err)
 {
-    auto index = loadContacts(command.contacts);
+    auto index = loadContacts(contactsFile);
     if (!index) {
         err << "tovik-export: " << index.error().detail << "\n";
-        return Failed;
+        return common::failure(int{Failed});
     }
-    const auto db = command.db.value_or(defaultDatabasePath());
+    auto db = database.value_or(defaultDatabasePath());
     auto opened = store::MessagesStore::open(db);
     if (!opened)
-        return databaseFailure(err, db, opened.error());
-    auto list = catalogue::loadConversations(*opened, *index);
+        return common::failure(databaseFailure(err, db, opened.error()));
+    return Inputs{std::move(db), std::move(*index), std::move(*opened)};
+}
+
+int runList(const ListCommand &command, std::ostream &out, std::ostream &err)
+{
+    auto inputs = openInputs(command.db, command.contacts, err);
+    if (!inputs)
+        return inputs.error();
+    auto list = catalogue::loadConversations(inputs->store, inputs->index);
     if (!list)
-        return databaseFailure(err, db, list.error());
+        return databaseFailure(err, inputs->db, list.error());
     if (command.json)
         printJson(*list, out);
     else
@@ -131,16 +149,12 @@ int runList(const ListCommand &command, std::ostream &out, std::ostream &err)
 
 int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err)
 {
-    auto index = loadContacts(command.contacts);
-    if (!index) {
-        err << "tovik-export: " << index.error().detail << "\n";
-        return Failed;
-    }
-    const auto db = command.db.value_or(defaultDatabasePath());
-    auto opened = store::MessagesStore::open(db);
-    if (!opened)
-        return databaseFailure(err, db, opened.error());
-    store::MessagesStore &store = *opened;
+    auto inputs = openInputs(command.db, command.contacts, err);
+    if (!inputs)
+        return inputs.error();
+    const std::filesystem::path &db = inputs->db;
+    const contacts::ContactsIndex *index = &inputs->index;
+    store::MessagesStore &store = inputs->store;
 
     std::optional<catalogue::Conversation> chosen;
     if (command.id) {

@@ -18,14 +18,6 @@ using testsupport::TempDir;
 
 namespace {
 
-std::vector<std::string> folderEntries(const std::filesystem::path &dir)
-{
-    std::vector<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 void makeDatabase(const std::filesystem::path &file, const std::string &sql)
 {
@@ -112,7 +104,7 @@ TEST(MessagesStore, ReadingLeavesDatabaseBytesAndFolderUntouched)
         fixture.addMessage({chat}, {{"text", "hello"}, {"date", testsupport::appleNanoseconds(1700000000)}});
     }
     const std::string before = testsupport::readFile(dir / "chat.db");
-    const auto entriesBefore = folderEntries(dir.path());
+    const auto entriesBefore = testsupport::folderEntries(dir.path());
 
     {
         auto opened = MessagesStore::open(dir / "chat.db");
@@ -127,5 +119,5 @@ TEST(MessagesStore, ReadingLeavesDatabaseBytesAndFolderUntouched)
     }
 
     EXPECT_EQ(testsupport::readFile(dir / "chat.db"), before);
-    EXPECT_EQ(folderEntries(dir.path()), entriesBefore); // no -journal, -wal or -shm appeared
+    EXPECT_EQ(testsupport::folderEntries(dir.path()), entriesBefore); // no -journal, -wal or -shm appeared
 }

@@ -30,14 +30,6 @@ std::filesystem::path makeDatabase(const std::filesystem::path &file, const std:
     return file;
 }
 
-std::vector<std::string> folderEntries(const std::filesystem::path &dir)
-{
-    std::vector<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 } // namespace
 
@@ -79,7 +71,7 @@ TEST(SQLiteDB, MissingFileFailsToOpenWithSqliteCodeAndCreatesNothing)
     EXPECT_EQ(db.error().kind, SQLiteDB::Failure::Kind::Open);
     EXPECT_EQ(db.error().code, SQLITE_CANTOPEN);
     EXPECT_FALSE(db.error().message.empty());
-    EXPECT_TRUE(folderEntries(dir.path()).empty());
+    EXPECT_TRUE(testsupport::folderEntries(dir.path()).empty());
 }
 
 TEST(SQLiteDB, ReadOnlyConnectionRefusesWrites)

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -24,6 +25,9 @@ private:
 
 // Reads a whole file as bytes; an unreadable file gives the empty string.
 std::string readFile(const std::filesystem::path &path);
+
+// The names in a folder, sorted; empty when it cannot be listed.
+std::vector<std::string> folderEntries(const std::filesystem::path &dir);
 
 // Writes bytes to a file, replacing it.
 void writeFile(const std::filesystem::path &path, const std::string &bytes);
