@@ -197,30 +197,77 @@ common::Result<std::vector<Conversation>, store::SQLiteDB::Failure> loadConversa
     return buildConversations(ascendingById(std::move(*rows)), contacts);
 }
 
+namespace {
+
+// The chats whose key is `id`: a conversation is exactly these, whatever their counts.
+ChatRowMap chatsWithKey(ChatRowMap &rows, const contacts::ContactsIndex &contacts, std::string_view id)
+{
+    ChatRowMap matching;
+    for (auto &[rowid, row] : rows) {
+        if (chatKey(rowid, row.style, distinctSorted(row.handles), contacts).key == id)
+            matching.emplace(rowid, std::move(row));
+    }
+    return matching;
+}
+
+std::optional<Conversation> onlyConversation(ChatRowMap rows, const contacts::ContactsIndex &contacts)
+{
+    auto found = buildConversations(ascendingById(std::move(rows)), contacts);
+    if (found.empty())
+        return std::nullopt;
+    return std::move(found.front());
+}
+
+} // namespace
+
 common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
 findConversation(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id)
 {
     auto rows = chatRowsWithoutCounts(store);
     if (!rows)
         return common::failure(std::move(rows.error()));
-    // A conversation is made of exactly the chats whose key is its id, whatever their counts.
-    ChatRowMap matching;
-    std::vector<std::int64_t> chats;
-    for (auto &[rowid, row] : *rows) {
-        if (chatKey(rowid, row.style, distinctSorted(row.handles), contacts).key == id) {
-            chats.push_back(rowid);
-            matching.emplace(rowid, std::move(row));
-        }
-    }
-    if (chats.empty())
+    ChatRowMap matching = chatsWithKey(*rows, contacts, id);
+    if (matching.empty())
         return std::optional<Conversation>();
+    std::vector<std::int64_t> chats;
+    for (const auto &[rowid, row] : matching)
+        chats.push_back(rowid);
     auto counted = countChats(store, matching, chats);
     if (!counted)
         return common::failure(std::move(counted.error()));
-    auto found = buildConversations(ascendingById(std::move(matching)), contacts);
-    if (found.empty())
-        return std::optional<Conversation>();
-    return std::optional<Conversation>(std::move(found.front()));
+    return onlyConversation(std::move(matching), contacts);
+}
+
+common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
+findConversationToExport(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id)
+{
+    auto rows = chatRowsWithoutCounts(store);
+    if (!rows)
+        return common::failure(std::move(rows.error()));
+    ChatRowMap matching = chatsWithKey(*rows, contacts, id);
+    // Several chats: which one names a group depends on their last dates, which only counting
+    // gives.
+    if (matching.size() != 1)
+        return findConversation(store, contacts, id);
+
+    auto &[rowid, row] = *matching.begin();
+    // Whether the chat has a countable message at all stops at the first one; the number of its
+    // joined messages comes from the join table's index alone.
+    std::string sql = "SELECT EXISTS (SELECT 1 FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id "
+                      "WHERE cmj.chat_id = ?1 AND ";
+    sql += store::countableMessageFilter;
+    sql += "), (SELECT COUNT(*) FROM chat_message_join WHERE chat_id = ?1)";
+    bool countable = false;
+    std::int64_t joined = 0;
+    auto probed = store.db().execute(sql, {rowid}, [&](const store::Statement &result) {
+        countable = result.integer(0) != 0;
+        joined = result.integer(1);
+        return store::RowFlow::Continue;
+    });
+    if (!probed)
+        return common::failure(std::move(probed.error()));
+    row.count = countable ? std::max<std::int64_t>(joined, 1) : 0;
+    return onlyConversation(std::move(matching), contacts);
 }
 
 } // namespace catalogue

@@ -32,6 +32,13 @@ loadConversations(store::MessagesStore &store, const contacts::ContactsIndex &co
 [[nodiscard]] common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
 findConversation(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id);
 
+// The conversation with the key `id` as an export needs it: the same chats, title, members and
+// handles as the list's entry, found without counting its messages where that can be avoided
+// (a conversation of one chat). Its `count` is then only an upper bound of the countable
+// messages, enough to size the export text, and `first` and `last` are absent.
+[[nodiscard]] common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
+findConversationToExport(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id);
+
 // The merging step on its own, for chat rows read already.
 [[nodiscard]] std::vector<Conversation> buildConversations(const std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> &rowsByAscendingId,
                                                            const contacts::ContactsIndex &contacts);

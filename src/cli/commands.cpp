@@ -159,7 +159,7 @@ int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err
     std::optional<catalogue::Conversation> chosen;
     if (command.id) {
         // Only the chats of this one conversation are counted: no need to list them all.
-        auto found = catalogue::findConversation(store, *index, *command.id);
+        auto found = catalogue::findConversationToExport(store, *index, *command.id);
         if (!found)
             return databaseFailure(err, db, found.error());
         chosen = std::move(*found);

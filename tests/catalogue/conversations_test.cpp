@@ -341,3 +341,44 @@ TEST(FindConversation, AgreesWithTheListForEveryConversationOfTheDemoHistory)
         }
     }
 }
+
+TEST(FindConversationToExport, GivesTheListedChatsTitleAndMembersWithACountLargeEnough)
+{
+    const TempDir home;
+    demo::Summary summary;
+    ASSERT_FALSE(demo::writeDemoHistory(home.path(), 5, summary));
+    const auto cards = contacts::readVCardFile(home / "contacts.vcf");
+    ASSERT_TRUE(cards);
+    const ContactsIndex contacts = indexOf(*cards);
+    auto store = store::MessagesStore::open(home.path() / "Library/Messages/chat.db");
+    ASSERT_TRUE(store);
+    auto list = loadConversations(*store, contacts);
+    ASSERT_TRUE(list);
+
+    for (const Conversation &listed : *list) {
+        auto found = catalogue::findConversationToExport(*store, contacts, listed.id);
+
+        ASSERT_TRUE(found && found->has_value()) << listed.id;
+        const Conversation &conversation = **found;
+        EXPECT_EQ(conversation.chatIDs, listed.chatIDs);
+        EXPECT_EQ(conversation.title, listed.title);
+        EXPECT_EQ(conversation.members, listed.members);
+        EXPECT_EQ(conversation.handles, listed.handles);
+        EXPECT_EQ(conversation.isGroup, listed.isGroup);
+        EXPECT_GE(conversation.count, listed.count);
+    }
+}
+
+TEST_F(ConversationsTest, FindConversationToExportSkipsAChatWithNothingCountable)
+{
+    const auto only = chat({"+15550000001"}, 45, 0);
+    fixture.addMessage({only}, {{"date", appleNanoseconds(1700000000)}, {"associated_message_type", 2000}});
+    fixture.close();
+    auto store = store::MessagesStore::open(dir / "chat.db");
+    ASSERT_TRUE(store);
+
+    auto found = catalogue::findConversationToExport(*store, {}, "p:550000001");
+
+    ASSERT_TRUE(found);
+    EXPECT_FALSE(found->has_value());
+}

@@ -447,7 +447,10 @@ std::optional<std::string> writeLargeHistoryTo(const std::filesystem::path &file
     const std::int64_t total = remaining;
     for (std::int64_t i = 0; i < total; ++i) {
         const std::uint64_t r = random.below(1000);
-        const std::size_t pickIndex = r < 500 ? random.below(std::min<std::size_t>(chats.size(), 50)) : random.below(chats.size());
+        // The largest conversation, when there is one, has all its messages already.
+        const std::size_t firstOther = options.largestConversation > 0 ? 1 : 0;
+        const std::size_t others = chats.size() - firstOther;
+        const std::size_t pickIndex = firstOther + (r < 500 ? random.below(std::min<std::size_t>(others, 50)) : random.below(others));
         const Chat &chat = chats[pickIndex];
         writer.addMessage({chat.id}, messageFor(chat, i, total));
     }
