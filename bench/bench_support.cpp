@@ -19,6 +19,14 @@ std::filesystem::path dataDir()
     return dir;
 }
 
+double processCpuSeconds()
+{
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 double bestSeconds(int runs, const std::function<void()> &work)
 {
     double best = 1e100;
@@ -81,6 +89,8 @@ ProcessRun runProcess(const std::vector<std::string> &argv, const std::string &s
         std::exit(1);
     }
     run.seconds = took.count();
+    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.peakBytes = static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
     return run;
 }

@@ -12,6 +12,9 @@ namespace bench {
 // Where generated benchmark data is kept between runs (inside the build folder).
 std::filesystem::path dataDir();
 
+// User + system CPU seconds this process has used so far.
+double processCpuSeconds();
+
 // Seconds of the fastest of `runs` calls.
 double bestSeconds(int runs, const std::function<void()> &work);
 
@@ -19,6 +22,7 @@ double bestSeconds(int runs, const std::function<void()> &work);
 // and its peak resident memory in bytes; fails the benchmark (exit 1) when the command does.
 struct ProcessRun {
     double seconds = 0;
+    double cpuSeconds = 0; // user + system time of the process
     std::int64_t peakBytes = 0;
     std::string output; // standard output, when asked to keep it
 };
