@@ -33,6 +33,11 @@ test-sanitize:
 bench: build
 	bash scripts/bench.sh $(BUILD)
 
+# libFuzzer targets (clang, ASan, UBSan), each run for FUZZ_SECONDS on a copy of its seeds.
+FUZZ_SECONDS ?= 60
+fuzz:
+	bash scripts/fuzz.sh $(FUZZ_SECONDS)
+
 # Every screen rendered offscreen to PNG files under $(BUILD)/screenshots, in English and German.
 screenshots: build
 	bash scripts/screenshots.sh $(BUILD)

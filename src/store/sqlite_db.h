@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -52,9 +54,40 @@ enum class RowFlow {
     Stop,
 };
 
+// A private folder holding a copy of a database that could not be read where it is, together
+// with whatever SQLite adds next to that copy. Removed with everything in it when the object
+// goes; a moved-from object removes nothing.
+class SnapshotFolder
+{
+public:
+    explicit SnapshotFolder(std::filesystem::path path)
+        : m_path(std::move(path))
+    {
+    }
+    ~SnapshotFolder();
+    SnapshotFolder(SnapshotFolder &&other) noexcept
+        : m_path(std::exchange(other.m_path, {}))
+    {
+    }
+    SnapshotFolder &operator=(SnapshotFolder &&other) noexcept;
+    SnapshotFolder(const SnapshotFolder &) = delete;
+    SnapshotFolder &operator=(const SnapshotFolder &) = delete;
+
+    [[nodiscard]] const std::filesystem::path &path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
 // The only place that talks to SQLite: one connection to a database, opened strictly read-only,
 // running prepared statements and handing each row to a callback. No writes, no transactions,
 // no statement cache. Used by one thread at a time.
+//
+// Where a write-ahead-log database cannot be read in place (a folder or medium the user cannot
+// write, so SQLite can neither create nor share the -wal and -shm files), the connection reads
+// a private snapshot instead: the database and its -wal copied into a fresh folder under
+// $TMPDIR, which lives exactly as long as this object. The original files are only ever opened
+// for reading.
 class SQLiteDB
 {
 public:
@@ -75,8 +108,13 @@ public:
 
     using RowCallback = std::function<RowFlow(const Statement &)>;
 
-    // Opens `path` read-only through a "file:" URI with "?mode=ro". On failure the connection
-    // is already closed and nothing is left behind; no file is ever created.
+    // Opens `path` read-only through a "file:" URI with "?mode=ro" and reads the schema once, so
+    // that a database SQLite cannot use in place is noticed here rather than by a later query.
+    // When that first read fails because the write-ahead log cannot be used where the database
+    // lies (see needsPrivateSnapshot), the database is read from a private snapshot instead.
+    // Any other failure of the first read is left to the queries, which report it. Fails with
+    // Open when the connection cannot be opened or the snapshot cannot be made; then nothing is
+    // left behind, and no file is ever created next to the original by this program.
     [[nodiscard]] static common::Result<SQLiteDB, Failure> open(const std::filesystem::path &path);
 
     // Prepares `sql`, binds `parameters` to ?1, ?2, ... in order, and calls `onRow` for each
@@ -92,19 +130,49 @@ public:
 
     [[nodiscard]] sqlite3 *handle() const { return m_db.get(); }
 
+    // The private folder this connection reads from, or nothing when it reads the database in
+    // place.
+    [[nodiscard]] std::optional<std::filesystem::path> snapshotFolder() const;
+
+    SQLiteDB(SQLiteDB &&) noexcept = default;
+    // Closes this connection before its snapshot folder, if any, is removed.
+    SQLiteDB &operator=(SQLiteDB &&other) noexcept;
+    SQLiteDB(const SQLiteDB &) = delete;
+    SQLiteDB &operator=(const SQLiteDB &) = delete;
+    ~SQLiteDB() = default;
+
 private:
     struct Closer {
         void operator()(sqlite3 *db) const noexcept;
     };
     using Handle = std::unique_ptr<sqlite3, Closer>;
 
-    explicit SQLiteDB(Handle db)
-        : m_db(std::move(db))
+    explicit SQLiteDB(Handle db, std::optional<SnapshotFolder> snapshot = std::nullopt)
+        : m_snapshot(std::move(snapshot))
+        , m_db(std::move(db))
     {
     }
 
+    static common::Result<Handle, Failure> openConnection(const std::filesystem::path &path);
+    static common::Result<SQLiteDB, Failure> openSnapshot(const std::filesystem::path &path, int code, const std::string &reason);
+
+    // Declared before the connection so that it is destroyed after it: the folder goes only once
+    // nothing has its files open.
+    std::optional<SnapshotFolder> m_snapshot;
     Handle m_db; // closed when the object goes
 };
+
+// True when a first read that failed with `extendedCode` means that SQLite cannot use the
+// write-ahead log where the database lies, so that a private snapshot can be read instead:
+// SQLITE_READONLY_DIRECTORY, _CANTINIT, _RECOVERY and _CANTLOCK always; SQLITE_CANTOPEN (any
+// extended form) and SQLITE_IOERR_SHMOPEN, _SHMSIZE and _SHMMAP only when `walInUse`. Every other
+// code (corruption, not a database, busy, no permission to read) is not cured by a copy.
+[[nodiscard]] bool needsPrivateSnapshot(int extendedCode, bool walInUse);
+
+// True when the database at `path` uses a write-ahead log: its header says so (bytes 18 and 19,
+// the format versions, equal to 2), or a "-wal" file lies next to it. Never fails; an unreadable
+// file reads as false unless its -wal exists.
+[[nodiscard]] bool usesWriteAheadLog(const std::filesystem::path &path);
 
 // What a failure says in English, for diagnostics (never shown as is in the window).
 [[nodiscard]] std::string describe(const SQLiteDB::Failure &failure);
