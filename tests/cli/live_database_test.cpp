@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 
 #include "support/messages_fixture.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,9 @@
 using testsupport::MessagesFixture;
 using testsupport::TempDir;
 
+using testsupport::ChildOutcome;
+using testsupport::runInChild;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -38,44 +42,6 @@ constexpr uid_t nobody = 65534;
 constexpr const char *handle = "+15551234567";
 constexpr const char *conversationId = "p:551234567";
 
-struct ChildOutcome {
-    int status = -1;
-    std::string report;
-};
-
-// Runs `body` in a child process; with `unprivileged`, a root parent's child becomes "nobody".
-ChildOutcome runInChild(bool unprivileged, const std::function<int(std::string &report)> &body)
-{
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(channel[0]);
-        std::string report;
-        int status = 99;
-        if (!unprivileged || ::geteuid() != 0
-            || (::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0))
-            status = body(report);
-        for (std::size_t done = 0; done < report.size();) {
-            const ssize_t n = ::write(channel[1], report.data() + done, report.size() - done);
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        ::_exit(status);
-    }
-    ::close(channel[1]);
-    ChildOutcome outcome;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
-        outcome.report.append(buffer, static_cast<std::size_t>(n));
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return outcome;
-}
 
 // Counters shared with the writer process: `started` is raised before a message is committed and
 // `committed` after, so a reader that starts after reading `committed` and ends before reading

@@ -4,6 +4,7 @@
 // file under a fresh name, or fails and leaves nothing at all.
 #include "export/export_file.h"
 
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,9 @@
 #include <unistd.h>
 #include <vector>
 
+using testsupport::ChildOutcome;
+using testsupport::runInChild;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -43,44 +47,6 @@ std::map<std::string, std::string> folderContents(const fs::path &folder)
     return contents;
 }
 
-struct ChildOutcome {
-    int status = -1;
-    std::string report;
-};
-
-// Runs `body` in a child process; with `unprivileged`, a root parent's child becomes "nobody".
-ChildOutcome runInChild(bool unprivileged, const std::function<int(std::string &report)> &body)
-{
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(channel[0]);
-        std::string report;
-        int status = 99;
-        if (!unprivileged || ::geteuid() != 0
-            || (::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0))
-            status = body(report);
-        for (std::size_t done = 0; done < report.size();) {
-            const ssize_t n = ::write(channel[1], report.data() + done, report.size() - done);
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        ::_exit(status);
-    }
-    ::close(channel[1]);
-    ChildOutcome outcome;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
-        outcome.report.append(buffer, static_cast<std::size_t>(n));
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return outcome;
-}
 
 // "ok <file name>" or "failed <kind number> <detail>".
 std::string describe(const common::Result<fs::path> &written)

@@ -5,6 +5,7 @@
 #include "store/messages_store.h"
 
 #include "support/messages_fixture.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,9 @@ using store::SQLiteDB;
 using testsupport::MessagesFixture;
 using testsupport::TempDir;
 
+using testsupport::ChildOutcome;
+using testsupport::runInChild;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -55,50 +59,6 @@ bool isEmptyFolder(const fs::path &folder)
 {
     std::error_code ec;
     return fs::is_empty(folder, ec) && !ec;
-}
-
-struct ChildOutcome {
-    int status = -1; // exit status, or 128 + signal
-    std::string report;
-};
-
-// Runs `body` in a child process and hands back its exit status and the text it reported. With
-// `unprivileged`, a root parent's child becomes "nobody" first; any other user stays itself.
-ChildOutcome runInChild(bool unprivileged, const std::function<int(std::string &report)> &body)
-{
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(channel[0]);
-        std::string report;
-        int status = 0;
-        if (unprivileged && ::geteuid() == 0
-            && (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)) {
-            report = "cannot become nobody";
-            status = 99;
-        } else {
-            status = body(report);
-        }
-        for (std::size_t done = 0; done < report.size();) {
-            const ssize_t n = ::write(channel[1], report.data() + done, report.size() - done);
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        ::_exit(status);
-    }
-    ::close(channel[1]);
-    ChildOutcome outcome;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
-        outcome.report.append(buffer, static_cast<std::size_t>(n));
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return outcome;
 }
 
 // A forked process, killed and reaped when the object goes, whatever way the test leaves.
