@@ -9,6 +9,7 @@
 #include "export/clean_text.h"
 #include "store/messages_store.h"
 
+#include "run_cli.h"
 #include "support/messages_fixture.h"
 #include "support/temp_dir.h"
 
@@ -35,22 +36,8 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome runCli(const std::vector<std::string> &arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    Outcome outcome;
-    outcome.status = cli::run(arguments, out, err);
-    outcome.out = out.str();
-    outcome.err = err.str();
-    return outcome;
-}
+using clitest::Outcome;
+using clitest::runCli;
 
 // Every file and folder below `root`, as paths relative to it.
 std::set<std::string> tree(const fs::path &root)

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 
+#include "run_cli.h"
 #include "support/messages_fixture.h"
 #include "support/temp_dir.h"
 
@@ -15,22 +16,8 @@ using testsupport::TempDir;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome runCli(const std::vector<std::string> &arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    Outcome outcome;
-    outcome.status = cli::run(arguments, out, err);
-    outcome.out = out.str();
-    outcome.err = err.str();
-    return outcome;
-}
+using clitest::Outcome;
+using clitest::runCli;
 
 int count(const std::string &text, const std::string &what)
 {
