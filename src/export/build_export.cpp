@@ -5,8 +5,6 @@
 #include "export/timestamp.h"
 
 #include <unicode/timezone.h>
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -22,34 +20,6 @@ constexpr std::string_view me = "Me";
 constexpr std::string_view unknown = "Unknown";
 constexpr std::string_view mediaBody = "[media]";
 constexpr std::string_view unsentBody = "[unsent message]";
-
-bool isTrimmedSpace(UChar32 c)
-{
-    return c == '\t' || c == ' ' || (c >= 0x80 && u_charType(c) == U_SPACE_SEPARATOR);
-}
-
-std::string_view trimSpaces(std::string_view text)
-{
-    std::size_t start = 0;
-    while (start < text.size()) {
-        UChar32 c = 0;
-        std::int32_t next = static_cast<std::int32_t>(start);
-        U8_NEXT(text.data(), next, static_cast<std::int32_t>(text.size()), c);
-        if (!isTrimmedSpace(c))
-            break;
-        start = static_cast<std::size_t>(next);
-    }
-    std::size_t end = text.size();
-    while (end > start) {
-        UChar32 c = 0;
-        std::int32_t previous = static_cast<std::int32_t>(end);
-        U8_PREV(text.data(), 0, previous, c);
-        if (!isTrimmedSpace(c))
-            break;
-        end = static_cast<std::size_t>(previous);
-    }
-    return text.substr(start, end - start);
-}
 
 } // namespace
 
@@ -87,7 +57,7 @@ std::string senderLine(std::string_view name)
         if (c == '\n')
             c = ' ';
     }
-    const std::string_view trimmed = trimSpaces(flat);
+    const std::string_view trimmed = trimSpaceSeparators(flat);
     return trimmed.empty() ? std::string(unknown) : std::string(trimmed);
 }
 

@@ -112,8 +112,9 @@ bool isTrimmable(UChar32 c)
     return u_charType(c) == U_SPACE_SEPARATOR;
 }
 
-// Tab and Zs only: line and paragraph separators, NEL and the zero-width characters stay.
-std::string_view trimLine(std::string_view line)
+} // namespace
+
+std::string_view trimSpaceSeparators(std::string_view line)
 {
     const auto *bytes = reinterpret_cast<const uint8_t *>(line.data());
     auto begin = int32_t{0};
@@ -148,6 +149,9 @@ std::string_view trimLine(std::string_view line)
     }
     return line.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
 }
+
+namespace
+{
 
 std::string withoutObjectReplacements(std::string_view text)
 {
@@ -231,7 +235,7 @@ bool appendCleanMessageText(std::string &out, std::string_view text)
 {
     const std::size_t start = out.size();
     const auto appendLine = [&](std::string_view rawLine) {
-        const std::string_view line = trimLine(rawLine);
+        const std::string_view line = trimSpaceSeparators(rawLine);
         if (line.empty())
             return;
         if (out.size() > start)
