@@ -23,11 +23,16 @@ void Card::setContent(QLayout *content)
 
 void Card::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
+    paintPanel(*this, cornerRadius, borderWidth);
+}
+
+void paintPanel(QWidget &widget, qreal cornerRadius, qreal borderWidth)
+{
+    QPainter painter(&widget);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal inset = borderWidth / 2;
     QPainterPath outline;
-    outline.addRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), cornerRadius, cornerRadius);
+    outline.addRoundedRect(QRectF(widget.rect()).adjusted(inset, inset, -inset, -inset), cornerRadius, cornerRadius);
     painter.fillPath(outline, Palette::white());
     painter.strokePath(outline, QPen(Palette::line(), borderWidth));
 }

@@ -28,4 +28,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
+// Paints the white panel with a hairline border that cards and the search field share: the
+// border is drawn inside `rect`, so nothing is clipped at the widget's edge.
+void paintPanel(QWidget &widget, qreal cornerRadius, qreal borderWidth);
+
 } // namespace ui

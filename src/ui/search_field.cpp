@@ -1,5 +1,6 @@
 #include "search_field.h"
 
+#include "card.h"
 #include "palette.h"
 #include "text_style.h"
 
@@ -63,13 +64,7 @@ SearchField::SearchField(const QString &placeholder, QWidget *parent)
 
 void SearchField::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal inset = borderWidth / 2;
-    QPainterPath outline;
-    outline.addRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), cornerRadius, cornerRadius);
-    painter.fillPath(outline, Palette::white());
-    painter.strokePath(outline, QPen(Palette::line(), borderWidth));
+    paintPanel(*this, cornerRadius, borderWidth);
 }
 
 } // namespace ui
