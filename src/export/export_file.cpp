@@ -1,5 +1,7 @@
 #include "export/export_file.h"
 
+#include "common/file_descriptor.h"
+
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
@@ -82,41 +84,6 @@ BreakIteratorHandle characterBreaks()
         return nullptr;
     return iterator;
 }
-
-// Closes a file descriptor when it goes out of scope.
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd = -1)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-
-    int get() const { return m_fd; }
-    void reset(int fd)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    // Closes now and reports the result, which for a file just written can carry a late I/O error.
-    int close()
-    {
-        const int rc = ::close(m_fd);
-        m_fd = -1;
-        return rc;
-    }
-
-private:
-    int m_fd;
-};
 
 common::Error::Kind kindForErrno(int error)
 {
@@ -538,12 +505,12 @@ common::Result<std::filesystem::path> writeExport(std::string_view text,
         return common::failure(std::move(created.error()));
 
     // Everything below works relative to this descriptor, so the folder cannot change under us.
-    const FileDescriptor folderFd(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const common::FileDescriptor folderFd(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folderFd.get() < 0)
         return common::failure(errnoError(errno, "Cannot open folder", target));
 
     std::string tempName;
-    FileDescriptor file;
+    common::FileDescriptor file;
     for (int attempt = 0; file.get() < 0; ++attempt) {
         tempName = temporaryName();
         file.reset(::openat(folderFd.get(), tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));

@@ -1,5 +1,6 @@
 #include "store/sqlite_db.h"
 
+#include "common/file_descriptor.h"
 #include "common/utf8.h"
 
 #include <sqlite3.h>
@@ -39,29 +40,6 @@ constexpr const char *snapshotFileName = "chat.db";
 constexpr auto snapshotPatience = std::chrono::milliseconds(busyTimeoutMs);
 constexpr auto longestPause = std::chrono::milliseconds(64);
 constexpr std::size_t walHeaderSize = 32;
-
-// Owns a file descriptor.
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd = -1)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-
-    [[nodiscard]] int get() const { return m_fd; }
-    [[nodiscard]] bool isOpen() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 std::string errnoText(int error)
 {
@@ -135,7 +113,7 @@ std::string walHeader(int fd)
 // Returns the errno text on failure.
 std::optional<std::string> copyInto(int from, const std::filesystem::path &to)
 {
-    const FileDescriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    const common::FileDescriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!out.isOpen())
         return "cannot create " + to.string() + ": " + errnoText(errno);
     std::vector<char> buffer(1 << 20);
@@ -187,10 +165,10 @@ common::Result<CopyOutcome, std::string> copyOnce(const std::filesystem::path &s
     std::filesystem::remove(target, ignored);
     std::filesystem::remove(walTarget, ignored);
 
-    const FileDescriptor main(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    const common::FileDescriptor main(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (!main.isOpen())
         return common::failure("cannot open " + source.string() + ": " + errnoText(errno));
-    const FileDescriptor wal(::open(walSource.c_str(), O_RDONLY | O_CLOEXEC));
+    const common::FileDescriptor wal(::open(walSource.c_str(), O_RDONLY | O_CLOEXEC));
     if (!wal.isOpen() && errno != ENOENT)
         return common::failure("cannot open " + walSource.string() + ": " + errnoText(errno));
     const auto mainBefore = stateOf(main.get());
@@ -443,7 +421,7 @@ bool usesWriteAheadLog(const std::filesystem::path &path)
     };
     if (::stat(wal.c_str(), &info) == 0)
         return true;
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const common::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.isOpen())
         return false;
     static constexpr char magic[] = "SQLite format 3"; // with its NUL, the first 16 bytes
