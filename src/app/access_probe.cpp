@@ -1,7 +1,5 @@
 #include "access_probe.h"
 
-#include <QFileInfo>
-
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -128,29 +126,6 @@ bool setDatabasePath(std::filesystem::path path)
         chosen = true;
     });
     return chosen;
-}
-
-std::optional<std::filesystem::path> databasePathArgument(const QStringList &arguments)
-{
-    const QString flag = QStringLiteral("--db");
-    const QString flagWithValue = QStringLiteral("--db=");
-    std::optional<QString> chosen;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        if (argument == flag) {
-            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
-                return std::nullopt;
-            chosen = arguments.at(++i);
-        } else if (argument.startsWith(flagWithValue)) {
-            if (argument.size() == flagWithValue.size())
-                return std::nullopt;
-            chosen = argument.mid(flagWithValue.size());
-        }
-    }
-    if (!chosen)
-        return std::nullopt;
-    // Made absolute now, so that the file stays the same whatever the folder a relaunch starts in.
-    return std::filesystem::path(QFile::encodeName(QFileInfo(*chosen).absoluteFilePath()).toStdString());
 }
 
 } // namespace app

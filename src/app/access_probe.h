@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QStringList>
-
 #include <filesystem>
-#include <optional>
 #include <string>
 
 namespace app {
@@ -30,9 +27,5 @@ enum class AccessProbe {
 // Chooses the database file for the whole process. The first decision wins: returns false and
 // changes nothing when databasePath() was already decided (by an earlier call to either).
 bool setDatabasePath(std::filesystem::path path);
-
-// The file named by "--db PATH" or "--db=PATH" in a command line (the program name first, as in
-// QCoreApplication::arguments()); the last one wins. None when absent or when "--db" has no value.
-[[nodiscard]] std::optional<std::filesystem::path> databasePathArgument(const QStringList &arguments);
 
 } // namespace app

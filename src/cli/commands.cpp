@@ -3,6 +3,7 @@
 #include "catalogue/conversations.h"
 #include "cli/json.h"
 #include "common/text.h"
+#include "common/version.h"
 #include "contacts/contacts_index.h"
 #include "contacts/vcard_contacts_service.h"
 #include "export/build_export.h"
@@ -17,8 +18,6 @@
 namespace cli {
 
 namespace {
-
-constexpr const char *version = "tovik-export 0.1.0";
 
 std::filesystem::path defaultDatabasePath()
 {
@@ -222,7 +221,7 @@ int run(const Command &command, std::ostream &out, std::ostream &err)
         return Success;
     }
     if (std::holds_alternative<VersionCommand>(command)) {
-        out << version << "\n";
+        out << "tovik-export " << common::programVersion << "\n";
         return Success;
     }
     if (const auto *list = std::get_if<ListCommand>(&command))

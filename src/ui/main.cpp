@@ -1,8 +1,9 @@
 // The desktop application: one window on the Messages history of the user, or of the database
-// named by "--db PATH".
+// named on the command line ("tovik PATH" or "tovik --db PATH").
 
 #include "app/access_probe.h"
 #include "app/app_model.h"
+#include "app/launch_options.h"
 #include "app/linux_desktop_services.h"
 #include "l10n/language.h"
 #include "main_window.h"
@@ -42,6 +43,22 @@ std::vector<std::string> uiLanguages()
 
 int main(int argc, char **argv)
 {
+    // The options come first: help and version need no display, and a mistyped option is
+    // reported before any window opens.
+    const auto options = app::parseLaunchOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options) {
+        std::fprintf(stderr, "tovik: %s\nTry 'tovik --help' for more information.\n", options.error().message.c_str());
+        return 2;
+    }
+    if (options->action == app::LaunchOptions::Action::PrintHelp) {
+        std::fputs(app::launchUsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options->action == app::LaunchOptions::Action::PrintVersion) {
+        std::fputs(app::launchVersionText().c_str(), stdout);
+        return 0;
+    }
+
     if (!hasDisplay()) {
         std::fputs(
             "tovik: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset).\n"
@@ -53,12 +70,12 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tovik for Mac"));
     QApplication::setOrganizationName(QStringLiteral("Tovik"));
-    QApplication::setDesktopFileName(QStringLiteral("tovik"));
+    QApplication::setDesktopFileName(QStringLiteral("app.tovik.Tovik"));
     QApplication::setQuitOnLastWindowClosed(true);
 
     l10n::setPreferredLanguages(uiLanguages());
-    if (const auto database = app::databasePathArgument(QApplication::arguments()))
-        app::setDatabasePath(*database);
+    if (options->source)
+        app::setDatabasePath(*options->source);
 
     ui::applyLightLook();
     app::LinuxDesktopServices services;

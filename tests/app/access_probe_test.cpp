@@ -206,30 +206,3 @@ TEST(DatabasePath, IsDecidedOnceFromHome)
     EXPECT_EQ(app::databasePath(), app::databasePathIn(qEnvironmentVariable("HOME").toStdString()));
 }
 
-TEST(DatabasePathArgument, TakesTheFileAfterDb)
-{
-    const auto separate = app::databasePathArgument({QStringLiteral("tovik"), QStringLiteral("--db"), QStringLiteral("/data/chat.db")});
-    const auto joined = app::databasePathArgument({QStringLiteral("tovik"), QStringLiteral("--db=/data/copy.db")});
-    const auto twice = app::databasePathArgument(
-        {QStringLiteral("tovik"), QStringLiteral("--db=/a.db"), QStringLiteral("--db"), QStringLiteral("/b.db")});
-
-    EXPECT_EQ(separate, fs::path("/data/chat.db"));
-    EXPECT_EQ(joined, fs::path("/data/copy.db"));
-    EXPECT_EQ(twice, fs::path("/b.db"));
-}
-
-TEST(DatabasePathArgument, RelativeFileIsMadeAbsolute)
-{
-    const auto relative = app::databasePathArgument({QStringLiteral("tovik"), QStringLiteral("--db"), QStringLiteral("copy/chat.db")});
-
-    ASSERT_TRUE(relative);
-    EXPECT_EQ(*relative, fs::current_path() / "copy" / "chat.db");
-}
-
-TEST(DatabasePathArgument, AbsentOrEmptyValueGivesNothing)
-{
-    EXPECT_FALSE(app::databasePathArgument({QStringLiteral("tovik")}));
-    EXPECT_FALSE(app::databasePathArgument({QStringLiteral("tovik"), QStringLiteral("--db")}));
-    EXPECT_FALSE(app::databasePathArgument({QStringLiteral("tovik"), QStringLiteral("--db=")}));
-    EXPECT_FALSE(app::databasePathArgument({QStringLiteral("--db"), QStringLiteral("/x.db")})); // [0] is the program
-}
