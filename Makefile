@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 DEMO_HOME = $(BUILD)/demo-home
 
-.PHONY: all setup configure build demo test test-sanitize bench fuzz screenshots clean
+.PHONY: all setup configure build demo test test-sanitize bench fuzz screenshots package clean
 
 all: build
 
@@ -41,6 +41,10 @@ fuzz:
 # Every screen rendered offscreen to PNG files under $(BUILD)/screenshots, in English and German.
 screenshots: build
 	bash scripts/screenshots.sh $(BUILD)
+
+# A Debian package of the two programs with their desktop entry, icons and man pages, in $(BUILD)/.
+package: build
+	cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD) build-sanitize build-fuzz

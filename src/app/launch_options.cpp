@@ -69,7 +69,7 @@ common::Result<LaunchOptions, LaunchUsageError> parseLaunchOptions(const std::ve
 std::string launchUsageText()
 {
     return "Usage: tovik [--db PATH | PATH]\n"
-           "       tovik --help | --version\n"
+           "  or:  tovik --help | --version\n"
            "\n"
            "Opens the Tovik window on a Messages history: the database chat.db, read strictly\n"
            "read-only. Pick one conversation and it is written as one text file into Downloads,\n"

@@ -51,10 +51,10 @@ common::Result<void, UsageError> readOptions(const std::vector<std::string> &arg
 
 std::string usageText()
 {
-    return "usage: tovik-export list [--db PATH] [--contacts FILE.vcf] [--json]\n"
-           "       tovik-export export (--id ID | --title TITLE) [--db PATH] [--contacts FILE.vcf]\n"
-           "                           [--out DIR] [--json]\n"
-           "       tovik-export --help | --version\n"
+    // The "Usage:" and "or:" lines are the shape help2man reads the man page's synopsis from.
+    return "Usage: tovik-export list [--db PATH] [--contacts FILE.vcf] [--json]\n"
+           "  or:  tovik-export export (--id ID | --title TITLE) [--db PATH] [--contacts FILE.vcf] [--out DIR] [--json]\n"
+           "  or:  tovik-export --help | --version\n"
            "\n"
            "Reads a Messages database (chat.db) read-only. 'list' prints its conversations, most\n"
            "messages first; 'export' writes one conversation as a text file into DIR (default: the\n"

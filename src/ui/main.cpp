@@ -19,6 +19,9 @@
 namespace
 {
 
+// The name the desktop knows the application by: its desktop entry, icon and window class.
+constexpr const char *appId = "app.tovik.Tovik";
+
 bool isSet(const char *name)
 {
     const char *value = std::getenv(name);
@@ -67,10 +70,17 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    // On X11 the window's class instance carries the application id, so that the desktop entry's
+    // StartupWMClass finds the window. Qt reads it once, when the first window is created; it is
+    // unset again after that, so that programs started from the window do not inherit it.
+    const bool namesWindowClass = !isSet("RESOURCE_NAME");
+    if (namesWindowClass)
+        ::setenv("RESOURCE_NAME", appId, 1);
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tovik for Mac"));
     QApplication::setOrganizationName(QStringLiteral("Tovik"));
-    QApplication::setDesktopFileName(QStringLiteral("app.tovik.Tovik"));
+    QApplication::setDesktopFileName(QString::fromLatin1(appId));
     QApplication::setQuitOnLastWindowClosed(true);
 
     l10n::setPreferredLanguages(uiLanguages());
@@ -83,5 +93,7 @@ int main(int argc, char **argv)
     ui::MainWindow window(model);
     services.setWindow(&window);
     window.show();
+    if (namesWindowClass)
+        ::unsetenv("RESOURCE_NAME");
     return QApplication::exec();
 }

@@ -166,7 +166,7 @@ TEST(Arguments, UsageErrorsExitWithStatusTwo)
         std::ostringstream out;
         std::ostringstream err;
         EXPECT_EQ(cli::run(arguments, out, err), cli::Usage) << ::testing::PrintToString(arguments);
-        EXPECT_NE(err.str().find("usage:"), std::string::npos);
+        EXPECT_NE(err.str().find("Usage:"), std::string::npos);
     }
 }
 
