@@ -12,6 +12,8 @@ packages=(
     qt6-base-dev qt6-svg-dev libgl-dev
     xvfb xauth
     fonts-dejavu-core fonts-noto-color-emoji
+    # make package: icons, man pages, the package's dependencies, and the checks of its files
+    librsvg2-bin help2man dpkg-dev file desktop-file-utils appstream
 )
 # Fuzzing needs clang's libFuzzer runtime; only `make fuzz` and CI ask for it.
 if [ "${TOVIK_WITH_FUZZ:-0}" = 1 ]; then
