@@ -1,6 +1,7 @@
 #include "crypto/aes.h"
 
 #include <limits>
+#include <openssl/crypto.h>
 
 namespace crypto
 {
@@ -90,7 +91,10 @@ common::Result<CbcDecryptor> CbcDecryptor::create(std::span<const std::uint8_t> 
     if (key.size() != aesKeySize)
         return common::failure(common::Error{common::Error::Kind::Invalid, "an AES-256 key is 32 bytes"});
     CipherContext context(EVP_CIPHER_CTX_new());
-    if (!context || EVP_DecryptInit_ex(context.get(), EVP_aes_256_cbc(), nullptr, key.data(), nullptr) != 1)
+    const std::uint8_t zeroIv[aesBlockSize] = {};
+    // Without padding, every whole block comes out of each update at once.
+    if (!context || EVP_DecryptInit_ex(context.get(), EVP_aes_256_cbc(), nullptr, key.data(), zeroIv) != 1
+        || EVP_CIPHER_CTX_set_padding(context.get(), 0) != 1)
         return common::failure(common::Error{common::Error::Kind::Io, "the AES-256-CBC cipher is not available"});
     return CbcDecryptor(std::move(context));
 }
@@ -101,12 +105,16 @@ bool CbcDecryptor::decrypt(std::span<const std::uint8_t, aesBlockSize> iv,
 {
     if (in.size() % aesBlockSize != 0 || out.size() != in.size() || in.size() > std::numeric_limits<int>::max())
         return false;
-    // A new initial value keeps the key schedule; without padding every block comes out at once.
-    if (EVP_DecryptInit_ex(m_context.get(), nullptr, nullptr, nullptr, iv.data()) != 1
-        || EVP_CIPHER_CTX_set_padding(m_context.get(), 0) != 1)
-        return false;
+    // Re-initialising a context for each initial value costs more than decrypting a page, so the
+    // chain is set by decrypting `iv` itself first: CBC chains each block from the ciphertext
+    // before it. Its output depends on earlier plain text and is wiped.
+    std::uint8_t discarded[aesBlockSize];
     int written = 0;
-    return EVP_DecryptUpdate(m_context.get(), out.data(), &written, in.data(), static_cast<int>(in.size())) == 1
+    const bool chained = EVP_DecryptUpdate(m_context.get(), discarded, &written, iv.data(), aesBlockSize) == 1
+        && written == aesBlockSize;
+    OPENSSL_cleanse(discarded, sizeof discarded);
+    return chained
+        && EVP_DecryptUpdate(m_context.get(), out.data(), &written, in.data(), static_cast<int>(in.size())) == 1
         && static_cast<std::size_t>(written) == in.size();
 }
 

@@ -140,7 +140,8 @@ common::Result<void> DecryptingFile::readChunk(std::uint64_t offset, std::span<s
     if (m_scratch.size() < needed)
         m_scratch = SecureBytes(std::max(needed, std::min<std::size_t>(2 * chunkSize + 2 * aesBlockSize, 2 * needed)));
     const std::span<std::uint8_t> scratch = m_scratch.span().first(needed);
-    const WipeOnExit wipe(scratch);
+    // Only partial blocks put plain text in the scratch buffer; ciphertext needs no wiping.
+    const WipeOnExit wipe(scratch.subspan(ivBytes + blocksBytes));
     if (auto read = readCipher(firstBlock * aesBlockSize - ivBytes, scratch.first(ivBytes + blocksBytes)); !read)
         return read;
 
