@@ -22,13 +22,7 @@ std::string changed(const std::function<void(plist_t, plist_t, plist_t)> &change
     plist_from_bin(record.data(), static_cast<std::uint32_t>(record.size()), &root);
     plist_t objects = plist_dict_get_item(root, "$objects");
     change(root, plist_array_get_item(objects, 1), plist_array_get_item(objects, 2));
-    char *bytes = nullptr;
-    std::uint32_t length = 0;
-    plist_to_bin(root, &bytes, &length);
-    plist_free(root);
-    std::string out(bytes, length);
-    plist_to_bin_free(bytes);
-    return out;
+    return testsupport::binaryPlist(root);
 }
 
 bool isDamaged(const crypto::Result<crypto::FileKey> &key)

@@ -1,10 +1,11 @@
 #include "support/encrypted_backup_writer.h"
 
 #include "crypto/aes.h"
+#include "crypto/key_bag.h"
 #include "crypto/secure_bytes.h"
+#include "crypto/unlock.h"
 
 #include <memory>
-#include <openssl/evp.h>
 #include <plist/plist.h>
 
 namespace testsupport
@@ -12,20 +13,6 @@ namespace testsupport
 
 namespace
 {
-
-std::string pbkdf2(std::string_view secret, std::string_view salt, std::uint32_t rounds, const EVP_MD *digest)
-{
-    std::string key(32, '\0');
-    PKCS5_PBKDF2_HMAC(secret.data(),
-                      static_cast<int>(secret.size()),
-                      reinterpret_cast<const unsigned char *>(salt.data()),
-                      static_cast<int>(salt.size()),
-                      static_cast<int>(rounds),
-                      digest,
-                      static_cast<int>(key.size()),
-                      reinterpret_cast<unsigned char *>(key.data()));
-    return key;
-}
 
 plist_t classObject(const char *name, std::initializer_list<const char *> classes)
 {
@@ -39,6 +26,17 @@ plist_t classObject(const char *name, std::initializer_list<const char *> classe
 }
 
 } // namespace
+
+std::string binaryPlist(plist_t root)
+{
+    char *bytes = nullptr;
+    std::uint32_t length = 0;
+    plist_to_bin(root, &bytes, &length);
+    plist_free(root);
+    std::string out(bytes, length);
+    plist_to_bin_free(bytes);
+    return out;
+}
 
 std::string keyBagRecord(std::string_view tag, std::string_view value)
 {
@@ -60,10 +58,15 @@ std::string keyBagRecord(std::string_view tag, std::uint32_t value)
 
 std::string keyEncryptionKey(const KeyBagOptions &options)
 {
-    if (!options.passwordIterations)
-        return pbkdf2(options.password, options.salt, options.iterations, EVP_sha1());
-    const std::string first = pbkdf2(options.password, options.passwordSalt, *options.passwordIterations, EVP_sha256());
-    return pbkdf2(first, options.salt, options.iterations, EVP_sha1());
+    crypto::KeyBag bag;
+    bag.salt = options.salt;
+    bag.iterations = options.iterations;
+    if (options.passwordIterations) {
+        bag.passwordSalt = options.passwordSalt;
+        bag.passwordIterations = options.passwordIterations;
+    }
+    const auto key = crypto::deriveKeyEncryptionKey(bag, options.password);
+    return key ? std::string(reinterpret_cast<const char *>(key->data()), key->size()) : std::string();
 }
 
 std::string keyBagHeader(const KeyBagOptions &options)
@@ -137,13 +140,7 @@ std::string fileRecord(std::string_view wrappedKey, std::uint32_t protectionClas
     plist_dict_set_item(root, "$top", top);
     plist_dict_set_item(root, "$objects", objects);
 
-    char *bytes = nullptr;
-    std::uint32_t length = 0;
-    plist_to_bin(root, &bytes, &length);
-    plist_free(root);
-    std::string out(bytes, length);
-    plist_to_bin_free(bytes);
-    return out;
+    return binaryPlist(root);
 }
 
 std::string testKey(std::uint8_t seed, std::size_t size)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <plist/plist.h>
 #include <string>
 #include <string_view>
 
@@ -26,7 +27,7 @@ struct KeyBagOptions {
     std::map<std::uint32_t, std::string> classKeys;
 };
 
-// The key-encryption key the options' password gives, made with OpenSSL directly.
+// The key-encryption key the options' password gives.
 std::string keyEncryptionKey(const KeyBagOptions &options);
 
 // The header records of a key bag (VERS, TYPE, UUID, WRAP, SALT, ITER and DPWT, DPIC, DPSL).
@@ -48,6 +49,9 @@ std::string encryptFile(std::string_view key, std::string_view plain);
 // A file record (Files.file): a binary keyed archive with the root object's EncryptionKey,
 // ProtectionClass and Size. `wrappedKey` is what wrapWithClass gives.
 std::string fileRecord(std::string_view wrappedKey, std::uint32_t protectionClass, std::uint64_t size);
+
+// `root` written as a binary property list; frees `root`.
+std::string binaryPlist(plist_t root);
 
 // A key of `size` bytes, different for each seed.
 std::string testKey(std::uint8_t seed, std::size_t size = 32);
