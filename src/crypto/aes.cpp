@@ -82,7 +82,7 @@ std::string encryptCbc(std::span<const std::uint8_t> key, std::span<const std::u
     if (EVP_EncryptUpdate(context.get(), out, &written, plain.data(), static_cast<int>(plain.size())) != 1
         || EVP_EncryptFinal_ex(context.get(), out + written, &last) != 1)
         return {};
-    cipher.resize(static_cast<std::size_t>(written + last));
+    cipher.resize(static_cast<std::size_t>(written) + static_cast<std::size_t>(last));
     return cipher;
 }
 

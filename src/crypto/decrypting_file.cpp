@@ -16,7 +16,7 @@ namespace
 {
 
 // The most plain bytes one pread and one cipher pass cover; larger reads take several.
-constexpr std::size_t chunkSize = 256 * 1024;
+constexpr std::size_t chunkSize = std::size_t{256} * 1024;
 
 common::Error invalid(std::string detail)
 {
@@ -43,6 +43,8 @@ public:
     ~WipeOnExit() { OPENSSL_cleanse(m_bytes.data(), m_bytes.size()); }
     WipeOnExit(const WipeOnExit &) = delete;
     WipeOnExit &operator=(const WipeOnExit &) = delete;
+    WipeOnExit(WipeOnExit &&) = delete;
+    WipeOnExit &operator=(WipeOnExit &&) = delete;
 
 private:
     std::span<std::uint8_t> m_bytes;

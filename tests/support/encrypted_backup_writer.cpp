@@ -147,7 +147,7 @@ std::string testKey(std::uint8_t seed, std::size_t size)
 {
     std::string key(size, '\0');
     for (std::size_t i = 0; i < size; ++i)
-        key[i] = static_cast<char>(seed * 31 + i * 7 + 1);
+        key[i] = static_cast<char>(std::size_t{seed} * 31 + i * 7 + 1);
     return key;
 }
 
