@@ -8,6 +8,7 @@ packages=(
     libsqlite3-dev sqlite3
     libicu-dev
     libexpected-dev
+    libssl-dev libplist-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev libgl-dev
     xvfb xauth

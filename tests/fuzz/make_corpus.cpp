@@ -1,8 +1,9 @@
 // Writes the seed inputs of the fuzz targets into <folder>/<target>/seed-NN, made with our own
-// typedstream writer and by hand. Run once when the seeds change; the output is committed. The
-// writer does not build with clang yet, so this is built by a GCC configuration with TOVIK_FUZZ:
+// typedstream writer, our encrypting backup writer and by hand. Run once when the seeds change;
+// the output is committed. The typedstream writer does not build with clang yet, so this is built by a GCC configuration with TOVIK_FUZZ:
 //   cmake -S . -B build-seeds -G Ninja -DTOVIK_FUZZ=ON -DTOVIK_BUILD_GUI=OFF -DBUILD_TESTING=OFF
 //   cmake --build build-seeds --target tovik-fuzz-corpus && build-seeds/tests/fuzz/tovik-fuzz-corpus tests/fuzz/corpus
+#include "support/encrypted_backup_writer.h"
 #include "typedstream/archive.h"
 
 #include <cstdio>
@@ -121,6 +122,28 @@ std::map<std::string, std::vector<std::string>> seeds()
         "12\xCC\x81" "3456789",
         "Maya.Okafor@Example.COM",
         "1\r\n234567",
+    };
+    namespace tw = testsupport;
+    tw::KeyBagOptions recent;
+    recent.classKeys = {{1, tw::testKey(1)}, {3, tw::testKey(3)}, {4, tw::testKey(4)}};
+    tw::KeyBagOptions older = recent;
+    older.passwordIterations.reset();
+    const std::string recentBag = tw::makeKeyBag(recent);
+    all["key_bag"] = {
+        recentBag,
+        tw::makeKeyBag(older),
+        recentBag.substr(0, recentBag.size() - 20),
+        tw::keyBagHeader(recent) + tw::classKeyRecords(6, 1, std::string(40, 'd')) + tw::classKeyRecords(2, 2, std::string(39, 'w')),
+        tw::keyBagHeader(recent) + tw::keyBagRecord("PBKY", std::string(32, 'p')) + tw::classKeyRecords(3, 3, std::string(40, 'x')),
+    };
+
+    const std::string wrapped = tw::wrapWithClass(3, "0123456789abcdef0123456789abcdef", tw::testKey(8));
+    const std::string record = tw::fileRecord(wrapped, 3, 1234567);
+    all["file_key"] = {
+        record,
+        tw::fileRecord(wrapped, 4, 0),
+        tw::fileRecord(wrapped.substr(0, 30), 3, 10),
+        record.substr(0, record.size() - 9),
     };
     return all;
 }

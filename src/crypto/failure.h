@@ -1,0 +1,30 @@
+#pragma once
+
+#include "common/result.h"
+
+#include <string>
+
+namespace crypto
+{
+
+// Why a backup's keys could not be had. `kind` is what callers branch on (a wrong password asks
+// for the password again; a damaged key bag does not); `detail` is English for diagnostics.
+struct Failure {
+    enum class Kind {
+        WrongPassword, // the password does not unwrap the key bag's class keys
+        Damaged, // a key bag, wrapped key or key archive that is cut short or malformed
+        MissingClassKey, // a key wrapped with a protection class the key bag has no key for
+    };
+    Kind kind = Kind::Damaged;
+    std::string detail;
+};
+
+template<typename T>
+using Result = common::Result<T, Failure>;
+
+inline tl::unexpected<Failure> damaged(std::string detail)
+{
+    return common::failure(Failure{Failure::Kind::Damaged, std::move(detail)});
+}
+
+} // namespace crypto

@@ -1,0 +1,46 @@
+#include "crypto/secure_bytes.h"
+
+#include <algorithm>
+#include <openssl/crypto.h>
+#include <utility>
+
+namespace crypto
+{
+
+SecureBytes::SecureBytes(std::size_t size)
+    : m_data(size ? std::make_unique<std::uint8_t[]>(size) : nullptr)
+    , m_size(size)
+{
+}
+
+SecureBytes::SecureBytes(std::span<const std::uint8_t> bytes)
+    : SecureBytes(bytes.size())
+{
+    std::copy(bytes.begin(), bytes.end(), m_data.get());
+}
+
+SecureBytes::SecureBytes(SecureBytes &&other) noexcept
+    : m_data(std::move(other.m_data))
+    , m_size(std::exchange(other.m_size, 0))
+{
+}
+
+SecureBytes &SecureBytes::operator=(SecureBytes &&other) noexcept
+{
+    if (this != &other) {
+        wipe();
+        m_data = std::move(other.m_data);
+        m_size = std::exchange(other.m_size, 0);
+    }
+    return *this;
+}
+
+void SecureBytes::wipe() noexcept
+{
+    if (m_data)
+        OPENSSL_cleanse(m_data.get(), m_size);
+    m_data.reset();
+    m_size = 0;
+}
+
+} // namespace crypto

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "crypto/class_keys.h"
+#include "crypto/failure.h"
+#include "crypto/key_bag.h"
+#include "crypto/secure_bytes.h"
+
+#include <string_view>
+
+namespace crypto
+{
+
+// Derives the key that unwraps the key bag's class keys from the backup password:
+// PBKDF2-HMAC-SHA256 over the password with DPSL and DPIC when the key bag has them, then
+// PBKDF2-HMAC-SHA1 with SALT and ITER. This is the slow step (DPIC is about ten million rounds),
+// made once per backup and suited to a background thread; the password is not kept.
+// Fails (Damaged) only when a round count does not fit the library's range.
+[[nodiscard]] Result<SecureBytes> deriveKeyEncryptionKey(const KeyBag &bag, std::string_view password);
+
+// Unwraps every class key the password protects. Fails with WrongPassword when the first of them
+// fails its integrity check, and Damaged when a wrapped key has the wrong size, when a later one
+// fails after an earlier one unwrapped (the password was right), or when none is protected.
+[[nodiscard]] Result<ClassKeys> unwrapClassKeys(const KeyBag &bag, const SecureBytes &keyEncryptionKey);
+
+// deriveKeyEncryptionKey, then unwrapClassKeys.
+[[nodiscard]] Result<ClassKeys> unlock(const KeyBag &bag, std::string_view password);
+
+} // namespace crypto
