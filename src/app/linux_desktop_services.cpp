@@ -79,6 +79,8 @@ LinuxDesktopServices::LinuxDesktopServices(const QString &settingsFile)
 {
     initAppResources();
     if (settingsFile.isEmpty())
+        // The settings file keeps the name it was first written under, so that nothing stored in it
+        // (the welcome seen, the contacts file, the source) is lost.
         m_settings = std::make_unique<QSettings>(QSettings::NativeFormat,
                                                  QSettings::UserScope,
                                                  QStringLiteral("Tovik"),

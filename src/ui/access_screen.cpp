@@ -75,7 +75,7 @@ AppIconDrag::AppIconDrag(app::DesktopServices &services, QWidget *parent)
     , m_icon(services.applicationIcon())
 {
     setFixedSize(side, side);
-    setToolTip(QStringLiteral("Tovik for Mac"));
+    setToolTip(app::applicationName());
     setCursor(Qt::OpenHandCursor);
 }
 

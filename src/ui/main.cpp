@@ -1,13 +1,17 @@
-// The desktop application: one window on the Messages history of the user, or of the database
-// named by "--db PATH".
+// The desktop application: one window on the Messages history the user chooses (a database file
+// or an iPhone backup), starting with the database named by "--db PATH" when given.
 
 #include "app/access_probe.h"
 #include "app/app_model.h"
+#include "app/database_file_sources.h"
+#include "app/texts.h"
 #include "app/linux_desktop_services.h"
 #include "l10n/language.h"
 #include "main_window.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLocale>
 
 #include <cstdio>
@@ -51,7 +55,7 @@ int main(int argc, char **argv)
     }
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tovik for Mac"));
+    QApplication::setApplicationName(app::applicationName());
     QApplication::setOrganizationName(QStringLiteral("Tovik"));
     QApplication::setDesktopFileName(QStringLiteral("tovik"));
     QApplication::setQuitOnLastWindowClosed(true);
@@ -62,7 +66,11 @@ int main(int argc, char **argv)
 
     ui::applyLightLook();
     app::LinuxDesktopServices services;
-    app::AppModel model(services);
+    app::DatabaseFileSources sources;
+    app::AppModel model(services,
+                        sources,
+                        app::databasePathIn(QFile::encodeName(QDir::homePath()).toStdString()),
+                        app::databasePathArgument(QApplication::arguments()));
     ui::MainWindow window(model);
     services.setWindow(&window);
     window.show();
