@@ -28,6 +28,8 @@ SourceDialog::SourceDialog(QWidget *parent)
     setFileMode(QFileDialog::AnyFile);
     setAcceptMode(QFileDialog::AcceptOpen);
     setOption(QFileDialog::ReadOnly);
+    // Folders show whatever the filter; among files, databases first.
+    setNameFilters({QStringLiteral("chat.db (*.db)"), QStringLiteral("* (*)")});
     setLabelText(QFileDialog::Accept, app::qs(l10n::chooseSource()));
 }
 
