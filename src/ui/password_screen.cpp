@@ -27,16 +27,7 @@ PasswordScreen::PasswordScreen(app::AppModel &model, QWidget *parent)
     column->setSpacing(0);
 
     addFlexibleSpace(column);
-    column->addWidget(new Owl(QStringLiteral("think"), 130), 0, Qt::AlignHCenter);
-    column->addSpacing(12);
-    column->addWidget(makeLabel(app::qs(l10n::passwordTitle()),
-                                uiFont(26, QFont::DemiBold),
-                                Palette::ink(),
-                                Lines::Wrap,
-                                Qt::AlignHCenter));
-    column->addSpacing(8);
-    column->addWidget(
-        makeLabel(app::qs(l10n::passwordBody()), uiFont(14), Palette::muted(), Lines::Wrap, Qt::AlignHCenter));
+    addOwlIntro(column, QStringLiteral("think"), 130, l10n::passwordTitle(), l10n::passwordBody());
 
     column->addSpacing(18);
     m_password = new QLineEdit;

@@ -56,13 +56,7 @@ SourceScreen::SourceScreen(app::AppModel &model, QWidget *parent)
     column->setContentsMargins(32, 32, 32, 32 - ChunkyButton::restingShadow);
     column->setSpacing(0);
 
-    auto *heading = new QHBoxLayout;
-    heading->setSpacing(12);
-    heading->addWidget(new Owl(QStringLiteral("think"), 86), 0, Qt::AlignBottom);
-    QLabel *title = makeLabel(app::qs(l10n::sourceTitle()), uiFont(26, QFont::DemiBold), Palette::ink());
-    title->setContentsMargins(0, 0, 0, 8);
-    heading->addWidget(title, 1, Qt::AlignBottom);
-    column->addLayout(heading);
+    addOwlHeading(column, QStringLiteral("think"), l10n::sourceTitle());
 
     column->addSpacing(14);
     column->addWidget(makeLabel(app::qs(l10n::sourceBody()), uiFont(14), Palette::inkSoft()));
