@@ -5,6 +5,7 @@
 #include "export/export_file.h"
 #include "l10n/language.h"
 #include "l10n/strings.h"
+#include "database_file_sources.h"
 #include "store/messages_store.h"
 #include "texts.h"
 
@@ -21,6 +22,17 @@ namespace {
 
 const QString siteKey = QStringLiteral("TovikSite");
 const QString seenWelcomeKey = QStringLiteral("seenWelcome");
+
+QString displayPath(const std::filesystem::path &path)
+{
+    return QFile::decodeName(path.c_str());
+}
+
+// A text with "{path}" in it, naming `path`.
+QString naming(const std::string &text, const std::filesystem::path &path)
+{
+    return qs(text).replace(QStringLiteral("{path}"), displayPath(path));
+}
 
 // Loads and exports are never cancelled and may pile up while the user moves on; a few threads
 // keep one slow task from holding up the others.
@@ -52,6 +64,18 @@ struct AppModel::LoadOutcome {
     common::Result<std::vector<catalogue::Conversation>, store::SQLiteDB::Failure> conversations;
 };
 
+struct AppModel::CheckOutcome {
+    SourceCheck check;
+    Trigger trigger = Trigger::Fresh;
+    std::shared_ptr<contacts::ContactsService> ownContacts; // of a usable, unlocked source
+};
+
+struct AppModel::UnlockResult {
+    std::filesystem::path backup;
+    UnlockOutcome outcome = UnlockOutcome::Failed;
+    std::shared_ptr<contacts::ContactsService> ownContacts;
+};
+
 struct AppModel::ExportOutcome {
     QString title;
     std::optional<Exported> written; // none when any step failed
@@ -70,11 +94,37 @@ AppModel::AppModel(DesktopServices &services, QObject *parent)
 AppModel::AppModel(DesktopServices &services, std::filesystem::path databasePath, QObject *parent)
     : QObject(parent)
     , m_services(services)
+    , m_ownSources(std::make_unique<DatabaseFileSources>())
+    , m_sources(*m_ownSources)
     , m_databasePath(std::move(databasePath))
+    , m_choosesSources(false)
+    , m_source(m_databasePath)
 {
     m_pool.setMaxThreadCount(std::max(poolThreads, QThread::idealThreadCount()));
     if (m_services.boolSetting(seenWelcomeKey))
         decidePhase();
+}
+
+AppModel::AppModel(DesktopServices &services,
+                   MessageSources &sources,
+                   std::filesystem::path defaultDatabase,
+                   std::optional<std::filesystem::path> asked,
+                   QObject *parent)
+    : QObject(parent)
+    , m_services(services)
+    , m_sources(sources)
+    , m_databasePath(std::move(defaultDatabase))
+    , m_choosesSources(true)
+    , m_asked(std::move(asked))
+{
+    m_pool.setMaxThreadCount(std::max(poolThreads, QThread::idealThreadCount()));
+    if (m_services.boolSetting(seenWelcomeKey))
+        decidePhase();
+}
+
+QString AppModel::sourceKey()
+{
+    return QStringLiteral("source");
 }
 
 AppModel::~AppModel()
@@ -97,6 +147,10 @@ void AppModel::decidePhase()
 
 void AppModel::decide(Trigger trigger)
 {
+    if (m_choosesSources) {
+        decideSource(trigger);
+        return;
+    }
     switch (probeAccess(m_databasePath)) {
     case AccessProbe::Denied:
         setPhase(Phase::Access);
@@ -109,7 +163,13 @@ void AppModel::decide(Trigger trigger)
         break;
     }
     stopPolling();
-    if (m_services.contactsAuthorizationStatus() == contacts::AuthorizationStatus::NotDetermined) {
+    showContactsOrList(trigger);
+}
+
+void AppModel::showContactsOrList(Trigger trigger)
+{
+    if (!m_sourceContacts
+        && m_services.contactsAuthorizationStatus() == contacts::AuthorizationStatus::NotDetermined) {
         setPhase(Phase::Contacts);
         return;
     }
@@ -118,9 +178,189 @@ void AppModel::decide(Trigger trigger)
         load();
         return;
     }
-    // The database reads as fine but the last loads failed: try again, a bounded number of times.
+    // The source reads as fine but the last loads failed: try again, a bounded number of times.
     if (m_failedLoadsInRow < maxConsecutiveLoadFailures)
         startLoad();
+}
+
+void AppModel::decideSource(Trigger trigger)
+{
+    if (m_source) {
+        // Decided before: look at the source again, as a failed load may mean it has changed.
+        check(*m_source, trigger);
+        return;
+    }
+    std::optional<std::filesystem::path> first = std::exchange(m_asked, std::nullopt);
+    if (!first) {
+        const std::optional<QString> remembered = m_services.textSetting(sourceKey());
+        std::error_code error;
+        if (remembered && !remembered->isEmpty()
+            && std::filesystem::exists(std::filesystem::path(QFile::encodeName(*remembered).toStdString()), error))
+            first = std::filesystem::path(QFile::encodeName(*remembered).toStdString());
+    }
+    if (!first && probeAccess(m_databasePath) == AccessProbe::Readable)
+        first = m_databasePath;
+    setPhase(Phase::Source);
+    if (first)
+        check(*first, Trigger::Fresh);
+}
+
+void AppModel::chooseSource(const std::filesystem::path &path)
+{
+    check(path, Trigger::Fresh);
+}
+
+void AppModel::pickBackup(const BackupDescription &backup)
+{
+    check(backup.path, Trigger::Fresh);
+}
+
+void AppModel::check(const std::filesystem::path &path, Trigger trigger)
+{
+    setCheckingSource(m_checksRunning + 1);
+    setSourceProblem(std::nullopt);
+    const bool unlocked = m_unlocked.contains(path);
+    m_pool.start([this, sources = &m_sources, path, trigger, unlocked] {
+        CheckOutcome outcome{sources->check(path), trigger, nullptr};
+        const SourceKind kind = outcome.check.kind;
+        if (kind == SourceKind::Database || kind == SourceKind::Backup
+            || (kind == SourceKind::EncryptedBackup && unlocked))
+            outcome.ownContacts = sources->contacts(outcome.check.path);
+        QMetaObject::invokeMethod(
+            this,
+            [this, outcome = std::move(outcome)]() mutable {
+                applyCheck(std::move(outcome));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void AppModel::applyCheck(CheckOutcome outcome)
+{
+    setCheckingSource(m_checksRunning - 1);
+    const SourceCheck &found = outcome.check;
+    switch (found.kind) {
+    case SourceKind::Database:
+    case SourceKind::Backup:
+        adopt(found.path, std::move(outcome.ownContacts), outcome.trigger);
+        return;
+    case SourceKind::EncryptedBackup:
+        if (m_unlocked.contains(found.path)) {
+            adopt(found.path, std::move(outcome.ownContacts), outcome.trigger);
+            return;
+        }
+        m_locked = found.path;
+        setWrongPassword(false);
+        setPhase(Phase::Password);
+        return;
+    case SourceKind::BackupFolder:
+        setBackups(found.backups);
+        setPhase(Phase::Backups);
+        return;
+    case SourceKind::NotFound:
+    case SourceKind::Unreadable:
+    case SourceKind::NotRegularFile:
+    case SourceKind::NotMessagesDatabase:
+    case SourceKind::BackupWithoutMessages:
+    case SourceKind::BackupTooOld:
+        break;
+    }
+    if (m_source == found.path) {
+        // The source in use has changed under the list: it is no longer offered.
+        m_source.reset();
+        m_sourceContacts.reset();
+        Q_EMIT sourceChanged();
+        setConversations({});
+    }
+    setSourceProblem(problemText(found.kind, found.path));
+    setPhase(Phase::Source);
+}
+
+void AppModel::adopt(const std::filesystem::path &path,
+                     std::shared_ptr<contacts::ContactsService> ownContacts,
+                     Trigger trigger)
+{
+    m_source = path;
+    m_sourceContacts = std::move(ownContacts);
+    Q_EMIT sourceChanged();
+    // The path only: a password is never written anywhere.
+    m_services.setTextSetting(sourceKey(), displayPath(path));
+    showContactsOrList(trigger);
+}
+
+void AppModel::unlock(const QString &password)
+{
+    if (!m_locked || m_unlocking)
+        return;
+    setUnlocking(true);
+    setWrongPassword(false);
+    m_pool.start([this, sources = &m_sources, backup = *m_locked, password = utf8(password)] {
+        UnlockResult result{backup, sources->unlock(backup, password), nullptr};
+        if (result.outcome == UnlockOutcome::Unlocked)
+            result.ownContacts = sources->contacts(backup);
+        QMetaObject::invokeMethod(
+            this,
+            [this, result = std::move(result)]() mutable {
+                applyUnlock(std::move(result));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void AppModel::applyUnlock(UnlockResult result)
+{
+    setUnlocking(false);
+    switch (result.outcome) {
+    case UnlockOutcome::Unlocked:
+        m_unlocked.insert(result.backup);
+        adopt(result.backup, std::move(result.ownContacts), Trigger::Fresh);
+        return;
+    case UnlockOutcome::WrongPassword:
+        setWrongPassword(true);
+        return;
+    case UnlockOutcome::Failed:
+        setSourceProblem(naming(l10n::unlockFailed(), result.backup));
+        setPhase(Phase::Source);
+        return;
+    }
+}
+
+void AppModel::showSources()
+{
+    setWrongPassword(false);
+    setPhase(Phase::Source);
+}
+
+void AppModel::chooseContactsFile()
+{
+    m_services.requestContactsAccess([model = QPointer<AppModel>(this)](bool) {
+        if (model && model->m_phase == Phase::List)
+            model->load();
+    });
+}
+
+std::optional<QString> AppModel::problemText(SourceKind kind, const std::filesystem::path &path)
+{
+    switch (kind) {
+    case SourceKind::Database:
+    case SourceKind::Backup:
+    case SourceKind::EncryptedBackup:
+    case SourceKind::BackupFolder:
+        return std::nullopt;
+    case SourceKind::NotFound:
+        return naming(l10n::sourceNotFound(), path);
+    case SourceKind::Unreadable:
+        return naming(l10n::sourceUnreadable(), path);
+    case SourceKind::NotRegularFile:
+        return naming(l10n::sourceNotRegularFile(), path);
+    case SourceKind::NotMessagesDatabase:
+        return naming(l10n::sourceNotMessages(), path);
+    case SourceKind::BackupWithoutMessages:
+        return naming(l10n::backupWithoutMessages(), path);
+    case SourceKind::BackupTooOld:
+        return naming(l10n::backupTooOld(), path);
+    }
+    return std::nullopt;
 }
 
 void AppModel::startPolling()
@@ -203,11 +443,17 @@ void AppModel::startLoad()
 {
     setLoading(true);
     setError(std::nullopt);
-    m_pool.start([this, source = m_services.contactsService(), path = m_databasePath] {
+    if (!m_source) {
+        setLoading(false);
+        return;
+    }
+    auto contactsSource = m_sourceContacts ? m_sourceContacts : m_services.contactsService();
+    m_pool.start([this, contactsSource, sources = &m_sources, path = *m_source] {
         // Pool thread: only the captured copies are used here, never the model's fields.
-        LoadOutcome outcome{contacts::ContactsIndex::build(*source), common::failure(store::SQLiteDB::Failure{})};
+        LoadOutcome outcome{contacts::ContactsIndex::build(*contactsSource),
+                            common::failure(store::SQLiteDB::Failure{})};
         {
-            auto store = store::MessagesStore::open(path);
+            auto store = sources->openStore(path);
             if (store)
                 outcome.conversations = catalogue::loadConversations(*store, outcome.contacts);
             else
@@ -238,14 +484,14 @@ void AppModel::applyLoad(LoadOutcome outcome)
 
 void AppModel::exportConversation(const catalogue::Conversation &conversation)
 {
-    if (m_exportingID)
+    if (m_exportingID || !m_source)
         return;
     setExportingID(qs(conversation.id));
     setError(std::nullopt);
-    m_pool.start([this, conversation, index = m_contacts, path = m_databasePath] {
+    m_pool.start([this, conversation, index = m_contacts, sources = &m_sources, path = *m_source] {
         ExportOutcome outcome{qs(conversation.title), std::nullopt};
         {
-            auto store = store::MessagesStore::open(path);
+            auto store = sources->openStore(path);
             if (store) {
                 const auto result = exporter::buildExport(*store, conversation, index);
                 if (result) {
@@ -278,19 +524,37 @@ void AppModel::applyExport(ExportOutcome outcome)
 void AppModel::openUploadPage()
 {
     if (m_exported)
-        m_services.revealFile(m_exported->path);
-    m_services.openUrl(startURL());
+        reveal(m_exported->path);
+    const QUrl page = startURL();
+    if (!m_services.openUrl(page))
+        setUnopened(page.toString());
 }
 
 void AppModel::revealInFinder()
 {
     if (m_exported)
-        m_services.revealFile(m_exported->path);
+        reveal(m_exported->path);
+}
+
+void AppModel::reveal(const QString &path)
+{
+    m_services.revealFile(path, [model = QPointer<AppModel>(this), path](bool shown) {
+        // Without a file manager, the path itself tells the user where to look. An address that
+        // could not be opened either is not hidden by it.
+        if (model && !shown && !model->m_unopened)
+            model->setUnopened(path);
+    });
+}
+
+void AppModel::dismissUnopened()
+{
+    setUnopened(std::nullopt);
 }
 
 void AppModel::backToList()
 {
     setExported(std::nullopt);
+    setUnopened(std::nullopt);
     setPhase(Phase::List);
     load();
 }
@@ -334,6 +598,42 @@ void AppModel::setExported(std::optional<Exported> exported)
 {
     m_exported = std::move(exported);
     Q_EMIT exportedChanged();
+}
+
+void AppModel::setCheckingSource(int running)
+{
+    m_checksRunning = running;
+    Q_EMIT checkingSourceChanged();
+}
+
+void AppModel::setSourceProblem(std::optional<QString> problem)
+{
+    m_sourceProblem = std::move(problem);
+    Q_EMIT sourceProblemChanged();
+}
+
+void AppModel::setBackups(std::vector<BackupDescription> backups)
+{
+    m_backups = std::move(backups);
+    Q_EMIT backupsChanged();
+}
+
+void AppModel::setUnlocking(bool unlocking)
+{
+    m_unlocking = unlocking;
+    Q_EMIT unlockingChanged();
+}
+
+void AppModel::setWrongPassword(bool wrong)
+{
+    m_wrongPassword = wrong;
+    Q_EMIT wrongPasswordChanged();
+}
+
+void AppModel::setUnopened(std::optional<QString> unopened)
+{
+    m_unopened = std::move(unopened);
+    Q_EMIT unopenedChanged();
 }
 
 } // namespace app

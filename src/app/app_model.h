@@ -4,6 +4,7 @@
 #include "catalogue/conversation.h"
 #include "contacts/contacts_index.h"
 #include "desktop_services.h"
+#include "message_sources.h"
 
 #include <QObject>
 #include <QString>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace app {
@@ -38,8 +40,8 @@ struct Exported {
 // "/start?source=imessage&method=mac".
 [[nodiscard]] QUrl startURLFor(const std::optional<QString> &site, const QString &language);
 
-// The one controller of the application: which screen is shown, the conversation list, the state
-// of the one export that may run, and the access timer. Every field is read and written on the main
+// The one controller of the application: which screen is shown, where the messages come from, the
+// conversation list, the state of the one export that may run, and the access timer. Every field is read and written on the main
 // thread; loads and exports run on the model's own pool, each with its own database connection,
 // and their outcomes are applied on the main thread in the order they finish, never dropped.
 // Every assignment to a published field emits its change signal, also when the value is unchanged.
@@ -53,12 +55,22 @@ class AppModel : public QObject
     Q_PROPERTY(std::optional<QString> exportingID READ exportingID NOTIFY exportingIDChanged)
     Q_PROPERTY(std::optional<QString> error READ error NOTIFY errorChanged)
     Q_PROPERTY(std::optional<app::Exported> exported READ exported NOTIFY exportedChanged)
+    Q_PROPERTY(std::optional<std::filesystem::path> source READ source NOTIFY sourceChanged)
+    Q_PROPERTY(bool checkingSource READ checkingSource NOTIFY checkingSourceChanged)
+    Q_PROPERTY(std::optional<QString> sourceProblem READ sourceProblem NOTIFY sourceProblemChanged)
+    Q_PROPERTY(std::vector<app::BackupDescription> backups READ backups NOTIFY backupsChanged)
+    Q_PROPERTY(bool unlocking READ unlocking NOTIFY unlockingChanged)
+    Q_PROPERTY(bool wrongPassword READ wrongPassword NOTIFY wrongPasswordChanged)
+    Q_PROPERTY(std::optional<QString> unopened READ unopened NOTIFY unopenedChanged)
 
 public:
     enum class Phase {
         Welcome,
         Access,
         NoMessages,
+        Source, // where the messages come from: a database file or a backup
+        Backups, // several backups in the chosen folder: one to pick
+        Password, // an encrypted backup waiting for its password
         Contacts,
         List,
         Done,
@@ -75,10 +87,24 @@ public:
     // The service's own origin, used when the "TovikSite" setting is absent or not an http(s) origin.
     static QString builtInSiteURL();
 
-    // Uses databasePath(). A user who has seen the welcome screen before gets the phase decided
-    // here, which may start the access timer or the first load.
+    // The settings key of the source chosen last (its path only).
+    static QString sourceKey();
+
+    // Reads the one database at databasePath() and, without it, waits on the access or
+    // no-messages screen, as on a Mac. A user who has seen the welcome screen before gets the
+    // phase decided here, which may start the access timer or the first load.
     explicit AppModel(DesktopServices &services, QObject *parent = nullptr);
     AppModel(DesktopServices &services, std::filesystem::path databasePath, QObject *parent = nullptr);
+
+    // Lets the user choose where the messages come from. The first decision tries, in order,
+    // `asked` (a path given on the command line), the source remembered in the settings if it is
+    // still there, then `defaultDatabase` when it is readable; without any, it shows the source
+    // step. `sources` outlives the model and is used from the model's threads.
+    AppModel(DesktopServices &services,
+             MessageSources &sources,
+             std::filesystem::path defaultDatabase,
+             std::optional<std::filesystem::path> asked,
+             QObject *parent = nullptr);
 
     // Waits for running loads and exports; outcomes not yet applied are dropped.
     ~AppModel() override;
@@ -89,6 +115,26 @@ public:
     const std::optional<QString> &exportingID() const { return m_exportingID; }
     const std::optional<QString> &error() const { return m_error; }
     const std::optional<Exported> &exported() const { return m_exported; }
+
+    // The source the list is read from, once one was chosen (always the database on a Mac).
+    const std::optional<std::filesystem::path> &source() const { return m_source; }
+    // True while a chosen path is being looked at in the background.
+    bool checkingSource() const { return m_checksRunning > 0; }
+    // Why the last chosen path cannot be used, naming it; none while nothing went wrong.
+    const std::optional<QString> &sourceProblem() const { return m_sourceProblem; }
+    // The backups of the folder chosen last, for the backup picker.
+    const std::vector<BackupDescription> &backups() const { return m_backups; }
+    // True while the password of an encrypted backup is being tried.
+    bool unlocking() const { return m_unlocking; }
+    // True after a password that did not open the backup, until the next try.
+    bool wrongPassword() const { return m_wrongPassword; }
+    // An address or a path the desktop could not open, for the user to copy; none otherwise.
+    const std::optional<QString> &unopened() const { return m_unopened; }
+
+    // True when the current source brings its own address book, so no contacts file is needed.
+    bool sourceHasContacts() const { return m_sourceContacts != nullptr; }
+    // True where the user chooses the source (the source step replaces the access screens).
+    bool choosesSources() const { return m_choosesSources; }
 
     // The contacts index of the last completed load; handed to each export.
     const contacts::ContactsIndex &contacts() const { return m_contacts; }
@@ -126,6 +172,23 @@ public:
     // Starts a new instance of the application and ends this one.
     void relaunch();
 
+    // Looks at `path` in the background, then shows what fits it: the contacts question or the
+    // list for a database or a backup, the password screen for an encrypted backup, the backup
+    // picker for a folder of backups, or the source step with the problem named.
+    void chooseSource(const std::filesystem::path &path);
+    void pickBackup(const BackupDescription &backup);
+    // Tries `password` on the encrypted backup shown, in the background. Ignored while a try runs.
+    void unlock(const QString &password);
+    // Back to the source step, to choose other messages.
+    void showSources();
+    // Asks for the contacts file again (choose or change it), then reloads the list.
+    void chooseContactsFile();
+    // Forgets the address or path shown for copying.
+    void dismissUnopened();
+
+    // The text that names `path` and says why it cannot be used; none for a usable kind.
+    static std::optional<QString> problemText(SourceKind kind, const std::filesystem::path &path);
+
     // The access timer, for tests: whether it runs, and a shorter interval for it (applies at once
     // when it runs).
     bool isPolling() const { return m_poll != nullptr; }
@@ -139,10 +202,19 @@ Q_SIGNALS:
     void exportingIDChanged();
     void errorChanged();
     void exportedChanged();
+    void sourceChanged();
+    void checkingSourceChanged();
+    void sourceProblemChanged();
+    void backupsChanged();
+    void unlockingChanged();
+    void wrongPasswordChanged();
+    void unopenedChanged();
 
 private:
     struct LoadOutcome;
     struct ExportOutcome;
+    struct CheckOutcome;
+    struct UnlockResult;
 
     enum class Trigger {
         Fresh, // the user or the access watch asked
@@ -150,6 +222,13 @@ private:
     };
 
     void decide(Trigger trigger);
+    void decideSource(Trigger trigger);
+    void check(const std::filesystem::path &path, Trigger trigger);
+    void applyCheck(CheckOutcome outcome);
+    void applyUnlock(UnlockResult result);
+    void adopt(const std::filesystem::path &path, std::shared_ptr<contacts::ContactsService> ownContacts, Trigger trigger);
+    void showContactsOrList(Trigger trigger);
+    void reveal(const QString &path);
     void startLoad();
     void tick();
     void stopPolling();
@@ -162,9 +241,19 @@ private:
     void setExportingID(std::optional<QString> id);
     void setError(std::optional<QString> error);
     void setExported(std::optional<Exported> exported);
+    void setCheckingSource(int running);
+    void setSourceProblem(std::optional<QString> problem);
+    void setBackups(std::vector<BackupDescription> backups);
+    void setUnlocking(bool unlocking);
+    void setWrongPassword(bool wrong);
+    void setUnopened(std::optional<QString> unopened);
 
     DesktopServices &m_services;
+    std::unique_ptr<MessageSources> m_ownSources; // the database file reader of the Mac flow
+    MessageSources &m_sources;
     const std::filesystem::path m_databasePath;
+    const bool m_choosesSources;
+    std::optional<std::filesystem::path> m_asked;
 
     Phase m_phase = Phase::Welcome;
     std::vector<catalogue::Conversation> m_conversations;
@@ -172,6 +261,16 @@ private:
     std::optional<QString> m_exportingID;
     std::optional<QString> m_error;
     std::optional<Exported> m_exported;
+    std::optional<std::filesystem::path> m_source;
+    std::shared_ptr<contacts::ContactsService> m_sourceContacts;
+    int m_checksRunning = 0;
+    std::optional<QString> m_sourceProblem;
+    std::vector<BackupDescription> m_backups;
+    std::optional<std::filesystem::path> m_locked; // the encrypted backup on the password screen
+    std::set<std::filesystem::path> m_unlocked;
+    bool m_unlocking = false;
+    bool m_wrongPassword = false;
+    std::optional<QString> m_unopened;
     contacts::ContactsIndex m_contacts;
     std::unique_ptr<QTimer> m_poll;
     std::chrono::milliseconds m_pollInterval = defaultPollInterval;

@@ -26,17 +26,20 @@ public:
     [[nodiscard]] virtual bool boolSetting(const QString &key) = 0;
     virtual void setBoolSetting(const QString &key, bool value) = 0;
     [[nodiscard]] virtual std::optional<QString> textSetting(const QString &key) = 0;
+    virtual void setTextSetting(const QString &key, const QString &value) = 0;
 
-    // Opens `url` with the desktop's handler (browser, file manager). The outcome is ignored.
-    virtual void openUrl(const QUrl &url) = 0;
+    // Opens `url` with the desktop's handler (browser, file manager). False when no handler could
+    // be started.
+    [[nodiscard]] virtual bool openUrl(const QUrl &url) = 0;
 
     // Shows the system's Full Disk Access settings, where the platform has them; does nothing
     // where it has none.
     virtual void openPrivacySettings() = 0;
 
-    // Shows the file at `path` selected in the file manager, or at least its folder. The outcome is
-    // ignored.
-    virtual void revealFile(const QString &path) = 0;
+    // Shows the file at `path` selected in the file manager, or at least its folder. `done`, when
+    // given, learns on the main thread whether anything could be shown; it may be called before
+    // this returns.
+    virtual void revealFile(const QString &path, std::function<void(bool shown)> done = {}) = 0;
 
     // Brings the application's window to the front, even while another application is active.
     virtual void activate() = 0;

@@ -1,6 +1,7 @@
 #include "linux_desktop_services.h"
 
 #include "contacts/vcard_contacts_service.h"
+#include "export/export_file.h"
 #include "l10n/strings.h"
 #include "texts.h"
 
@@ -53,6 +54,14 @@ QIcon bundledIcon(const QString &resource, const QColor &fill)
     return QIcon(square);
 }
 
+// Where the contacts chooser opens: the Downloads folder the export writes to, where a vCard
+// exported elsewhere usually lands too; home while it does not exist.
+QString contactsChooserFolder()
+{
+    const QString downloads = QFile::decodeName(exporter::downloadsFolder().c_str());
+    return QFileInfo(downloads).isDir() ? downloads : QDir::homePath();
+}
+
 bool isReadableFile(const QString &path)
 {
     const QFileInfo info(path);
@@ -70,6 +79,8 @@ LinuxDesktopServices::LinuxDesktopServices(const QString &settingsFile)
 {
     initAppResources();
     if (settingsFile.isEmpty())
+        // The settings file keeps the name it was first written under, so that nothing stored in it
+        // (the welcome seen, the contacts file, the source) is lost.
         m_settings = std::make_unique<QSettings>(QSettings::NativeFormat,
                                                  QSettings::UserScope,
                                                  QStringLiteral("Tovik"),
@@ -99,21 +110,29 @@ std::optional<QString> LinuxDesktopServices::textSetting(const QString &key)
     return value.toString();
 }
 
+void LinuxDesktopServices::setTextSetting(const QString &key, const QString &value)
+{
+    m_settings->setValue(key, value);
+    m_settings->sync();
+}
+
 void LinuxDesktopServices::openPrivacySettings()
 {
 }
 
-void LinuxDesktopServices::openUrl(const QUrl &url)
+bool LinuxDesktopServices::openUrl(const QUrl &url)
 {
-    static_cast<void>(QDesktopServices::openUrl(url));
+    return QDesktopServices::openUrl(url);
 }
 
-void LinuxDesktopServices::revealFile(const QString &path)
+void LinuxDesktopServices::revealFile(const QString &path, std::function<void(bool shown)> done)
 {
     const QUrl folder = containingFolderUrl(path);
     QDBusConnection bus = m_bus ? *m_bus : QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        openUrl(folder);
+        const bool shown = openUrl(folder);
+        if (done)
+            done(shown);
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
@@ -123,9 +142,10 @@ void LinuxDesktopServices::revealFile(const QString &path)
     call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
     // Asynchronous: a file manager that is slow to start must not freeze the window.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), QCoreApplication::instance());
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder] {
-        if (watcher->isError())
-            static_cast<void>(QDesktopServices::openUrl(folder));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder, done = std::move(done)] {
+        const bool shown = !watcher->isError() || QDesktopServices::openUrl(folder);
+        if (done)
+            done(shown);
         watcher->deleteLater();
     });
 }
@@ -183,7 +203,12 @@ contacts::AuthorizationStatus LinuxDesktopServices::contactsAuthorizationStatus(
     const std::optional<QString> file = textSetting(contactsFileKey());
     if (!file)
         return contacts::AuthorizationStatus::NotDetermined;
-    if (file->isEmpty() || !isReadableFile(*file))
+    if (file->isEmpty())
+        return contacts::AuthorizationStatus::Denied;
+    // A file that has gone (moved, deleted) asks the question again.
+    if (!QFileInfo::exists(*file))
+        return contacts::AuthorizationStatus::NotDetermined;
+    if (!isReadableFile(*file))
         return contacts::AuthorizationStatus::Denied;
     return contacts::AuthorizationStatus::Authorized;
 }
@@ -203,9 +228,9 @@ void LinuxDesktopServices::requestContactsAccess(std::function<void(bool granted
         return;
     }
     m_chooser = new QFileDialog(m_window.data(),
-                                qs(l10n::allowContacts()),
-                                QDir::homePath(),
-                                QStringLiteral("vCard (*.vcf *.vcard *.VCF);;* (*)"));
+                                qs(l10n::contactsFileTitle()),
+                                contactsChooserFolder(),
+                                QStringLiteral("vCard (*.vcf *.vcard *.VCF *.VCARD)"));
     m_chooser->setFileMode(QFileDialog::ExistingFile);
     m_chooser->setAcceptMode(QFileDialog::AcceptOpen);
     m_chooser->setAttribute(Qt::WA_DeleteOnClose);
@@ -217,8 +242,10 @@ void LinuxDesktopServices::requestContactsAccess(std::function<void(bool granted
             const QString chosen = QFileInfo(files.constFirst()).absoluteFilePath();
             setContactsFile(chosen);
             granted = isReadableFile(chosen);
-        } else {
+        } else if (textSetting(contactsFileKey()).value_or(QString()).isEmpty()) {
             setContactsFile(std::nullopt);
+        } else {
+            granted = contactsAuthorizationStatus() == contacts::AuthorizationStatus::Authorized;
         }
         m_chooser.clear();
         for (const auto &waiting : std::exchange(m_waitingForChooser, {}))

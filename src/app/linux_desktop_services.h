@@ -36,24 +36,27 @@ public:
     bool boolSetting(const QString &key) override;
     void setBoolSetting(const QString &key, bool value) override;
     std::optional<QString> textSetting(const QString &key) override;
+    void setTextSetting(const QString &key, const QString &value) override;
 
     // There is no system-wide Full Disk Access list to show: does nothing.
     void openPrivacySettings() override;
-    void openUrl(const QUrl &url) override;
-    void revealFile(const QString &path) override;
+    bool openUrl(const QUrl &url) override;
+    void revealFile(const QString &path, std::function<void(bool shown)> done = {}) override;
     void activate() override;
     void relaunch() override;
     QString applicationPath() override;
     QIcon applicationIcon() override;
     QIcon fileIcon(const QString &path) override;
 
-    // Not determined until a file was chosen or the chooser cancelled; Authorized while the chosen
-    // file can be read; Denied after a cancel, or when the chosen file can no longer be read.
+    // Not determined until a file was chosen or the chooser cancelled, and again when the chosen
+    // file has gone; Authorized while the chosen file can be read; Denied after a cancel, or when
+    // the chosen file is there but cannot be read.
     contacts::AuthorizationStatus contactsAuthorizationStatus() override;
 
-    // Shows a file chooser for vCard files. A readable file grants access; cancelling (or choosing
-    // a file that cannot be read) refuses. Either answer is remembered in the settings. A request
-    // made while the chooser is open brings it forward and shares its answer.
+    // Shows a file chooser for vCard files, opening in Downloads. A readable file grants access
+    // and is remembered. Cancelling keeps a file chosen before; without one it refuses, and the
+    // refusal is remembered until a file is chosen. A request made while the chooser is open brings
+    // it forward and shares its answer.
     void requestContactsAccess(std::function<void(bool granted)> done) override;
 
     std::shared_ptr<contacts::ContactsService> contactsService() override;

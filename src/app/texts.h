@@ -1,5 +1,7 @@
 #pragma once
 
+#include "l10n/strings.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -27,6 +29,13 @@ namespace app {
 [[nodiscard]] inline std::string utf8(const QString &text)
 {
     return text.toStdString();
+}
+
+// The program's name in the window title, the task bar and tooltips: "Tovik" on Linux, where
+// nothing is "for Mac"; "Tovik for Mac" on a Mac.
+[[nodiscard]] inline QString applicationName()
+{
+    return l10n::linuxWords ? QStringLiteral("Tovik") : QStringLiteral("Tovik for Mac");
 }
 
 // l10n::messageCountText(n) as a QString: "1 message", "1,234 messages", in the current language.

@@ -14,7 +14,7 @@ namespace {
 
 // Each text exactly as the user sees it, typographic quotes, "…" and the spaces before French
 // punctuation included. A missing language fails the build (-Wmissing-field-initializers).
-constexpr std::array<StringEntry, 35> stringEntries = {{
+constexpr std::array<StringEntry, 67> stringEntries = {{
     {
         .key = "welcomeTitle",
         .english = "Export an iMessage chat for Tovik",
@@ -400,6 +400,358 @@ constexpr std::array<StringEntry, 35> stringEntries = {{
         .brazilianPortuguese = "A exportação não funcionou. Tente de novo ou reabra o app.",
         .europeanPortuguese = "A exportação não funcionou. Tenta outra vez ou volta a abrir a app.",
     },
+    {
+        .key = "privacyTitleLinux",
+        .english = "Everything stays on this computer",
+        .french = "Tout reste sur cet ordinateur",
+        .german = "Alles bleibt auf diesem Computer",
+        .spanish = "Todo se queda en este ordenador",
+        .italian = "Tutto resta su questo computer",
+        .turkish = "Her şey bu bilgisayarda kalır",
+        .brazilianPortuguese = "Tudo fica neste computador",
+        .europeanPortuguese = "Fica tudo neste computador",
+    },
+    {
+        .key = "privacyBodyLinux",
+        .english = "Tovik reads your Messages here, read-only, and writes one text file. It sends nothing anywhere. You decide what to upload.",
+        .french = "Tovik lit tes Messages ici, en lecture seule, et écrit un seul fichier texte. Rien n'est envoyé nulle part. C'est toi qui choisis ce que tu importes.",
+        .german = "Tovik liest hier deine Nachrichten, nur lesend, und schreibt eine einzige Textdatei. Die App sendet nichts irgendwohin. Du entscheidest, was du hochlädst.",
+        .spanish = "Tovik lee tus Mensajes aquí, en modo de solo lectura, y crea un único archivo de texto. No envía nada a ningún sitio. Tú decides qué subes.",
+        .italian = "Tovik legge i tuoi Messaggi qui, in sola lettura, e scrive un solo file di testo. Non invia niente da nessuna parte. Decidi tu cosa caricare.",
+        .turkish = "Tovik, Mesajlar'ını burada salt okunur olarak okur ve tek bir metin dosyası yazar. Hiçbir yere hiçbir şey göndermez. Neyi yükleyeceğine sen karar verirsin.",
+        .brazilianPortuguese = "A Tovik lê suas Mensagens aqui mesmo, só para leitura, e gera um único arquivo de texto. Não envia nada pra lugar nenhum. Você decide o que enviar.",
+        .europeanPortuguese = "A Tovik lê as tuas Mensagens aqui, só para leitura, e escreve um único ficheiro de texto. Não envia nada para lado nenhum. Tu é que decides o que carregas.",
+    },
+    {
+        .key = "contactsBodyLinux",
+        .english = "Tovik can match phone numbers with the contacts of a vCard file, so you find the right chat fast. Names stay on this computer.",
+        .french = "Tovik peut relier les numéros aux contacts d'un fichier vCard, pour trouver la bonne conversation plus vite. Les noms restent sur cet ordinateur.",
+        .german = "Tovik kann Telefonnummern mit den Kontakten einer vCard-Datei abgleichen, damit du den richtigen Chat schnell findest. Die Namen bleiben auf diesem Computer.",
+        .spanish = "Tovik puede relacionar los números de teléfono con los contactos de un archivo vCard para que encuentres rápido el chat correcto. Los nombres se quedan en este ordenador.",
+        .italian = "Tovik può abbinare i numeri ai contatti di un file vCard, così trovi subito la chat giusta. I nomi restano su questo computer.",
+        .turkish = "Tovik telefon numaralarını bir vCard dosyasındaki kişilerle eşleştirebilir, böylece doğru sohbeti hızlıca bulursun. İsimler bu bilgisayarda kalır.",
+        .brazilianPortuguese = "A Tovik pode ligar os números de telefone aos contatos de um arquivo vCard, pra você achar a conversa certa rapidinho. Os nomes ficam neste computador.",
+        .europeanPortuguese = "A Tovik pode associar os números aos contactos de um ficheiro vCard, para encontrares a conversa certa num instante. Os nomes ficam neste computador.",
+    },
+    {
+        .key = "olderMessagesHintLinux",
+        .english = "Older messages missing? Let the iPhone download them from iCloud, then make a new backup.",
+        .french = "Il manque des vieux messages ? Laisse l'iPhone les récupérer depuis iCloud, puis refais une sauvegarde.",
+        .german = "Ältere Nachrichten fehlen? Lass das iPhone sie aus iCloud laden und mach dann ein neues Backup.",
+        .spanish = "¿Faltan mensajes antiguos? Deja que el iPhone los descargue de iCloud y luego haz una copia nueva.",
+        .italian = "Mancano messaggi vecchi? Lascia che l'iPhone li scarichi da iCloud, poi fai un nuovo backup.",
+        .turkish = "Eski mesajlar eksik mi? iPhone'un onları iCloud'dan indirmesini bekle, sonra yeni bir yedek al.",
+        .brazilianPortuguese = "Faltam mensagens antigas? Deixe o iPhone baixar tudo do iCloud e depois faça um backup novo.",
+        .europeanPortuguese = "Faltam mensagens antigas? Deixa o iPhone descarregá-las do iCloud e depois faz uma cópia nova.",
+    },
+    {
+        .key = "showInFinderLinux",
+        .english = "Show in folder",
+        .french = "Afficher dans le dossier",
+        .german = "Im Ordner anzeigen",
+        .spanish = "Mostrar en la carpeta",
+        .italian = "Mostra nella cartella",
+        .turkish = "Klasörde göster",
+        .brazilianPortuguese = "Mostrar na pasta",
+        .europeanPortuguese = "Mostrar na pasta",
+    },
+    {
+        .key = "sourceTitle",
+        .english = "Where are your messages?",
+        .french = "Où sont tes messages ?",
+        .german = "Wo sind deine Nachrichten?",
+        .spanish = "¿Dónde están tus mensajes?",
+        .italian = "Dove sono i tuoi messaggi?",
+        .turkish = "Mesajların nerede?",
+        .brazilianPortuguese = "Onde estão suas mensagens?",
+        .europeanPortuguese = "Onde estão as tuas mensagens?",
+    },
+    {
+        .key = "sourceBody",
+        .english = "Tovik reads a Mac's chat.db file (in Library/Messages) or an iPhone backup folder. Choose one, or drop it onto this window.",
+        .french = "Tovik lit le fichier chat.db d'un Mac (dans Library/Messages) ou le dossier d'une sauvegarde d'iPhone. Choisis-en un, ou dépose-le sur cette fenêtre.",
+        .german = "Tovik liest die Datei chat.db eines Macs (in Library/Messages) oder den Ordner eines iPhone-Backups. Wähl eins aus oder zieh es auf dieses Fenster.",
+        .spanish = "Tovik lee el archivo chat.db de un Mac (en Library/Messages) o la carpeta de una copia de seguridad del iPhone. Elige uno o suéltalo en esta ventana.",
+        .italian = "Tovik legge il file chat.db di un Mac (in Library/Messages) o la cartella di un backup dell'iPhone. Scegline uno, oppure trascinalo su questa finestra.",
+        .turkish = "Tovik bir Mac'teki chat.db dosyasını (Library/Messages içinde) ya da bir iPhone yedeği klasörünü okur. Birini seç ya da bu pencereye bırak.",
+        .brazilianPortuguese = "A Tovik lê o arquivo chat.db de um Mac (em Library/Messages) ou a pasta de um backup do iPhone. Escolha um, ou solte nesta janela.",
+        .europeanPortuguese = "A Tovik lê o ficheiro chat.db de um Mac (em Library/Messages) ou a pasta de uma cópia de segurança do iPhone. Escolhe um, ou larga-o nesta janela.",
+    },
+    {
+        .key = "sourceBackupHint",
+        .english = "No backup yet? Connect the iPhone and run this command, or make one with Finder on a Mac or iTunes on Windows:",
+        .french = "Pas encore de sauvegarde ? Branche l'iPhone et lance cette commande, ou fais-en une avec le Finder sur un Mac ou iTunes sous Windows :",
+        .german = "Noch kein Backup? Schließ das iPhone an und führ diesen Befehl aus, oder mach eins mit dem Finder auf einem Mac oder mit iTunes unter Windows:",
+        .spanish = "¿Aún no tienes copia? Conecta el iPhone y ejecuta este comando, o haz una con el Finder en un Mac o con iTunes en Windows:",
+        .italian = "Non hai ancora un backup? Collega l'iPhone ed esegui questo comando, oppure fanne uno con il Finder su un Mac o con iTunes su Windows:",
+        .turkish = "Henüz yedeğin yok mu? iPhone'u bağla ve bu komutu çalıştır ya da Mac'te Finder veya Windows'ta iTunes ile bir yedek al:",
+        .brazilianPortuguese = "Ainda não tem backup? Conecte o iPhone e rode este comando, ou faça um com o Finder num Mac ou com o iTunes no Windows:",
+        .europeanPortuguese = "Ainda não tens cópia? Liga o iPhone e corre este comando, ou faz uma com o Finder num Mac ou com o iTunes no Windows:",
+    },
+    {
+        .key = "chooseSource",
+        .english = "Choose a file or folder",
+        .french = "Choisir un fichier ou un dossier",
+        .german = "Datei oder Ordner wählen",
+        .spanish = "Elegir un archivo o una carpeta",
+        .italian = "Scegli un file o una cartella",
+        .turkish = "Dosya ya da klasör seç",
+        .brazilianPortuguese = "Escolher um arquivo ou uma pasta",
+        .europeanPortuguese = "Escolher um ficheiro ou uma pasta",
+    },
+    {
+        .key = "chooseSourceTitle",
+        .english = "Choose chat.db or a backup folder",
+        .french = "Choisis chat.db ou un dossier de sauvegarde",
+        .german = "Wähl chat.db oder einen Backup-Ordner",
+        .spanish = "Elige chat.db o una carpeta de copia de seguridad",
+        .italian = "Scegli chat.db o una cartella di backup",
+        .turkish = "chat.db dosyasını ya da bir yedek klasörünü seç",
+        .brazilianPortuguese = "Escolha o chat.db ou uma pasta de backup",
+        .europeanPortuguese = "Escolhe o chat.db ou uma pasta de cópia de segurança",
+    },
+    {
+        .key = "checkingSource",
+        .english = "Looking at it…",
+        .french = "Vérification en cours…",
+        .german = "Wird geprüft…",
+        .spanish = "Echando un vistazo…",
+        .italian = "Do un'occhiata…",
+        .turkish = "Bakılıyor…",
+        .brazilianPortuguese = "Dando uma olhada…",
+        .europeanPortuguese = "A verificar…",
+    },
+    {
+        .key = "sourceNotFound",
+        .english = "Nothing found at {path}.",
+        .french = "Rien trouvé à l'emplacement {path}.",
+        .german = "Unter {path} gibt es nichts.",
+        .spanish = "No hay nada en {path}.",
+        .italian = "Non c'è niente in {path}.",
+        .turkish = "{path} konumunda hiçbir şey yok.",
+        .brazilianPortuguese = "Não tem nada em {path}.",
+        .europeanPortuguese = "Não há nada em {path}.",
+    },
+    {
+        .key = "sourceUnreadable",
+        .english = "Tovik may not read {path}. Check its permissions.",
+        .french = "Tovik n'a pas le droit de lire {path}. Vérifie ses permissions.",
+        .german = "Tovik darf {path} nicht lesen. Prüf die Zugriffsrechte.",
+        .spanish = "Tovik no tiene permiso para leer {path}. Revisa sus permisos.",
+        .italian = "Tovik non ha il permesso di leggere {path}. Controlla i permessi.",
+        .turkish = "Tovik {path} konumunu okuyamıyor. İzinlerini kontrol et.",
+        .brazilianPortuguese = "A Tovik não tem permissão para ler {path}. Confira as permissões.",
+        .europeanPortuguese = "A Tovik não tem permissão para ler {path}. Verifica as permissões.",
+    },
+    {
+        .key = "sourceNotRegularFile",
+        .english = "{path} is not a file Tovik can read.",
+        .french = "{path} n'est pas un fichier que Tovik peut lire.",
+        .german = "{path} ist keine Datei, die Tovik lesen kann.",
+        .spanish = "{path} no es un archivo que Tovik pueda leer.",
+        .italian = "{path} non è un file che Tovik può leggere.",
+        .turkish = "{path} Tovik'in okuyabileceği bir dosya değil.",
+        .brazilianPortuguese = "{path} não é um arquivo que a Tovik consiga ler.",
+        .europeanPortuguese = "{path} não é um ficheiro que a Tovik consiga ler.",
+    },
+    {
+        .key = "sourceNotMessages",
+        .english = "{path} is not a Messages database.",
+        .french = "{path} n'est pas une base de données Messages.",
+        .german = "{path} ist keine Nachrichten-Datenbank.",
+        .spanish = "{path} no es una base de datos de Mensajes.",
+        .italian = "{path} non è un database di Messaggi.",
+        .turkish = "{path} bir Mesajlar veritabanı değil.",
+        .brazilianPortuguese = "{path} não é um banco de dados do Mensagens.",
+        .europeanPortuguese = "{path} não é uma base de dados de Mensagens.",
+    },
+    {
+        .key = "backupWithoutMessages",
+        .english = "The backup in {path} holds no messages.",
+        .french = "La sauvegarde dans {path} ne contient aucun message.",
+        .german = "Das Backup in {path} enthält keine Nachrichten.",
+        .spanish = "La copia de seguridad de {path} no contiene mensajes.",
+        .italian = "Il backup in {path} non contiene messaggi.",
+        .turkish = "{path} içindeki yedekte hiç mesaj yok.",
+        .brazilianPortuguese = "O backup em {path} não tem nenhuma mensagem.",
+        .europeanPortuguese = "A cópia de segurança em {path} não tem mensagens.",
+    },
+    {
+        .key = "backupTooOld",
+        .english = "The backup in {path} is too old for Tovik. Make a new backup.",
+        .french = "La sauvegarde dans {path} est trop ancienne pour Tovik. Fais-en une nouvelle.",
+        .german = "Das Backup in {path} ist zu alt für Tovik. Mach ein neues Backup.",
+        .spanish = "La copia de seguridad de {path} es demasiado antigua para Tovik. Haz una nueva.",
+        .italian = "Il backup in {path} è troppo vecchio per Tovik. Fanne uno nuovo.",
+        .turkish = "{path} içindeki yedek Tovik için çok eski. Yeni bir yedek al.",
+        .brazilianPortuguese = "O backup em {path} é antigo demais para a Tovik. Faça um backup novo.",
+        .europeanPortuguese = "A cópia de segurança em {path} é demasiado antiga para a Tovik. Faz uma nova.",
+    },
+    {
+        .key = "unlockFailed",
+        .english = "The backup in {path} couldn't be unlocked.",
+        .french = "Impossible de déverrouiller la sauvegarde dans {path}.",
+        .german = "Das Backup in {path} ließ sich nicht entsperren.",
+        .spanish = "No se pudo desbloquear la copia de seguridad de {path}.",
+        .italian = "Non è stato possibile sbloccare il backup in {path}.",
+        .turkish = "{path} içindeki yedeğin kilidi açılamadı.",
+        .brazilianPortuguese = "Não deu para desbloquear o backup em {path}.",
+        .europeanPortuguese = "Não foi possível desbloquear a cópia de segurança em {path}.",
+    },
+    {
+        .key = "backupsTitle",
+        .english = "Pick a backup",
+        .french = "Choisis une sauvegarde",
+        .german = "Wähl ein Backup",
+        .spanish = "Elige una copia de seguridad",
+        .italian = "Scegli un backup",
+        .turkish = "Bir yedek seç",
+        .brazilianPortuguese = "Escolha um backup",
+        .europeanPortuguese = "Escolhe uma cópia de segurança",
+    },
+    {
+        .key = "encryptedBadge",
+        .english = "ENCRYPTED",
+        .french = "CHIFFRÉE",
+        .german = "VERSCHLÜSSELT",
+        .spanish = "CIFRADA",
+        .italian = "CIFRATO",
+        .turkish = "ŞİFRELİ",
+        .brazilianPortuguese = "CRIPTOGRAFADO",
+        .europeanPortuguese = "ENCRIPTADA",
+    },
+    {
+        .key = "incompleteBadge",
+        .english = "INCOMPLETE",
+        .french = "INCOMPLÈTE",
+        .german = "UNVOLLSTÄNDIG",
+        .spanish = "INCOMPLETA",
+        .italian = "INCOMPLETO",
+        .turkish = "EKSİK",
+        .brazilianPortuguese = "INCOMPLETO",
+        .europeanPortuguese = "INCOMPLETA",
+    },
+    {
+        .key = "passwordTitle",
+        .english = "This backup is encrypted",
+        .french = "Cette sauvegarde est chiffrée",
+        .german = "Dieses Backup ist verschlüsselt",
+        .spanish = "Esta copia de seguridad está cifrada",
+        .italian = "Questo backup è cifrato",
+        .turkish = "Bu yedek şifreli",
+        .brazilianPortuguese = "Este backup está criptografado",
+        .europeanPortuguese = "Esta cópia de segurança está encriptada",
+    },
+    {
+        .key = "passwordBody",
+        .english = "Type the backup password. It was set on the iPhone or in iTunes or Finder when encrypted backups were switched on. It is not your Apple ID password and not the phone's passcode.",
+        .french = "Tape le mot de passe de la sauvegarde. Il a été choisi sur l'iPhone ou dans iTunes ou le Finder en activant les sauvegardes chiffrées. Ce n'est ni le mot de passe de ton identifiant Apple, ni le code de l'iPhone.",
+        .german = "Gib das Backup-Passwort ein. Es wurde auf dem iPhone oder in iTunes oder im Finder festgelegt, als verschlüsselte Backups aktiviert wurden. Es ist nicht dein Apple-ID-Passwort und nicht der Code des iPhone.",
+        .spanish = "Escribe la contraseña de la copia. Se puso en el iPhone o en iTunes o el Finder al activar las copias cifradas. No es la contraseña de tu Apple ID ni el código del iPhone.",
+        .italian = "Scrivi la password del backup. È stata scelta sull'iPhone o in iTunes o nel Finder quando hai attivato i backup cifrati. Non è la password del tuo ID Apple né il codice dell'iPhone.",
+        .turkish = "Yedek parolasını yaz. Bu parola, şifreli yedekler açılırken iPhone'da ya da iTunes veya Finder'da belirlendi. Apple Kimliği parolan da, telefonun şifresi de değil.",
+        .brazilianPortuguese = "Digite a senha do backup. Ela foi definida no iPhone ou no iTunes ou Finder quando os backups criptografados foram ativados. Não é a senha do seu Apple ID nem o código do iPhone.",
+        .europeanPortuguese = "Escreve a palavra-passe da cópia de segurança. Foi definida no iPhone ou no iTunes ou Finder quando ativaste as cópias encriptadas. Não é a palavra-passe do teu ID Apple nem o código do iPhone.",
+    },
+    {
+        .key = "passwordPlaceholder",
+        .english = "Backup password",
+        .french = "Mot de passe de la sauvegarde",
+        .german = "Backup-Passwort",
+        .spanish = "Contraseña de la copia",
+        .italian = "Password del backup",
+        .turkish = "Yedek parolası",
+        .brazilianPortuguese = "Senha do backup",
+        .europeanPortuguese = "Palavra-passe da cópia",
+    },
+    {
+        .key = "unlockButton",
+        .english = "Unlock",
+        .french = "Déverrouiller",
+        .german = "Entsperren",
+        .spanish = "Desbloquear",
+        .italian = "Sblocca",
+        .turkish = "Kilidi aç",
+        .brazilianPortuguese = "Desbloquear",
+        .europeanPortuguese = "Desbloquear",
+    },
+    {
+        .key = "unlockingBackup",
+        .english = "Unlocking… this takes a few seconds.",
+        .french = "Déverrouillage… ça prend quelques secondes.",
+        .german = "Wird entsperrt… das dauert ein paar Sekunden.",
+        .spanish = "Desbloqueando… tarda unos segundos.",
+        .italian = "Sblocco in corso… ci vuole qualche secondo.",
+        .turkish = "Kilit açılıyor… bu birkaç saniye sürer.",
+        .brazilianPortuguese = "Desbloqueando… isso leva alguns segundos.",
+        .europeanPortuguese = "A desbloquear… demora uns segundos.",
+    },
+    {
+        .key = "wrongPassword",
+        .english = "That password didn't open the backup. Try again.",
+        .french = "Ce mot de passe n'a pas ouvert la sauvegarde. Réessaie.",
+        .german = "Mit diesem Passwort ging das Backup nicht auf. Versuch's nochmal.",
+        .spanish = "Esa contraseña no abrió la copia. Inténtalo de nuevo.",
+        .italian = "Questa password non ha aperto il backup. Riprova.",
+        .turkish = "Bu parola yedeği açmadı. Tekrar dene.",
+        .brazilianPortuguese = "Essa senha não abriu o backup. Tente de novo.",
+        .europeanPortuguese = "Essa palavra-passe não abriu a cópia. Tenta outra vez.",
+    },
+    {
+        .key = "otherMessages",
+        .english = "Open other messages",
+        .french = "Ouvrir d'autres messages",
+        .german = "Andere Nachrichten öffnen",
+        .spanish = "Abrir otros mensajes",
+        .italian = "Apri altri messaggi",
+        .turkish = "Başka mesajlar aç",
+        .brazilianPortuguese = "Abrir outras mensagens",
+        .europeanPortuguese = "Abrir outras mensagens",
+    },
+    {
+        .key = "contactsFileTitle",
+        .english = "Choose a contacts file (vCard)",
+        .french = "Choisis un fichier de contacts (vCard)",
+        .german = "Wähl eine Kontaktdatei (vCard)",
+        .spanish = "Elige un archivo de contactos (vCard)",
+        .italian = "Scegli un file di contatti (vCard)",
+        .turkish = "Bir kişiler dosyası seç (vCard)",
+        .brazilianPortuguese = "Escolha um arquivo de contatos (vCard)",
+        .europeanPortuguese = "Escolhe um ficheiro de contactos (vCard)",
+    },
+    {
+        .key = "chooseContactsFile",
+        .english = "Names from a contacts file",
+        .french = "Des noms depuis un fichier de contacts",
+        .german = "Namen aus einer Kontaktdatei",
+        .spanish = "Nombres de un archivo de contactos",
+        .italian = "Nomi da un file di contatti",
+        .turkish = "Bir kişiler dosyasından isimler",
+        .brazilianPortuguese = "Nomes de um arquivo de contatos",
+        .europeanPortuguese = "Nomes de um ficheiro de contactos",
+    },
+    {
+        .key = "couldNotOpen",
+        .english = "Nothing could open this. Copy it from here:",
+        .french = "Rien n'a pu l'ouvrir. Copie-le d'ici :",
+        .german = "Das ließ sich nicht öffnen. Kopier es von hier:",
+        .spanish = "No se pudo abrir. Cópialo desde aquí:",
+        .italian = "Non è stato possibile aprirlo. Copialo da qui:",
+        .turkish = "Bu açılamadı. Buradan kopyala:",
+        .brazilianPortuguese = "Não deu para abrir. Copie daqui:",
+        .europeanPortuguese = "Não foi possível abrir. Copia daqui:",
+    },
+    {
+        .key = "copyButton",
+        .english = "Copy",
+        .french = "Copier",
+        .german = "Kopieren",
+        .spanish = "Copiar",
+        .italian = "Copia",
+        .turkish = "Kopyala",
+        .brazilianPortuguese = "Copiar",
+        .europeanPortuguese = "Copiar",
+    },
 }};
 
 constexpr std::array<std::string_view StringEntry::*, 8> everyLanguage = {
@@ -522,10 +874,20 @@ std::string localized(std::string_view english, std::string_view french)
         return text;                                                                                                   \
     }
 
+// The same for a text with words of its own on Linux, under the key name + "Linux".
+#define TOVIK_DESKTOP_TEXT_ACCESSOR(name)                                                                              \
+    const std::string &name()                                                                                          \
+    {                                                                                                                  \
+        constexpr std::size_t row = rowOf(linuxWords ? #name "Linux" : #name);                                         \
+        static_assert(row < stringEntries.size(), "no string entry for " #name);                                       \
+        static const std::string text = localizedRow(row);                                                             \
+        return text;                                                                                                   \
+    }
+
 TOVIK_TEXT_ACCESSOR(welcomeTitle)
 TOVIK_TEXT_ACCESSOR(welcomeBody)
-TOVIK_TEXT_ACCESSOR(privacyTitle)
-TOVIK_TEXT_ACCESSOR(privacyBody)
+TOVIK_DESKTOP_TEXT_ACCESSOR(privacyTitle)
+TOVIK_DESKTOP_TEXT_ACCESSOR(privacyBody)
 TOVIK_TEXT_ACCESSOR(getStarted)
 TOVIK_TEXT_ACCESSOR(accessTitle)
 TOVIK_TEXT_ACCESSOR(accessBody)
@@ -538,7 +900,7 @@ TOVIK_TEXT_ACCESSOR(watchingForAccess)
 TOVIK_TEXT_ACCESSOR(quitAndReopen)
 TOVIK_TEXT_ACCESSOR(noMessagesBody)
 TOVIK_TEXT_ACCESSOR(contactsTitle)
-TOVIK_TEXT_ACCESSOR(contactsBody)
+TOVIK_DESKTOP_TEXT_ACCESSOR(contactsBody)
 TOVIK_TEXT_ACCESSOR(allowContacts)
 TOVIK_TEXT_ACCESSOR(continueWithoutNames)
 TOVIK_TEXT_ACCESSOR(listTitle)
@@ -550,14 +912,42 @@ TOVIK_TEXT_ACCESSOR(noConversationFound)
 TOVIK_TEXT_ACCESSOR(tooShortHint)
 TOVIK_TEXT_ACCESSOR(exportButton)
 TOVIK_TEXT_ACCESSOR(exporting)
-TOVIK_TEXT_ACCESSOR(olderMessagesHint)
+TOVIK_DESKTOP_TEXT_ACCESSOR(olderMessagesHint)
 TOVIK_TEXT_ACCESSOR(doneTitle)
 TOVIK_TEXT_ACCESSOR(doneBody)
 TOVIK_TEXT_ACCESSOR(uploadButton)
-TOVIK_TEXT_ACCESSOR(showInFinder)
+TOVIK_DESKTOP_TEXT_ACCESSOR(showInFinder)
 TOVIK_TEXT_ACCESSOR(exportAnother)
 TOVIK_TEXT_ACCESSOR(exportFailed)
+TOVIK_TEXT_ACCESSOR(sourceTitle)
+TOVIK_TEXT_ACCESSOR(sourceBody)
+TOVIK_TEXT_ACCESSOR(sourceBackupHint)
+TOVIK_TEXT_ACCESSOR(chooseSource)
+TOVIK_TEXT_ACCESSOR(chooseSourceTitle)
+TOVIK_TEXT_ACCESSOR(checkingSource)
+TOVIK_TEXT_ACCESSOR(sourceNotFound)
+TOVIK_TEXT_ACCESSOR(sourceUnreadable)
+TOVIK_TEXT_ACCESSOR(sourceNotRegularFile)
+TOVIK_TEXT_ACCESSOR(sourceNotMessages)
+TOVIK_TEXT_ACCESSOR(backupWithoutMessages)
+TOVIK_TEXT_ACCESSOR(backupTooOld)
+TOVIK_TEXT_ACCESSOR(unlockFailed)
+TOVIK_TEXT_ACCESSOR(backupsTitle)
+TOVIK_TEXT_ACCESSOR(encryptedBadge)
+TOVIK_TEXT_ACCESSOR(incompleteBadge)
+TOVIK_TEXT_ACCESSOR(passwordTitle)
+TOVIK_TEXT_ACCESSOR(passwordBody)
+TOVIK_TEXT_ACCESSOR(passwordPlaceholder)
+TOVIK_TEXT_ACCESSOR(unlockButton)
+TOVIK_TEXT_ACCESSOR(unlockingBackup)
+TOVIK_TEXT_ACCESSOR(wrongPassword)
+TOVIK_TEXT_ACCESSOR(otherMessages)
+TOVIK_TEXT_ACCESSOR(contactsFileTitle)
+TOVIK_TEXT_ACCESSOR(chooseContactsFile)
+TOVIK_TEXT_ACCESSOR(couldNotOpen)
+TOVIK_TEXT_ACCESSOR(copyButton)
 
 #undef TOVIK_TEXT_ACCESSOR
+#undef TOVIK_DESKTOP_TEXT_ACCESSOR
 
 } // namespace l10n

@@ -22,6 +22,15 @@ struct StringEntry {
     std::string_view europeanPortuguese;
 };
 
+// True when built for a Linux desktop. There a few texts speak of this computer, the file manager
+// and Tovik instead of this Mac, Finder and Tovik for Mac: the accessors of those texts give the
+// entry whose key is theirs followed by "Linux". The Mac entries stay in the table either way.
+#if defined(__APPLE__)
+inline constexpr bool linuxWords = false;
+#else
+inline constexpr bool linuxWords = true;
+#endif
+
 // All entries, in the order the translation tables are built in. The views point at static data.
 [[nodiscard]] std::span<const StringEntry> stringTable();
 
@@ -70,5 +79,35 @@ struct StringEntry {
 [[nodiscard]] const std::string &showInFinder();
 [[nodiscard]] const std::string &exportAnother();
 [[nodiscard]] const std::string &exportFailed();
+
+// Where the messages come from, backups and their password, contacts files, and what the
+// desktop could not open. Texts with "{path}" name a path there.
+[[nodiscard]] const std::string &sourceTitle();
+[[nodiscard]] const std::string &sourceBody();
+[[nodiscard]] const std::string &sourceBackupHint();
+[[nodiscard]] const std::string &chooseSource();
+[[nodiscard]] const std::string &chooseSourceTitle();
+[[nodiscard]] const std::string &checkingSource();
+[[nodiscard]] const std::string &sourceNotFound();
+[[nodiscard]] const std::string &sourceUnreadable();
+[[nodiscard]] const std::string &sourceNotRegularFile();
+[[nodiscard]] const std::string &sourceNotMessages();
+[[nodiscard]] const std::string &backupWithoutMessages();
+[[nodiscard]] const std::string &backupTooOld();
+[[nodiscard]] const std::string &unlockFailed();
+[[nodiscard]] const std::string &backupsTitle();
+[[nodiscard]] const std::string &encryptedBadge();
+[[nodiscard]] const std::string &incompleteBadge();
+[[nodiscard]] const std::string &passwordTitle();
+[[nodiscard]] const std::string &passwordBody();
+[[nodiscard]] const std::string &passwordPlaceholder();
+[[nodiscard]] const std::string &unlockButton();
+[[nodiscard]] const std::string &unlockingBackup();
+[[nodiscard]] const std::string &wrongPassword();
+[[nodiscard]] const std::string &otherMessages();
+[[nodiscard]] const std::string &contactsFileTitle();
+[[nodiscard]] const std::string &chooseContactsFile();
+[[nodiscard]] const std::string &couldNotOpen();
+[[nodiscard]] const std::string &copyButton();
 
 } // namespace l10n

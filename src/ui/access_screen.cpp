@@ -75,7 +75,7 @@ AppIconDrag::AppIconDrag(app::DesktopServices &services, QWidget *parent)
     , m_icon(services.applicationIcon())
 {
     setFixedSize(side, side);
-    setToolTip(QStringLiteral("Tovik for Mac"));
+    setToolTip(app::applicationName());
     setCursor(Qt::OpenHandCursor);
 }
 
@@ -107,13 +107,7 @@ AccessScreen::AccessScreen(app::AppModel &model, QWidget *parent)
     column->setContentsMargins(32, 32, 32, 32);
     column->setSpacing(0);
 
-    auto *heading = new QHBoxLayout;
-    heading->setSpacing(12);
-    heading->addWidget(new Owl(QStringLiteral("think"), 86), 0, Qt::AlignBottom);
-    QLabel *title = makeLabel(app::qs(l10n::accessTitle()), uiFont(26, QFont::DemiBold), Palette::ink());
-    title->setContentsMargins(0, 0, 0, 8);
-    heading->addWidget(title, 1, Qt::AlignBottom);
-    column->addLayout(heading);
+    addOwlHeading(column, QStringLiteral("think"), l10n::accessTitle());
 
     column->addSpacing(14);
     column->addWidget(makeLabel(app::qs(l10n::accessBody()), uiFont(14), Palette::inkSoft()));

@@ -23,16 +23,7 @@ ContactsScreen::ContactsScreen(app::AppModel &model, QWidget *parent)
     column->setSpacing(0);
 
     addFlexibleSpace(column);
-    column->addWidget(new Owl(QStringLiteral("heart"), 160), 0, Qt::AlignHCenter);
-    column->addSpacing(12);
-    column->addWidget(makeLabel(app::qs(l10n::contactsTitle()),
-                                uiFont(26, QFont::DemiBold),
-                                Palette::ink(),
-                                Lines::Wrap,
-                                Qt::AlignHCenter));
-    column->addSpacing(8);
-    column->addWidget(
-        makeLabel(app::qs(l10n::contactsBody()), uiFont(14), Palette::muted(), Lines::Wrap, Qt::AlignHCenter));
+    addOwlIntro(column, QStringLiteral("heart"), 160, l10n::contactsTitle(), l10n::contactsBody());
     addFlexibleSpace(column);
 
     m_allow = new ChunkyButton(app::qs(l10n::allowContacts()), ChunkyButton::Look::Primary);

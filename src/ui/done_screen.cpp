@@ -3,6 +3,7 @@
 #include "app/app_model.h"
 #include "app/texts.h"
 #include "chunky_button.h"
+#include "copy_panel.h"
 #include "l10n/strings.h"
 #include "owl.h"
 #include "palette.h"
@@ -158,6 +159,9 @@ DoneScreen::DoneScreen(app::AppModel &model, QWidget *parent)
     addSpacingAfterButton(column, 14);
     m_exportAnother = new TextButton(app::qs(l10n::exportAnother()), uiFont(13, QFont::Medium), Palette::muted());
     column->addWidget(m_exportAnother);
+
+    m_copyPanel = new CopyPanel(model);
+    column->addWidget(m_copyPanel);
     connect(m_exportAnother, &TextButton::clicked, &model, &app::AppModel::backToList);
 }
 

@@ -18,6 +18,7 @@ namespace ui
 {
 
 class ChunkyButton;
+class CopyPanel;
 class ElidedLabel;
 class TextButton;
 
@@ -64,6 +65,7 @@ public:
     ChunkyButton *uploadButton() const { return m_upload; }
     ChunkyButton *showInFinderButton() const { return m_showInFinder; }
     TextButton *exportAnotherButton() const { return m_exportAnother; }
+    CopyPanel *copyPanel() const { return m_copyPanel; }
 
 private:
     // Shows the card of the model's export, or none when it holds none.
@@ -75,6 +77,7 @@ private:
     ChunkyButton *m_upload = nullptr;
     ChunkyButton *m_showInFinder = nullptr;
     TextButton *m_exportAnother = nullptr;
+    CopyPanel *m_copyPanel = nullptr;
 };
 
 } // namespace ui

@@ -11,6 +11,7 @@
 #include "screen_kit.h"
 #include "search_field.h"
 #include "spinner.h"
+#include "text_button.h"
 #include "text_style.h"
 
 #include <QBoxLayout>
@@ -134,6 +135,21 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
     buttonAndHint->addWidget(
         makeLabel(app::qs(l10n::olderMessagesHint()), uiFont(11), Palette::muted(), Lines::Wrap, Qt::AlignHCenter));
     footer->addLayout(buttonAndHint);
+    if (model.choosesSources()) {
+        // Quiet ways to other messages and to names, without restarting.
+        auto *links = new QHBoxLayout;
+        links->setSpacing(18);
+        m_otherMessages = new TextButton(app::qs(l10n::otherMessages()), uiFont(12, QFont::Medium), Palette::muted());
+        links->addWidget(m_otherMessages);
+        connect(m_otherMessages, &TextButton::clicked, &model, &app::AppModel::showSources);
+        if (!model.sourceHasContacts()) {
+            m_chooseContacts =
+                new TextButton(app::qs(l10n::chooseContactsFile()), uiFont(12, QFont::Medium), Palette::muted());
+            links->addWidget(m_chooseContacts);
+            connect(m_chooseContacts, &TextButton::clicked, &model, &app::AppModel::chooseContactsFile);
+        }
+        footer->addLayout(links);
+    }
     column->addWidget(m_footer);
 
     m_footerShadow = new FooterShadow(this);

@@ -24,6 +24,7 @@ namespace ui
 {
 
 class ChunkyButton;
+class TextButton;
 class ConversationListModel;
 class ConversationListView;
 
@@ -61,6 +62,10 @@ public:
     ChunkyButton *exportButton() const { return m_export; }
     QLabel *errorLabel() const { return m_error; }
     QLabel *tooShortLabel() const { return m_tooShort; }
+    // The footer's quiet links where the user chooses the source; null elsewhere, and the contacts
+    // link also for a source with an address book of its own.
+    TextButton *otherMessagesLink() const { return m_otherMessages; }
+    TextButton *chooseContactsLink() const { return m_chooseContacts; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -82,6 +87,8 @@ private:
     QLabel *m_error = nullptr;
     QLabel *m_tooShort = nullptr;
     ChunkyButton *m_export = nullptr;
+    TextButton *m_otherMessages = nullptr;
+    TextButton *m_chooseContacts = nullptr;
 };
 
 } // namespace ui

@@ -1,14 +1,19 @@
-// The desktop application: one window on the Messages history of the user, or of the database
-// named on the command line ("tovik PATH" or "tovik --db PATH").
+// The desktop application: one window on the Messages history the user chooses (a database file
+// or an iPhone backup), starting with the one named on the command line ("tovik PATH" or
+// "tovik --db PATH") when given.
 
 #include "app/access_probe.h"
 #include "app/app_model.h"
+#include "app/database_file_sources.h"
 #include "app/launch_options.h"
+#include "app/texts.h"
 #include "app/linux_desktop_services.h"
 #include "l10n/language.h"
 #include "main_window.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLocale>
 
 #include <cstdio>
@@ -78,18 +83,20 @@ int main(int argc, char **argv)
         ::setenv("RESOURCE_NAME", appId, 1);
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tovik for Mac"));
+    QApplication::setApplicationName(app::applicationName());
     QApplication::setOrganizationName(QStringLiteral("Tovik"));
     QApplication::setDesktopFileName(QString::fromLatin1(appId));
     QApplication::setQuitOnLastWindowClosed(true);
 
     l10n::setPreferredLanguages(uiLanguages());
-    if (options->source)
-        app::setDatabasePath(*options->source);
 
     ui::applyLightLook();
     app::LinuxDesktopServices services;
-    app::AppModel model(services);
+    app::DatabaseFileSources sources;
+    app::AppModel model(services,
+                        sources,
+                        app::databasePathIn(QFile::encodeName(QDir::homePath()).toStdString()),
+                        options->source);
     ui::MainWindow window(model);
     services.setWindow(&window);
     window.show();

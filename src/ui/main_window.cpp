@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "app/app_model.h"
+#include "app/texts.h"
 #include "palette.h"
 #include "resources.h"
 #include "root_view.h"
@@ -15,7 +16,7 @@ namespace ui
 MainWindow::MainWindow(app::AppModel &model, QWidget *parent)
     : QWidget(parent)
 {
-    setWindowTitle(QStringLiteral("Tovik for Mac"));
+    setWindowTitle(app::applicationName());
     setWindowIcon(model.services().applicationIcon());
     setFixedSize(contentWidth, contentHeight);
     setAutoFillBackground(true);

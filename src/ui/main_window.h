@@ -12,7 +12,7 @@ namespace ui
 
 class RootView;
 
-// The application's one window: "Tovik for Mac", a fixed content of 540 by 680 on the cream
+// The application's one window: the application's name, a fixed content of 540 by 680 on the cream
 // background, the root view filling it. The desktop's own frame stays, so the window can be moved.
 class MainWindow : public QWidget
 {

@@ -1,13 +1,20 @@
 #include "root_view.h"
 
 #include "access_screen.h"
+#include "backups_screen.h"
 #include "contacts_screen.h"
 #include "done_screen.h"
 #include "list_screen.h"
 #include "no_messages_screen.h"
 #include "palette.h"
+#include "password_screen.h"
+#include "source_screen.h"
 #include "welcome_screen.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
 #include <QPainter>
 
 namespace ui
@@ -71,6 +78,42 @@ RootView::RootView(app::AppModel &model, QWidget *parent)
     m_screen = makeScreen(m_shownPhase);
     m_screen->setGeometry(rect());
     connect(&model, &app::AppModel::phaseChanged, this, &RootView::showPhase);
+    setAcceptDrops(model.choosesSources());
+}
+
+std::optional<std::filesystem::path> RootView::droppedSource(const QMimeData *data) const
+{
+    switch (m_model.phase()) {
+    case app::AppModel::Phase::Source:
+    case app::AppModel::Phase::Backups:
+    case app::AppModel::Phase::Password:
+    case app::AppModel::Phase::Contacts:
+    case app::AppModel::Phase::List:
+        break;
+    case app::AppModel::Phase::Welcome:
+    case app::AppModel::Phase::Access:
+    case app::AppModel::Phase::NoMessages:
+    case app::AppModel::Phase::Done:
+        return std::nullopt;
+    }
+    if (!m_model.choosesSources() || data == nullptr || !data->hasUrls() || data->urls().size() != 1
+        || !data->urls().constFirst().isLocalFile())
+        return std::nullopt;
+    return std::filesystem::path(QFile::encodeName(data->urls().constFirst().toLocalFile()).toStdString());
+}
+
+void RootView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (droppedSource(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void RootView::dropEvent(QDropEvent *event)
+{
+    if (const auto path = droppedSource(event->mimeData())) {
+        event->acceptProposedAction();
+        m_model.chooseSource(*path);
+    }
 }
 
 QEasingCurve RootView::transitionCurve()
@@ -92,6 +135,15 @@ QWidget *RootView::makeScreen(app::AppModel::Phase phase)
         break;
     case app::AppModel::Phase::NoMessages:
         screen = new NoMessagesScreen(m_model, this);
+        break;
+    case app::AppModel::Phase::Source:
+        screen = new SourceScreen(m_model, this);
+        break;
+    case app::AppModel::Phase::Backups:
+        screen = new BackupsScreen(m_model, this);
+        break;
+    case app::AppModel::Phase::Password:
+        screen = new PasswordScreen(m_model, this);
         break;
     case app::AppModel::Phase::Contacts:
         screen = new ContactsScreen(m_model, this);

@@ -7,13 +7,20 @@
 #include <QVariantAnimation>
 #include <QWidget>
 
+#include <filesystem>
+#include <optional>
+
+class QMimeData;
+
 namespace ui
 {
 
 // Fills the window with the one screen of the model's phase. A new screen replaces the old one only
 // when the phase really changes (the model also announces unchanged phases), so that re-entering
 // the list phase starts a fresh list screen while a repeated decision leaves the screen alone. The
-// change cross-fades over 0.25 s with an ease-out curve.
+// change cross-fades over 0.25 s with an ease-out curve. Where the user chooses the source, one
+// file or folder dropped onto the window is taken as the new source (not while welcoming or on the
+// done screen).
 class RootView : public QWidget
 {
     Q_OBJECT
@@ -36,10 +43,14 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void showPhase();
     QWidget *makeScreen(app::AppModel::Phase phase);
+    // The local path a drop carries when this view takes it now; none otherwise.
+    std::optional<std::filesystem::path> droppedSource(const QMimeData *data) const;
 
     app::AppModel &m_model;
     app::AppModel::Phase m_shownPhase;

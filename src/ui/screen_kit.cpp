@@ -2,10 +2,14 @@
 
 #include "app/texts.h"
 #include "chunky_button.h"
+#include "owl.h"
+#include "palette.h"
+#include "text_style.h"
 
 #include <QAbstractButton>
 #include <QBoxLayout>
 #include <QKeySequence>
+#include <QLabel>
 #include <QShortcut>
 #include <QSpacerItem>
 
@@ -33,6 +37,27 @@ void setDefaultButton(QWidget *screen, QAbstractButton *button)
             button->click();
         });
     }
+}
+
+void addOwlHeading(QBoxLayout *layout, const QString &pose, const std::string &title)
+{
+    auto *heading = new QHBoxLayout;
+    heading->setSpacing(12);
+    heading->addWidget(new Owl(pose, 86), 0, Qt::AlignBottom);
+    QLabel *label = makeLabel(app::qs(title), uiFont(26, QFont::DemiBold), Palette::ink());
+    label->setContentsMargins(0, 0, 0, 8);
+    heading->addWidget(label, 1, Qt::AlignBottom);
+    layout->addLayout(heading);
+}
+
+void addOwlIntro(QBoxLayout *layout, const QString &pose, int owlSize, const std::string &title, const std::string &body)
+{
+    layout->addWidget(new Owl(pose, owlSize), 0, Qt::AlignHCenter);
+    layout->addSpacing(12);
+    layout->addWidget(
+        makeLabel(app::qs(title), uiFont(26, QFont::DemiBold), Palette::ink(), Lines::Wrap, Qt::AlignHCenter));
+    layout->addSpacing(8);
+    layout->addWidget(makeLabel(app::qs(body), uiFont(14), Palette::muted(), Lines::Wrap, Qt::AlignHCenter));
 }
 
 QString withArrow(const std::string &label)

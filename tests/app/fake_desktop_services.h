@@ -73,6 +73,7 @@ public:
     QHash<QString, QString> texts;
     QList<QUrl> openedUrls;
     QStringList revealedFiles;
+    bool desktopOpensThings = true; // false: no browser and no file manager
     int privacySettingsOpened = 0;
     int activations = 0;
     int relaunches = 0;
@@ -100,9 +101,19 @@ public:
             return std::nullopt;
         return texts.value(key);
     }
+    void setTextSetting(const QString &key, const QString &value) override { texts.insert(key, value); }
     void openPrivacySettings() override { ++privacySettingsOpened; }
-    void openUrl(const QUrl &url) override { openedUrls.append(url); }
-    void revealFile(const QString &path) override { revealedFiles.append(path); }
+    bool openUrl(const QUrl &url) override
+    {
+        openedUrls.append(url);
+        return desktopOpensThings;
+    }
+    void revealFile(const QString &path, std::function<void(bool)> done = {}) override
+    {
+        revealedFiles.append(path);
+        if (done)
+            done(desktopOpensThings);
+    }
     void activate() override { ++activations; }
     void relaunch() override { ++relaunches; }
     QString applicationPath() override { return QStringLiteral("/usr/bin/tovik"); }

@@ -1,6 +1,8 @@
 #include "app/linux_desktop_services.h"
 
+#include "app/texts.h"
 #include "contacts/contacts_index.h"
+#include "l10n/strings.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
@@ -129,7 +131,7 @@ TEST_F(LinuxDesktopServicesTest, ContactsQuestionIsOpenUntilAFileIsChosenOrRefus
     EXPECT_EQ(refused, AuthorizationStatus::Denied);
 }
 
-TEST_F(LinuxDesktopServicesTest, ChosenFileThatCannotBeReadAnyMoreCountsAsRefused)
+TEST_F(LinuxDesktopServicesTest, ChosenFileThatHasGoneAsksTheQuestionAgain)
 {
     writeFile(dir / "contacts.vcf", annaCard);
     LinuxDesktopServices services(settingsFile());
@@ -137,8 +139,27 @@ TEST_F(LinuxDesktopServicesTest, ChosenFileThatCannotBeReadAnyMoreCountsAsRefuse
 
     fs::remove(dir / "contacts.vcf");
 
-    EXPECT_EQ(services.contactsAuthorizationStatus(), AuthorizationStatus::Denied);
+    EXPECT_EQ(services.contactsAuthorizationStatus(), AuthorizationStatus::NotDetermined);
     EXPECT_TRUE(contacts::ContactsIndex::build(*services.contactsService()).byKey.empty());
+}
+
+TEST_F(LinuxDesktopServicesTest, TheChooserAsksForAVCardAndACancelKeepsTheFileChosenBefore)
+{
+    writeFile(dir / "contacts.vcf", annaCard);
+    LinuxDesktopServices services(settingsFile());
+    services.setContactsFile(qpath(dir / "contacts.vcf"));
+    std::optional<bool> answer;
+
+    services.requestContactsAccess([&](bool granted) { answer = granted; });
+    QFileDialog *chooser = openChooser();
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(chooser->windowTitle(), app::qs(l10n::contactsFileTitle()));
+    EXPECT_EQ(chooser->nameFilters(), QStringList{QStringLiteral("vCard (*.vcf *.vcard *.VCF *.VCARD)")});
+    chooser->reject();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, patienceMs));
+    EXPECT_TRUE(*answer);
+    EXPECT_EQ(services.textSetting(LinuxDesktopServices::contactsFileKey()), qpath(dir / "contacts.vcf"));
 }
 
 TEST_F(LinuxDesktopServicesTest, IndexIsBuiltFromTheChosenFileAndIsEmptyOtherwise)

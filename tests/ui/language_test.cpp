@@ -1,4 +1,5 @@
 #include "l10n/language.h"
+#include "l10n/strings.h"
 #include "ui/chunky_button.h"
 #include "ui/list_screen.h"
 #include "ui/welcome_screen.h"
@@ -40,7 +41,9 @@ TEST_F(LanguageTest, ScreensShowTheTextsOfTheChosenLanguage)
     auto *welcome = screen<ui::WelcomeScreen>();
     ASSERT_NE(welcome, nullptr);
     EXPECT_TRUE(showsText(welcome, QStringLiteral("Exportier einen iMessage-Chat für Tovik")));
-    EXPECT_TRUE(showsText(welcome, QStringLiteral("Alles bleibt auf diesem Mac")));
+    EXPECT_TRUE(showsText(welcome,
+                          l10n::linuxWords ? QStringLiteral("Alles bleibt auf diesem Computer")
+                                           : QStringLiteral("Alles bleibt auf diesem Mac")));
     EXPECT_EQ(welcome->getStartedButton()->text(), QStringLiteral("Los geht's  \u2192"));
 }
 

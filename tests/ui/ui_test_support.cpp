@@ -37,9 +37,11 @@ void FakeServices::setBoolSetting(const QString &key, bool value)
         seenWelcome = value;
 }
 
-std::optional<QString> FakeServices::textSetting(const QString &)
+std::optional<QString> FakeServices::textSetting(const QString &key)
 {
-    return std::nullopt;
+    if (!texts.contains(key))
+        return std::nullopt;
+    return texts.value(key);
 }
 
 QIcon FakeServices::applicationIcon()

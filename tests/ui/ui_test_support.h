@@ -9,6 +9,7 @@
 #include "ui/main_window.h"
 #include "ui/root_view.h"
 
+#include <QHash>
 #include <QList>
 #include <QStringList>
 #include <QUrl>
@@ -64,13 +65,25 @@ public:
     int contactsRequests = 0;
     QList<QUrl> openedUrls;
     QStringList revealedFiles;
+    bool desktopOpensThings = true; // false: no browser and no file manager
+    QHash<QString, QString> texts;
 
     bool boolSetting(const QString &key) override;
     void setBoolSetting(const QString &key, bool value) override;
     std::optional<QString> textSetting(const QString &key) override;
-    void openUrl(const QUrl &url) override { openedUrls.append(url); }
+    void setTextSetting(const QString &key, const QString &value) override { texts.insert(key, value); }
+    bool openUrl(const QUrl &url) override
+    {
+        openedUrls.append(url);
+        return desktopOpensThings;
+    }
     void openPrivacySettings() override { ++privacySettingsOpened; }
-    void revealFile(const QString &path) override { revealedFiles.append(path); }
+    void revealFile(const QString &path, std::function<void(bool)> done = {}) override
+    {
+        revealedFiles.append(path);
+        if (done)
+            done(desktopOpensThings);
+    }
     void activate() override { }
     void relaunch() override { ++relaunches; }
     QString applicationPath() override { return applicationFile; }

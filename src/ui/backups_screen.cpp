@@ -1,0 +1,121 @@
+#include "backups_screen.h"
+
+#include "app/app_model.h"
+#include "app/texts.h"
+#include "card.h"
+#include "l10n/strings.h"
+#include "palette.h"
+#include "text_button.h"
+#include "text_style.h"
+
+#include <QBoxLayout>
+#include <QDateTime>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QScrollArea>
+
+namespace ui
+{
+
+namespace
+{
+
+constexpr int rowHeight = 64;
+
+QString whenMade(const app::BackupDescription &backup)
+{
+    if (!backup.date)
+        return {};
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(backup.date->time_since_epoch()).count();
+    return QLocale().toString(QDateTime::fromSecsSinceEpoch(seconds), QLocale::ShortFormat);
+}
+
+} // namespace
+
+BackupRow::BackupRow(const app::BackupDescription &backup, QWidget *parent)
+    : QAbstractButton(parent)
+    , m_backup(backup)
+{
+    m_title = backup.deviceName.empty() ? QFile::decodeName(backup.path.filename().c_str()) : app::qs(backup.deviceName);
+    QStringList details;
+    if (const QString date = whenMade(backup); !date.isEmpty())
+        details.append(date);
+    if (backup.encrypted)
+        details.append(app::qs(l10n::encryptedBadge()));
+    if (!backup.complete)
+        details.append(app::qs(l10n::incompleteBadge()));
+    m_details = details.join(QStringLiteral(" \u00B7 "));
+    setText(m_title);
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize BackupRow::sizeHint() const
+{
+    return {200, rowHeight};
+}
+
+void BackupRow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF face = QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75);
+    const bool lit = isDown() || underMouse() || hasFocus();
+    painter.setPen(QPen(lit ? Palette::accent() : Palette::line(), 1.5));
+    painter.setBrush(isDown() ? Palette::accentSoft() : Palette::white());
+    painter.drawRoundedRect(face, 14, 14);
+    // An incomplete backup reads dimmer, as a too-short conversation does in the list.
+    painter.setOpacity(m_backup.complete ? 1.0 : 0.55);
+    const QRect words = rect().adjusted(16, 11, -16, -11);
+    painter.setFont(uiFont(15, QFont::DemiBold));
+    painter.setPen(Palette::ink());
+    painter.drawText(words,
+                     Qt::AlignLeft | Qt::AlignTop,
+                     painter.fontMetrics().elidedText(m_title, Qt::ElideRight, words.width()));
+    painter.setFont(uiFont(12));
+    painter.setPen(m_backup.complete ? Palette::muted() : Palette::accentDeep());
+    painter.drawText(words,
+                     Qt::AlignLeft | Qt::AlignBottom,
+                     painter.fontMetrics().elidedText(m_details, Qt::ElideRight, words.width()));
+}
+
+BackupsScreen::BackupsScreen(app::AppModel &model, QWidget *parent)
+    : QWidget(parent)
+{
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(28, 30, 28, 28);
+    column->setSpacing(0);
+    column->addWidget(makeLabel(app::qs(l10n::backupsTitle()), uiFont(26, QFont::DemiBold), Palette::ink()));
+    column->addSpacing(16);
+
+    auto *list = new QWidget;
+    auto *rows = new QVBoxLayout(list);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(8);
+    for (const app::BackupDescription &backup : model.backups()) {
+        auto *row = new BackupRow(backup);
+        rows->addWidget(row);
+        m_rows.push_back(row);
+        connect(row, &BackupRow::clicked, &model, [&model, backup] {
+            model.pickBackup(backup);
+        });
+    }
+    rows->addStretch(1);
+    auto *scroll = new QScrollArea;
+    scroll->setWidget(list);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->viewport()->setAutoFillBackground(false);
+    list->setAutoFillBackground(false);
+    column->addWidget(scroll, 1);
+
+    column->addSpacing(14);
+    m_back = new TextButton(app::qs(l10n::otherMessages()), uiFont(13, QFont::Medium), Palette::muted());
+    column->addWidget(m_back);
+    connect(m_back, &TextButton::clicked, &model, &app::AppModel::showSources);
+}
+
+} // namespace ui

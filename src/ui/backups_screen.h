@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/message_sources.h"
+
+#include <QAbstractButton>
+#include <QWidget>
+
+#include <vector>
+
+namespace app
+{
+class AppModel;
+}
+
+namespace ui
+{
+
+class TextButton;
+
+// One backup in the picker: the device's name, when the backup was made, and whether it is
+// encrypted or incomplete. The whole row is a button.
+class BackupRow : public QAbstractButton
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(BackupRow)
+
+public:
+    explicit BackupRow(const app::BackupDescription &backup, QWidget *parent = nullptr);
+
+    const app::BackupDescription &backup() const { return m_backup; }
+    // The row's words as drawn: name, then date and marks.
+    QString title() const { return m_title; }
+    QString details() const { return m_details; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    app::BackupDescription m_backup;
+    QString m_title;
+    QString m_details;
+};
+
+// The backups found in the chosen folder, to pick one from, and the way back to the source step.
+class BackupsScreen : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(BackupsScreen)
+
+public:
+    explicit BackupsScreen(app::AppModel &model, QWidget *parent = nullptr);
+
+    const std::vector<BackupRow *> &rows() const { return m_rows; }
+    TextButton *backButton() const { return m_back; }
+
+private:
+    std::vector<BackupRow *> m_rows;
+    TextButton *m_back = nullptr;
+};
+
+} // namespace ui
