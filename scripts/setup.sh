@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev libgl-dev
     xvfb xauth
-    fonts-dejavu-core fonts-noto-color-emoji
+    fonts-dejavu-core fonts-noto-color-emoji fonts-inter
 )
 # Fuzzing needs clang's libFuzzer runtime; only `make fuzz` and CI ask for it.
 if [ "${TOVIK_WITH_FUZZ:-0}" = 1 ]; then
