@@ -10,7 +10,9 @@ if [ ! -x "$tool" ]; then
     exit 1
 fi
 
+# A virtual screen of 1920 by 1080: the offscreen platform's own 800 by 600 would make the window scroll.
+platform="offscreen:configfile=$(cd "$(dirname "$0")/.." && pwd)/tests/ui/screens/large.json"
 rm -rf "$out"
-QT_QPA_PLATFORM=offscreen "$tool" --out "$out/en" --language en --region en_US
-QT_QPA_PLATFORM=offscreen "$tool" --out "$out/de" --language de --region de_DE
+QT_QPA_PLATFORM=$platform "$tool" --out "$out/en" --language en --region en_US
+QT_QPA_PLATFORM=$platform "$tool" --out "$out/de" --language de --region de_DE
 echo "screenshots: $(find "$out" -name '*.png' | wc -l) pictures under $out"

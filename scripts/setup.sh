@@ -12,7 +12,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev libgl-dev
     xvfb xauth
-    fonts-dejavu-core fonts-noto-color-emoji
+    fonts-dejavu-core fonts-noto-color-emoji fonts-inter
     # make package: icons, man pages, the package's dependencies, and the checks of its files
     librsvg2-bin help2man dpkg-dev file desktop-file-utils appstream
 )

@@ -1,5 +1,6 @@
 #include "access_screen.h"
 
+#include "accessibility.h"
 #include "app/app_model.h"
 #include "app/texts.h"
 #include "card.h"
@@ -33,6 +34,7 @@ public:
     {
         setFixedSize(Step::discDiameter, Step::discDiameter);
         setFont(uiFont(12, QFont::Bold));
+        describeAccessibly(this, QAccessible::StaticText, m_text);
     }
 
 protected:
@@ -76,6 +78,7 @@ AppIconDrag::AppIconDrag(app::DesktopServices &services, QWidget *parent)
 {
     setFixedSize(side, side);
     setToolTip(app::applicationName());
+    describeAccessibly(this, QAccessible::Graphic, toolTip());
     setCursor(Qt::OpenHandCursor);
 }
 
@@ -129,7 +132,9 @@ AccessScreen::AccessScreen(app::AppModel &model, QWidget *parent)
     column->addSpacing(14);
     auto *watching = new QHBoxLayout;
     watching->setSpacing(8);
-    watching->addWidget(new Spinner(16, Palette::muted()), 0, Qt::AlignVCenter);
+    auto *spinner = new Spinner(16, Palette::muted());
+    spinner->setAccessibleName(app::qs(l10n::watchingForAccess()));
+    watching->addWidget(spinner, 0, Qt::AlignVCenter);
     watching->addWidget(makeLabel(app::qs(l10n::watchingForAccess()), uiFont(13), Palette::muted(), Lines::OneLine),
                         0,
                         Qt::AlignVCenter);
@@ -137,7 +142,7 @@ AccessScreen::AccessScreen(app::AppModel &model, QWidget *parent)
     column->addLayout(watching);
 
     addFlexibleSpace(column, 16);
-    m_openSettings = new ChunkyButton(withArrow(l10n::openSystemSettings()), ChunkyButton::Look::Primary);
+    m_openSettings = arrowButton(l10n::openSystemSettings());
     column->addWidget(m_openSettings);
     setDefaultButton(this, m_openSettings);
     connect(m_openSettings, &ChunkyButton::clicked, &model, &app::AppModel::openPrivacySettings);

@@ -23,10 +23,10 @@ void Card::setContent(QLayout *content)
 
 void Card::paintEvent(QPaintEvent *)
 {
-    paintPanel(*this, cornerRadius, borderWidth);
+    paintPanel(*this, cornerRadius, borderWidth, Palette::line());
 }
 
-void paintPanel(QWidget &widget, qreal cornerRadius, qreal borderWidth)
+void paintPanel(QWidget &widget, qreal cornerRadius, qreal borderWidth, const QColor &border)
 {
     QPainter painter(&widget);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -34,7 +34,7 @@ void paintPanel(QWidget &widget, qreal cornerRadius, qreal borderWidth)
     QPainterPath outline;
     outline.addRoundedRect(QRectF(widget.rect()).adjusted(inset, inset, -inset, -inset), cornerRadius, cornerRadius);
     painter.fillPath(outline, Palette::white());
-    painter.strokePath(outline, QPen(Palette::line(), borderWidth));
+    painter.strokePath(outline, QPen(border, borderWidth));
 }
 
 } // namespace ui

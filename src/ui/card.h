@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 
 class QLayout;
@@ -30,6 +31,6 @@ protected:
 
 // Paints the white panel with a hairline border that cards and the search field share: the
 // border is drawn inside `rect`, so nothing is clipped at the widget's edge.
-void paintPanel(QWidget &widget, qreal cornerRadius, qreal borderWidth);
+void paintPanel(QWidget &widget, qreal cornerRadius, qreal borderWidth, const QColor &border);
 
 } // namespace ui

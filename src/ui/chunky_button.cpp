@@ -1,5 +1,7 @@
 #include "chunky_button.h"
 
+#include "focus_ring.h"
+#include "key_activation.h"
 #include "palette.h"
 #include "spinner.h"
 #include "text_style.h"
@@ -8,6 +10,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStringList>
+#include <QTextLayout>
 
 namespace ui
 {
@@ -27,9 +31,12 @@ ChunkyButton::ChunkyButton(const QString &text, Look look, QWidget *parent)
 {
     setText(text);
     setFont(uiFont(labelPixelSize, QFont::DemiBold));
-    // Return reaches a screen's default button through the screen, not through keyboard focus.
-    setFocusPolicy(Qt::NoFocus);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Tab only: a click leaves the focus where it was (in the list's search field, say).
+    setFocusPolicy(Qt::TabFocus);
+    // Preferred, not Fixed: a fixed height would hold the button to one line of label.
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     m_spinnerTimer.setInterval(Spinner::stepInterval);
     connect(&m_spinnerTimer, &QTimer::timeout, this, [this] {
         m_spinnerStep = (m_spinnerStep + 1) % 12;
@@ -49,9 +56,22 @@ void ChunkyButton::setBusy(bool busy)
     update();
 }
 
+void ChunkyButton::setOneLine(bool oneLine)
+{
+    m_oneLine = oneLine;
+    updateGeometry();
+    update();
+}
+
 int ChunkyButton::faceHeight() const
 {
-    return verticalPadding + fontMetrics().height() + verticalPadding;
+    return faceHeightAt(width());
+}
+
+int ChunkyButton::faceHeightAt(int width) const
+{
+    const auto lines = static_cast<int>(displayedTextAt(width).count(QLatin1Char('\n')));
+    return verticalPadding + fontMetrics().height() + lines * fontMetrics().lineSpacing() + verticalPadding;
 }
 
 int ChunkyButton::spinnerDiameter() const
@@ -70,9 +90,9 @@ QRectF ChunkyButton::shadowRect() const
     return faceRect().translated(0, isDown() ? pressedShadow : restingShadow);
 }
 
-qreal ChunkyButton::labelWidth() const
+qreal ChunkyButton::labelWidthAt(int width) const
 {
-    qreal available = width() - 2 * labelSideMargin;
+    qreal available = width - 2 * labelSideMargin;
     if (m_busy)
         available -= spinnerDiameter() + busySpacing;
     return std::max<qreal>(0, available);
@@ -80,17 +100,66 @@ qreal ChunkyButton::labelWidth() const
 
 QString ChunkyButton::displayedText() const
 {
-    return fontMetrics().elidedText(text(), Qt::ElideRight, static_cast<int>(labelWidth()));
+    return displayedTextAt(width());
+}
+
+QString ChunkyButton::displayedTextAt(int width) const
+{
+    const QFontMetricsF metrics(font());
+    const qreal available = labelWidthAt(width);
+    const auto cut = [&](const QString &line) {
+        return metrics.elidedText(line, Qt::ElideRight, available);
+    };
+    if (m_oneLine || m_busy || metrics.horizontalAdvance(text()) <= available)
+        return cut(text());
+
+    // Breaks at spaces as the text engine does, then cuts what the last line cannot hold.
+    QTextLayout layout(text(), font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(available);
+        lines.append(text().mid(line.textStart(), line.textLength()).trimmed());
+    }
+    layout.endLayout();
+    while (lines.size() > maxLines)
+        lines[maxLines - 1] += QLatin1Char(' ') + lines.takeAt(maxLines);
+    for (QString &line : lines)
+        line = cut(line);
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool ChunkyButton::isLabelCut() const
+{
+    QString shown = displayedText();
+    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return shown.simplified() != text().simplified();
 }
 
 QSize ChunkyButton::sizeHint() const
 {
-    return QSize(fontMetrics().horizontalAdvance(text()) + 2 * labelSideMargin, faceHeight() + restingShadow);
+    const int oneLine = verticalPadding + fontMetrics().height() + verticalPadding;
+    return QSize(fontMetrics().horizontalAdvance(text()) + 2 * labelSideMargin, oneLine + restingShadow);
 }
 
 QSize ChunkyButton::minimumSizeHint() const
 {
-    return QSize(2 * labelSideMargin, faceHeight() + restingShadow);
+    return QSize(2 * labelSideMargin, sizeHint().height());
+}
+
+int ChunkyButton::heightForWidth(int width) const
+{
+    return faceHeightAt(width) + restingShadow;
+}
+
+bool ChunkyButton::event(QEvent *event)
+{
+    if (takeActivationKeys(*this, event))
+        return true;
+    return QAbstractButton::event(event);
 }
 
 void ChunkyButton::changeEvent(QEvent *event)
@@ -146,14 +215,23 @@ void ChunkyButton::paintButton(QPainter &painter) const
     painter.drawPath(outline);
 
     const QString label = displayedText();
+    const QRectF faceArea = faceRect();
+    if (label.contains(QLatin1Char('\n'))) {
+        painter.setPen(labelColour);
+        painter.setFont(font());
+        painter.drawText(faceArea, Qt::AlignCenter, label);
+        return;
+    }
     const qreal textWidth = fontMetrics().horizontalAdvance(label);
     const qreal spinner = m_busy ? spinnerDiameter() + busySpacing : 0;
-    const QRectF faceArea = faceRect();
     const qreal left = faceArea.center().x() - (spinner + textWidth) / 2;
     if (m_busy) {
         const qreal d = spinnerDiameter();
         paintSpinner(painter, QRectF(left, faceArea.center().y() - d / 2, d, d), labelColour, m_spinnerStep);
     }
+    if (hasFocus())
+        FocusRing::paint(painter, face, cornerRadius, FocusRing::colourOn(faceColour));
+
     painter.setPen(labelColour);
     painter.setFont(font());
     painter.drawText(QRectF(left + spinner, faceArea.top(), textWidth + 1, faceArea.height()),

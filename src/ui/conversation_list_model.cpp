@@ -1,6 +1,7 @@
 #include "conversation_list_model.h"
 
 #include "app/texts.h"
+#include "l10n/strings.h"
 #include "palette.h"
 
 namespace ui
@@ -41,9 +42,9 @@ void ConversationListModel::setSelectedID(std::optional<std::string> id)
 {
     if (id == m_selectedID)
         return;
-    const int before = rowOfSelection();
+    const int before = selectedRow();
     m_selectedID = std::move(id);
-    const int after = rowOfSelection();
+    const int after = selectedRow();
     for (const int row : {before, after}) {
         if (row >= 0)
             Q_EMIT dataChanged(index(row), index(row), {IsSelectedRole});
@@ -51,7 +52,7 @@ void ConversationListModel::setSelectedID(std::optional<std::string> id)
     Q_EMIT selectionChanged();
 }
 
-int ConversationListModel::rowOfSelection() const
+int ConversationListModel::selectedRow() const
 {
     if (!m_selectedID)
         return -1;
@@ -93,6 +94,15 @@ QVariant ConversationListModel::data(const QModelIndex &index, int role) const
         if (!subtitle)
             subtitle = app::qs(rowSubtitle(conversation, sharedMonthYearFormatter()));
         return *subtitle;
+    }
+    case Qt::AccessibleDescriptionRole: {
+        // What a screen reader says after the title: the subtitle, and why a short one cannot go.
+        QString description = data(index, SubtitleRole).toString();
+        if (conversation.isGroup)
+            description = app::qs(l10n::groupBadge()) + QStringLiteral(", ") + description;
+        if (!isExportable(conversation))
+            description += QStringLiteral(". ") + app::qs(l10n::tooShortHint());
+        return description;
     }
     case InitialsRole:
         return app::qs(avatarInitials(conversation));

@@ -47,6 +47,9 @@ public:
     void setSelectedID(std::optional<std::string> id);
     const std::optional<std::string> &selectedID() const { return m_selectedID; }
 
+    // The row of the selected conversation in the filtered list; -1 when none is shown.
+    int selectedRow() const;
+
     // The first conversation of the whole list with the selected id; nullptr when there is none.
     const catalogue::Conversation *selectedConversation() const;
 
@@ -62,7 +65,6 @@ Q_SIGNALS:
 
 private:
     void refilter();
-    int rowOfSelection() const;
 
     std::vector<catalogue::Conversation> m_conversations;
     ConversationSearch m_search;

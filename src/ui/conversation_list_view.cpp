@@ -1,5 +1,6 @@
 #include "conversation_list_view.h"
 
+#include "conversation_list_model.h"
 #include "palette.h"
 #include "row_delegate.h"
 
@@ -20,7 +21,8 @@ ConversationListView::ConversationListView(QWidget *parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setFocusPolicy(Qt::NoFocus);
+    // Tab only: a click on a row leaves the focus in the search field, so typing goes on searching.
+    setFocusPolicy(Qt::TabFocus);
     setFrameShape(QFrame::NoFrame);
     setMouseTracking(false);
     setSpacing(0);
@@ -54,6 +56,31 @@ QRect ConversationListView::rowFaceRect(int row) const
     if (item.isEmpty())
         return {};
     return RowDelegate::faceRect(item, rightInset());
+}
+
+int ConversationListView::focusRow() const
+{
+    const auto *rows = qobject_cast<const ConversationListModel *>(model());
+    if (rows == nullptr || rows->rowCount() == 0)
+        return -1;
+    return std::max(0, rows->selectedRow());
+}
+
+int ConversationListView::rowsPerPage() const
+{
+    return std::max(1, viewport()->height() / (m_delegate->rowHeight() + RowDelegate::rowSpacing));
+}
+
+void ConversationListView::focusInEvent(QFocusEvent *event)
+{
+    QListView::focusInEvent(event);
+    viewport()->update();
+}
+
+void ConversationListView::focusOutEvent(QFocusEvent *event)
+{
+    QListView::focusOutEvent(event);
+    viewport()->update();
 }
 
 void ConversationListView::updateGeometries()

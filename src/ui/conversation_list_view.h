@@ -9,7 +9,8 @@ class RowDelegate;
 
 // The scrolling column of rows: builds and paints only the rows in sight, scrolls by pixel, and
 // keeps the bottom inset below the last row. Selection is the screen's, by conversation id, so the
-// view's own selection is off.
+// view's own selection is off and the screen moves it for the keys. Tab reaches the view; while it
+// has the focus, the focus ring marks the selected row (the first row when none is shown).
 class ConversationListView : public QListView
 {
     Q_OBJECT
@@ -29,8 +30,16 @@ public:
     // The face of the row at `row` in viewport coordinates; empty when it is not laid out.
     QRect rowFaceRect(int row) const;
 
+    // The row the focus ring marks while the view has the focus; -1 when there are no rows.
+    int focusRow() const;
+
+    // How many whole rows the viewport shows: the step of Page Up and Page Down.
+    int rowsPerPage() const;
+
 protected:
     void updateGeometries() override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     RowDelegate *m_delegate = nullptr;

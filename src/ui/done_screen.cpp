@@ -1,5 +1,6 @@
 #include "done_screen.h"
 
+#include "accessibility.h"
 #include "app/app_model.h"
 #include "app/texts.h"
 #include "chunky_button.h"
@@ -35,6 +36,7 @@ public:
         , m_icon(icon)
     {
         setFixedSize(side, side);
+        markDecorative(this);
     }
 
 protected:
@@ -57,6 +59,7 @@ public:
         , m_picture(imagePath(QStringLiteral("HandDraw")))
     {
         setFixedSize(24, 24);
+        markDecorative(this);
     }
 
 protected:
@@ -79,6 +82,10 @@ FileCard::FileCard(const app::Exported &exported, const QIcon &icon, QWidget *pa
     , m_icon(icon)
 {
     setCursor(Qt::OpenHandCursor);
+    describeAccessibly(this,
+                       QAccessible::Grouping,
+                       QFileInfo(exported.path).fileName(),
+                       app::messageCount(exported.messages));
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(14, 14, 14, 14);
     row->setSpacing(12);
@@ -146,7 +153,7 @@ DoneScreen::DoneScreen(app::AppModel &model, QWidget *parent)
     connect(&model, &app::AppModel::exportedChanged, this, &DoneScreen::showExported);
 
     addFlexibleSpace(column, 20);
-    m_upload = new ChunkyButton(withArrow(l10n::uploadButton()), ChunkyButton::Look::Primary);
+    m_upload = arrowButton(l10n::uploadButton());
     column->addWidget(m_upload);
     setDefaultButton(this, m_upload);
     connect(m_upload, &ChunkyButton::clicked, &model, &app::AppModel::openUploadPage);

@@ -1,5 +1,6 @@
 #include "list_screen.h"
 
+#include "accessibility.h"
 #include "app/app_model.h"
 #include "app/texts.h"
 #include "chunky_button.h"
@@ -16,11 +17,14 @@
 
 #include <QBoxLayout>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QStackedWidget>
+
+#include <algorithm>
 
 namespace ui
 {
@@ -55,6 +59,7 @@ public:
         : QWidget(parent)
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
+        markDecorative(this);
     }
 
 protected:
@@ -104,7 +109,9 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
     auto *loadingColumn = new QVBoxLayout(loading);
     loadingColumn->setSpacing(10);
     loadingColumn->addStretch(1);
-    loadingColumn->addWidget(new Spinner(20, Palette::muted()), 0, Qt::AlignHCenter);
+    auto *spinner = new Spinner(20, Palette::muted());
+    spinner->setAccessibleName(app::qs(l10n::readingMessages()));
+    loadingColumn->addWidget(spinner, 0, Qt::AlignHCenter);
     loadingColumn->addWidget(
         makeLabel(app::qs(l10n::readingMessages()), uiFont(13), Palette::muted(), Lines::OneLine, Qt::AlignHCenter));
     loadingColumn->addStretch(1);
@@ -115,6 +122,7 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
 
     m_list = new ConversationListView;
     m_list->setModel(m_rows);
+    m_list->setAccessibleName(title->text());
     m_content->addWidget(m_list);
     column->addWidget(m_content, 1);
 
@@ -131,6 +139,7 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
     auto *buttonAndHint = new QVBoxLayout;
     buttonAndHint->setSpacing(10 - ChunkyButton::restingShadow);
     m_export = new ChunkyButton(QString(), ChunkyButton::Look::Primary);
+    m_export->setOneLine(true);
     buttonAndHint->addWidget(m_export);
     buttonAndHint->addWidget(
         makeLabel(app::qs(l10n::olderMessagesHint()), uiFont(11), Palette::muted(), Lines::Wrap, Qt::AlignHCenter));
@@ -154,6 +163,8 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
 
     m_footerShadow = new FooterShadow(this);
     m_footer->installEventFilter(this);
+    m_search->installEventFilter(this);
+    m_list->installEventFilter(this);
 
     setDefaultButton(this, m_export);
     connect(m_export, &ChunkyButton::clicked, this, &ListScreen::exportSelected);
@@ -171,6 +182,8 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
             activate(m_rows->conversationAt(index.row()));
     });
     connect(m_rows, &ConversationListModel::selectionChanged, this, &ListScreen::showFooter);
+    connect(m_rows, &ConversationListModel::selectionChanged, this, &ListScreen::showSelectionInView);
+    connect(m_rows, &ConversationListModel::modelReset, this, &ListScreen::showSelectionInView);
 
     connect(&model, &app::AppModel::conversationsChanged, this, &ListScreen::showConversations);
     connect(&model, &app::AppModel::loadingChanged, this, &ListScreen::showContent);
@@ -252,6 +265,55 @@ void ListScreen::exportSelected()
         m_model.exportConversation(*selected);
 }
 
+bool ListScreen::moveSelection(int key, bool fromSearch)
+{
+    const int count = m_rows->rowCount();
+    const int row = m_rows->selectedRow();
+    const int page = m_list->rowsPerPage();
+    int target = -1;
+    switch (key) {
+    case Qt::Key_Up:
+        target = row < 0 ? count - 1 : row - 1;
+        break;
+    case Qt::Key_Down:
+        target = row < 0 ? 0 : row + 1;
+        break;
+    case Qt::Key_PageUp:
+        target = row < 0 ? 0 : row - page;
+        break;
+    case Qt::Key_PageDown:
+        target = row < 0 ? page - 1 : row + page;
+        break;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        // In the search field these move the text cursor.
+        if (fromSearch)
+            return false;
+        target = key == Qt::Key_Home ? 0 : count - 1;
+        break;
+    default:
+        return false;
+    }
+    if (count == 0 || content() != Content::Rows)
+        return true;
+    target = std::clamp(target, 0, count - 1);
+    select(m_rows->conversationAt(target).id);
+    m_list->scrollTo(m_rows->index(target));
+    return true;
+}
+
+void ListScreen::showSelectionInView()
+{
+    const int row = m_rows->selectedRow();
+    QItemSelectionModel *selection = m_list->selectionModel();
+    if (row < 0) {
+        selection->clear();
+        return;
+    }
+    selection->setCurrentIndex(m_rows->index(row), QItemSelectionModel::ClearAndSelect);
+    m_list->viewport()->update();
+}
+
 void ListScreen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
@@ -261,6 +323,17 @@ void ListScreen::showEvent(QShowEvent *event)
 
 bool ListScreen::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((watched == m_search || watched == m_list) && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            if (key->key() == Qt::Key_Escape && !m_search->text().isEmpty()) {
+                m_search->clear();
+                return true;
+            }
+            if (moveSelection(key->key(), watched == m_search))
+                return true;
+        }
+    }
     // The footer grows and shrinks with its hints; the shadow follows its top edge.
     if (watched == m_footer && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
         m_footerShadow->setGeometry(0, m_footer->y() - FooterShadow::height, width(), FooterShadow::height);

@@ -31,6 +31,10 @@ class ConversationListView;
 // The conversation list: a search field, the conversations that match it (largest first), and a
 // footer with the export button. The search text and the selection are the screen's own and start
 // empty with each new screen; everything else is read from the model as it changes.
+//
+// Keys: Up and Down move the selection from the search field and from the list, Page Up, Page Down,
+// Home and End from the list, always keeping the selected row in sight; Escape empties the search;
+// Return exports through the default button, which refuses while it is disabled.
 class ListScreen : public QWidget
 {
     Q_OBJECT
@@ -76,6 +80,10 @@ private:
     void showContent();
     void showFooter();
     void exportSelected();
+    // Moves the selection for a navigation key; false when `key` is not one.
+    bool moveSelection(int key, bool fromSearch);
+    // Mirrors the selection into the view, whose current row is what assistive tools follow.
+    void showSelectionInView();
 
     app::AppModel &m_model;
     ConversationListModel *m_rows = nullptr;

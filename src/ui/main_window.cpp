@@ -2,12 +2,16 @@
 
 #include "app/app_model.h"
 #include "app/texts.h"
+#include "interface_font.h"
 #include "palette.h"
 #include "resources.h"
 #include "root_view.h"
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyleFactory>
 
 namespace ui
@@ -18,7 +22,6 @@ MainWindow::MainWindow(app::AppModel &model, QWidget *parent)
 {
     setWindowTitle(app::applicationName());
     setWindowIcon(model.services().applicationIcon());
-    setFixedSize(contentWidth, contentHeight);
     setAutoFillBackground(true);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Palette::cream());
@@ -27,12 +30,59 @@ MainWindow::MainWindow(app::AppModel &model, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_root = new RootView(model);
-    layout->addWidget(m_root);
+    m_root->setFixedSize(contentWidth, contentHeight);
+    m_scroll = new QScrollArea;
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    // Not a stop of its own for Tab: it scrolls to whatever control takes the focus.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scroll->setWidget(m_root);
+    layout->addWidget(m_scroll);
+    // Whatever takes the focus, by Tab or otherwise, is scrolled into sight.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now != nullptr && m_root->isAncestorOf(now))
+            m_scroll->ensureWidgetVisible(now, 0, 8);
+    });
+    fitToScreen();
+}
+
+bool MainWindow::scrolls() const
+{
+    return m_scroll->verticalScrollBar()->maximum() > 0;
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Now the window knows its screen, and often its frame.
+    fitToScreen();
+    // The window keeps the focus itself until Tab or a screen hands it on, so that no control
+    // shows the focus ring before the keyboard is used.
+    if (focusWidget() == nullptr)
+        setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::fitToScreen()
+{
+    int available = contentHeight;
+    if (const QScreen *screen = this->screen()) {
+        const int frame = frameGeometry().height() - geometry().height();
+        available = screen->availableGeometry().height() - (frame > 0 ? frame : titleBarAllowance);
+    }
+    if (available >= contentHeight) {
+        setFixedSize(contentWidth, contentHeight);
+        return;
+    }
+    // The scroll bar takes its own room beside the content rather than covering it.
+    const int bar = m_scroll->verticalScrollBar()->sizeHint().width();
+    setFixedSize(contentWidth + bar, std::max(available, 1));
 }
 
 void applyLightLook()
 {
     ensureResources();
+    useInterfaceFont();
     if (QStyle *fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
     QPalette palette;

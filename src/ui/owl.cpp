@@ -1,5 +1,6 @@
 #include "owl.h"
 
+#include "accessibility.h"
 #include "resources.h"
 
 #include <QPainter>
@@ -13,6 +14,7 @@ Owl::Owl(const QString &pose, int size, QWidget *parent)
     , m_pose(pose)
 {
     setFixedSize(size, size);
+    markDecorative(this);
     m_hasPicture = QSvgRenderer(imagePath(QStringLiteral("Owl-") + pose)).isValid();
 }
 

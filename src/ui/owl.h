@@ -9,7 +9,8 @@ namespace ui
 
 // The mascot in one pose ("base", "think", "shocked", "heart", "laugh"): the image "Owl-" + pose,
 // scaled to fit a square of `size` by `size`, aspect kept, centred. The widget always occupies the
-// whole square, whatever the picture's own size; an unknown pose leaves the square empty.
+// whole square, whatever the picture's own size; an unknown pose leaves the square empty. It only
+// decorates, so assistive tools do not see it.
 class Owl : public QWidget
 {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "root_view.h"
 
 #include "access_screen.h"
+#include "accessibility.h"
 #include "backups_screen.h"
 #include "contacts_screen.h"
 #include "done_screen.h"
@@ -33,6 +34,7 @@ public:
         , m_opacity(opacity)
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
+        markDecorative(this);
     }
 
 protected:

@@ -3,6 +3,7 @@
 #include "app/texts.h"
 #include "conversation_list_model.h"
 #include "conversation_list_view.h"
+#include "focus_ring.h"
 #include "l10n/strings.h"
 #include "palette.h"
 #include "text_style.h"
@@ -45,7 +46,8 @@ void paintCheckMark(QPainter &painter, const QRectF &circle)
 
 RowDelegate::RowDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
-    , m_initialsFont(emojiFont(16, QFont::DemiBold))
+    , m_initialsFont(uiFont(16, QFont::DemiBold))
+    , m_groupInitialsFont(emojiFont(16, QFont::DemiBold))
     , m_titleFont(uiFont(15, QFont::DemiBold))
     , m_badgeFont(uiFont(9, QFont::Bold))
     , m_subtitleFont(uiFont(12))
@@ -87,6 +89,8 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
                            cornerRadius);
     painter->fillPath(outline, selected ? Palette::accentSoft() : Palette::white());
     painter->strokePath(outline, QPen(selected ? Palette::accent() : Palette::line(), border));
+    if (view != nullptr && view->hasFocus() && view->focusRow() == index.row())
+        FocusRing::paint(*painter, face, cornerRadius, Palette::accent());
 
     const QRect inner = face.adjusted(horizontalPadding, verticalPadding, -horizontalPadding, -verticalPadding);
 
@@ -95,7 +99,7 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     painter->setPen(Qt::NoPen);
     painter->setBrush(index.data(ConversationListModel::AvatarColorRole).value<QColor>());
     painter->drawEllipse(avatar);
-    painter->setFont(m_initialsFont);
+    painter->setFont(isGroup ? m_groupInitialsFont : m_initialsFont);
     painter->setPen(Palette::white());
     painter->drawText(avatar, Qt::AlignCenter, index.data(ConversationListModel::InitialsRole).toString());
 

@@ -38,6 +38,7 @@ public:
 
 private:
     QFont m_initialsFont;
+    QFont m_groupInitialsFont; // with the emoji font, for the group pictograph
     QFont m_titleFont;
     QFont m_badgeFont;
     QFont m_subtitleFont;

@@ -65,4 +65,11 @@ QString withArrow(const std::string &label)
     return app::qs(label) + QStringLiteral("  \u2192");
 }
 
+ChunkyButton *arrowButton(const std::string &label)
+{
+    auto *button = new ChunkyButton(withArrow(label), ChunkyButton::Look::Primary);
+    button->setAccessibleName(app::qs(label));
+    return button;
+}
+
 } // namespace ui

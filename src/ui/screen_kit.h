@@ -8,6 +8,11 @@ class QAbstractButton;
 class QBoxLayout;
 class QWidget;
 
+namespace ui
+{
+class ChunkyButton;
+}
+
 // Small pieces the screens share: flexible space, the default button, button labels.
 namespace ui
 {
@@ -32,5 +37,8 @@ void addOwlIntro(QBoxLayout *layout, const QString &pose, int owlSize, const std
 
 // A button label followed by two spaces and a rightwards arrow: "Get started  →".
 [[nodiscard]] QString withArrow(const std::string &label);
+
+// A primary button labelled withArrow(label), announced to assistive tools without the arrow.
+[[nodiscard]] ChunkyButton *arrowButton(const std::string &label);
 
 } // namespace ui

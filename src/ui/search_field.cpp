@@ -1,5 +1,6 @@
 #include "search_field.h"
 
+#include "accessibility.h"
 #include "card.h"
 #include "palette.h"
 #include "text_style.h"
@@ -23,6 +24,7 @@ public:
         : QWidget(parent)
     {
         setFixedSize(16, 16);
+        markDecorative(this);
     }
 
 protected:
@@ -50,6 +52,7 @@ SearchField::SearchField(const QString &placeholder, QWidget *parent)
     m_input->setFrame(false);
     m_input->setFont(uiFont(14));
     m_input->setPlaceholderText(placeholder);
+    m_input->setAccessibleName(placeholder);
     m_input->setTextMargins(0, 0, 0, 0);
     m_input->setAttribute(Qt::WA_MacShowFocusRect, false);
     QPalette palette = m_input->palette();
@@ -60,11 +63,19 @@ SearchField::SearchField(const QString &placeholder, QWidget *parent)
     m_input->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
     row->addWidget(m_input, 1);
     setFocusProxy(m_input);
+    m_input->installEventFilter(this);
+}
+
+bool SearchField::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_input && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        update();
+    return QWidget::eventFilter(watched, event);
 }
 
 void SearchField::paintEvent(QPaintEvent *)
 {
-    paintPanel(*this, cornerRadius, borderWidth);
+    paintPanel(*this, cornerRadius, borderWidth, m_input->hasFocus() ? Palette::accent() : Palette::line());
 }
 
 } // namespace ui

@@ -8,7 +8,7 @@ namespace ui
 {
 
 // The list's search box: a magnifying glass and a borderless one-line input with a placeholder, on
-// a white rounded face with a border.
+// a white rounded face with a border, drawn in the accent colour while the input has the focus.
 class SearchField : public QWidget
 {
     Q_OBJECT
@@ -24,6 +24,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QLineEdit *m_input = nullptr;

@@ -1,5 +1,7 @@
 #include "spinner.h"
 
+#include "accessibility.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -36,6 +38,9 @@ Spinner::Spinner(int diameter, const QColor &colour, QWidget *parent)
     , m_colour(colour)
 {
     setFixedSize(diameter, diameter);
+    // Assistive tools hear a busy progress indicator, named by the screen after the words beside it.
+    describeAccessibly(this, QAccessible::ProgressBar, QString());
+    markBusy(this, true);
     m_timer.setInterval(stepInterval);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         m_step = (m_step + 1) % 12;

@@ -1,5 +1,11 @@
 #include "text_button.h"
 
+#include "accessibility.h"
+#include "focus_ring.h"
+#include "key_activation.h"
+
+#include "palette.h"
+
 #include <QPainter>
 
 namespace ui
@@ -18,7 +24,7 @@ TextButton::TextButton(const QString &text, const QFont &font, const QColor &col
 {
     setText(text);
     setFont(font);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
@@ -41,9 +47,23 @@ int TextButton::heightForWidth(int width) const
     return fontMetrics().boundingRect(QRect(0, 0, std::max(width, 1), 100000), textFlags, text()).height();
 }
 
+bool TextButton::event(QEvent *event)
+{
+    if (takeActivationKeys(*this, event))
+        return true;
+    return QAbstractButton::event(event);
+}
+
 void TextButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    if (hasFocus()) {
+        // A capsule around the text, as tall as the button; the ring lies `inset` inside the shape.
+        constexpr qreal side = 8 + FocusRing::inset;
+        const QRect words = fontMetrics().boundingRect(rect(), textFlags, text());
+        const QRectF shape(words.left() - side, -FocusRing::inset, words.width() + 2 * side, height() + 2 * FocusRing::inset);
+        FocusRing::paint(painter, shape, shape.height() / 2, Palette::accent());
+    }
     QColor colour = m_colour;
     if (isDown())
         colour = colour.darker(140);
@@ -61,6 +81,7 @@ ElidedLabel::ElidedLabel(const QString &text, const QFont &font, const QColor &c
 {
     setFont(font);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    describeAccessibly(this, QAccessible::StaticText, text);
 }
 
 QString ElidedLabel::displayedText() const

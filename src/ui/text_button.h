@@ -7,7 +7,8 @@ namespace ui
 {
 
 // A plain text button without face or border: a link-like action under the main buttons. The text
-// wraps and is centred across the full width it is given.
+// wraps and is centred across the full width it is given. Tab reaches it; focused, it shows the
+// focus ring around its text and takes Space, Return and Enter itself.
 class TextButton : public QAbstractButton
 {
     Q_OBJECT
@@ -22,6 +23,7 @@ public:
     int heightForWidth(int width) const override;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

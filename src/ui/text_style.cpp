@@ -1,6 +1,7 @@
 #include "text_style.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QLabel>
 #include <QStringList>
 
@@ -18,8 +19,10 @@ QFont uiFont(int pixelSize, QFont::Weight weight)
 QFont emojiFont(int pixelSize, QFont::Weight weight)
 {
     QFont font = uiFont(pixelSize, weight);
-    // Font matching alone may settle on a monochrome fallback that happens to hold the symbol.
-    font.setFamilies({font.family(), QStringLiteral("Noto Color Emoji"), QStringLiteral("Apple Color Emoji")});
+    // Font matching alone may settle on a monochrome fallback that happens to hold the symbol. The
+    // first family must be a real one: an alias such as "Sans Serif" is passed over in a list, and
+    // the emoji font, which holds "#" and the digits too, would draw them.
+    font.setFamilies({QFontInfo(font).family(), QStringLiteral("Noto Color Emoji"), QStringLiteral("Apple Color Emoji")});
     return font;
 }
 

@@ -14,7 +14,9 @@ namespace ui
 // the same on every screen density (the sizes of the screens are points, one point one pixel).
 [[nodiscard]] QFont uiFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 
-// uiFont with a colour emoji font behind it, for texts that hold pictographs such as U+1F512.
+// uiFont with a colour emoji font behind it, for texts that hold pictographs such as U+1F512. The
+// family the text font really resolved to comes first, so letters, digits and signs such as "#"
+// keep the text font and only what it lacks comes from the emoji font.
 [[nodiscard]] QFont emojiFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 
 // A read-only text in a font and colour. `Wrap` breaks it into as many lines as it needs; `OneLine`

@@ -1,6 +1,7 @@
 #include "welcome_screen.h"
 
 #include "app/app_model.h"
+#include "accessibility.h"
 #include "app/texts.h"
 #include "card.h"
 #include "chunky_button.h"
@@ -42,9 +43,9 @@ WelcomeScreen::WelcomeScreen(app::AppModel &model, QWidget *parent)
     auto *card = new Card;
     auto *privacy = new QHBoxLayout;
     privacy->setSpacing(12);
-    privacy->addWidget(makeLabel(QStringLiteral("\U0001F512"), emojiFont(22), Palette::ink(), Lines::OneLine),
-                       0,
-                       Qt::AlignTop);
+    QLabel *lock = makeLabel(QStringLiteral("\U0001F512"), emojiFont(22), Palette::ink(), Lines::OneLine);
+    markDecorative(lock);
+    privacy->addWidget(lock, 0, Qt::AlignTop);
     auto *words = new QVBoxLayout;
     words->setSpacing(4);
     words->addWidget(makeLabel(app::qs(l10n::privacyTitle()), uiFont(15, QFont::DemiBold), Palette::ink()));
@@ -54,7 +55,7 @@ WelcomeScreen::WelcomeScreen(app::AppModel &model, QWidget *parent)
     column->addWidget(card);
 
     addFlexibleSpace(column, 20);
-    m_getStarted = new ChunkyButton(withArrow(l10n::getStarted()), ChunkyButton::Look::Primary);
+    m_getStarted = arrowButton(l10n::getStarted());
     column->addWidget(m_getStarted);
     setDefaultButton(this, m_getStarted);
     connect(m_getStarted, &ChunkyButton::clicked, &model, &app::AppModel::finishWelcome);

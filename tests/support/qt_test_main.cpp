@@ -8,10 +8,15 @@
 
 #include <gtest/gtest.h>
 
+// A test program may name a platform with options, such as a virtual screen of a given size.
+#ifndef TOVIK_TEST_QPA_PLATFORM
+#define TOVIK_TEST_QPA_PLATFORM "offscreen"
+#endif
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral(TOVIK_TEST_QPA_PLATFORM));
 
     // Set before any thread starts: the environment is read, never written, from here on.
     const QTemporaryDir home(QDir::tempPath() + QStringLiteral("/tovik-qt-test-home-XXXXXX"));

@@ -93,6 +93,7 @@ TEST(ChunkyButton, LongLabelIsElidedOnOneLine)
 {
     ui::ChunkyButton button(QStringLiteral("Export for Tovik: ") + QString(200, QLatin1Char('a')),
                             ui::ChunkyButton::Look::Primary);
+    button.setOneLine(true);
     button.resize(300, button.sizeHint().height());
     EXPECT_TRUE(button.displayedText().endsWith(QChar(0x2026)));
     EXPECT_LE(button.fontMetrics().horizontalAdvance(button.displayedText()), 300);

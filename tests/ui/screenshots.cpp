@@ -3,7 +3,9 @@
 //   ui_screenshots --out DIR [--language CODE] [--region LOCALE]
 // The region (a locale such as de_DE) sets the month names and digit grouping of the list.
 // The history is the demo generator's, in a home folder of its own under the system's temporary
-// folder, so the export of the done screen lands there.
+// folder, so the export of the done screen lands there. Every picture is also checked: a text that
+// does not fit its control (cut, or wrapped past it) fails the run, so the tool doubles as the test
+// that every screen fits in every language.
 
 #include "app/app_model.h"
 #include "app/texts.h"
@@ -23,6 +25,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QTest>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -87,6 +90,9 @@ public:
         app::AppModel model(services, database);
         ui::MainWindow window(model);
         window.show();
+        // Active, as on a desktop, so that keyboard focus shows.
+        QApplication::setActiveWindow(&window);
+        (void)QTest::qWaitForWindowActive(&window);
         uitest::waitUntil([&] {
             return !model.loading();
         });
@@ -106,6 +112,11 @@ public:
             ++m_failures;
             return;
         }
+        const QStringList misfits = uitest::textsThatDoNotFit(&window);
+        for (const QString &misfit : misfits)
+            std::fprintf(stderr, "ui_screenshots: %s: does not fit: %s\n", qPrintable(name), qPrintable(misfit));
+        if (!misfits.isEmpty())
+            ++m_failures;
         std::printf("%s\n", qPrintable(file));
     }
 
@@ -264,6 +275,32 @@ int main(int argc, char **argv)
         [](app::AppModel &model) {
             return model.phase() == app::AppModel::Phase::Done;
         });
+
+    // The keyboard's way: the focus ring on a button, and on the row the arrow keys selected.
+    shooter.shoot(QStringLiteral("14-contacts-focus"),
+                  database,
+                  [](uitest::FakeServices &services) {
+                      services.contactsStatus = contacts::AuthorizationStatus::NotDetermined;
+                  },
+                  [](app::AppModel &, ui::MainWindow &window) {
+                      QTest::keyClick(&window, Qt::Key_Tab);
+                  });
+
+    shooter.shoot(QStringLiteral("15-list-keyboard"), database, noChange, [](app::AppModel &, ui::MainWindow &window) {
+        ui::ListScreen *screen = listScreen(window);
+        QTest::keyClick(screen->searchInput(), Qt::Key_Down);
+        QTest::keyClick(screen->searchInput(), Qt::Key_Tab);
+        QTest::keyClick(screen->listView(), Qt::Key_Down);
+    });
+
+    // On a desktop without the interface font the system's sans draws it, wider: the button's
+    // label then takes two lines instead of being cut.
+    const QFont interfaceFont = QApplication::font();
+    QFont systemSans = interfaceFont;
+    systemSans.setFamilies({QStringLiteral("DejaVu Sans")});
+    QApplication::setFont(systemSans);
+    shooter.shoot(QStringLiteral("16-no-messages-system-font"), missing, noChange);
+    QApplication::setFont(interfaceFont);
 
     return shooter.failures() == 0 ? 0 : 1;
 }

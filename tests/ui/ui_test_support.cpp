@@ -1,12 +1,17 @@
 #include "ui_test_support.h"
 
+#include "ui/chunky_button.h"
+#include "ui/interface_font.h"
 #include "ui/resources.h"
+#include "ui/text_button.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -112,6 +117,45 @@ contacts::ContactRecord contact(const std::string &name, const std::string &hand
     return record;
 }
 
+namespace
+{
+
+// Whether `text` in the widget's font fits `box` with `flags`, as the widget itself lays it out.
+bool fits(const QWidget &widget, const QRect &box, int flags, const QString &text)
+{
+    const QRect needed = widget.fontMetrics().boundingRect(QRect(0, 0, box.width(), 100000), flags, text);
+    return needed.width() <= box.width() && needed.height() <= box.height();
+}
+
+} // namespace
+
+QStringList textsThatDoNotFit(const QWidget *root)
+{
+    QStringList misfits;
+    const auto report = [&](const QWidget *widget, const QString &text) {
+        misfits.append(QString::fromLatin1(widget->metaObject()->className()) + QStringLiteral(": ") + text);
+    };
+    for (const QWidget *widget : root->findChildren<QWidget *>()) {
+        if (!widget->isVisibleTo(root))
+            continue;
+        if (const auto *label = qobject_cast<const QLabel *>(widget)) {
+            const int flags = label->wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine;
+            if (!label->text().isEmpty() && !fits(*label, label->contentsRect(), flags, label->text()))
+                report(label, label->text());
+        } else if (const auto *button = qobject_cast<const ui::ChunkyButton *>(widget)) {
+            if (button->isLabelCut() || button->heightForWidth(button->width()) > button->height())
+                report(button, button->text());
+        } else if (const auto *link = qobject_cast<const ui::TextButton *>(widget)) {
+            if (!fits(*link, link->rect(), Qt::TextWordWrap, link->text()))
+                report(link, link->text());
+        } else if (const auto *input = qobject_cast<const QLineEdit *>(widget)) {
+            if (input->fontMetrics().horizontalAdvance(input->placeholderText()) > input->width())
+                report(input, input->placeholderText());
+        }
+    }
+    return misfits;
+}
+
 bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout)
 {
     QElapsedTimer clock;
@@ -173,6 +217,8 @@ std::filesystem::path ScreenTest::writeStandardHistory()
 
 void ScreenTest::start(const std::filesystem::path &database)
 {
+    // The screens are tested in the font the application uses.
+    ui::useInterfaceFont();
     model = std::make_unique<app::AppModel>(services, database);
     window = std::make_unique<ui::MainWindow>(*model);
     window->show();

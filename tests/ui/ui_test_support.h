@@ -111,6 +111,10 @@ void writeHistory(const std::filesystem::path &file, const std::vector<TestChat>
 // A contact with a name and one phone number or e-mail address.
 contacts::ContactRecord contact(const std::string &name, const std::string &handle);
 
+// The texts under `root`, as laid out now, that do not fit the control showing them: cut, wrapped
+// past the control's height, or wider than it. Each entry names the control's class and its text.
+QStringList textsThatDoNotFit(const QWidget *root);
+
 // Lets the event loop run until `done` holds or `timeout` passes; true when it holds.
 bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
