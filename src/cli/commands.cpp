@@ -2,6 +2,7 @@
 
 #include "catalogue/conversations.h"
 #include "cli/json.h"
+#include "common/home.h"
 #include "common/text.h"
 #include "contacts/contacts_index.h"
 #include "contacts/vcard_contacts_service.h"
@@ -9,7 +10,6 @@
 #include "export/export_file.h"
 #include "store/messages_store.h"
 
-#include <cstdlib>
 #include <ctime>
 #include <iomanip>
 #include <sstream>
@@ -19,12 +19,6 @@ namespace cli {
 namespace {
 
 constexpr const char *version = "tovik-export 0.1.0";
-
-std::filesystem::path defaultDatabasePath()
-{
-    const char *home = std::getenv("HOME");
-    return std::filesystem::path(home != nullptr ? home : "") / "Library" / "Messages" / "chat.db";
-}
 
 // The contacts of the file, as if access had been granted; an empty index without a file.
 common::Result<contacts::ContactsIndex> loadContacts(const std::optional<std::filesystem::path> &file)
@@ -125,7 +119,7 @@ common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path
         err << "tovik-export: " << index.error().detail << "\n";
         return common::failure(int{Failed});
     }
-    auto db = database.value_or(defaultDatabasePath());
+    auto db = database.value_or(common::defaultMessagesDatabase());
     auto opened = store::MessagesStore::open(db);
     if (!opened)
         return common::failure(databaseFailure(err, db, opened.error()));
