@@ -1,8 +1,7 @@
 #include "app_model.h"
 
 #include "catalogue/conversations.h"
-#include "export/build_export.h"
-#include "export/export_file.h"
+#include "export/export_conversation.h"
 #include "l10n/language.h"
 #include "l10n/strings.h"
 #include "store/messages_store.h"
@@ -48,7 +47,7 @@ QUrl startURLFor(const std::optional<QString> &site, const QString &language)
 }
 
 struct AppModel::LoadOutcome {
-    contacts::ContactsIndex contacts;
+    std::shared_ptr<const contacts::ContactsIndex> contacts;
     common::Result<std::vector<catalogue::Conversation>, store::SQLiteDB::Failure> conversations;
 };
 
@@ -205,11 +204,12 @@ void AppModel::startLoad()
     setError(std::nullopt);
     m_pool.start([this, source = m_services.contactsService(), path = m_databasePath] {
         // Pool thread: only the captured copies are used here, never the model's fields.
-        LoadOutcome outcome{contacts::ContactsIndex::build(*source), common::failure(store::SQLiteDB::Failure{})};
+        LoadOutcome outcome{std::make_shared<const contacts::ContactsIndex>(contacts::ContactsIndex::build(*source)),
+                            common::failure(store::SQLiteDB::Failure{})};
         {
             auto store = store::MessagesStore::open(path);
             if (store)
-                outcome.conversations = catalogue::loadConversations(*store, outcome.contacts);
+                outcome.conversations = catalogue::loadConversations(*store, *outcome.contacts);
             else
                 outcome.conversations = common::failure(std::move(store.error()));
         } // the connection closes here, before the outcome is applied
@@ -244,17 +244,9 @@ void AppModel::exportConversation(const catalogue::Conversation &conversation)
     setError(std::nullopt);
     m_pool.start([this, conversation, index = m_contacts, path = m_databasePath] {
         ExportOutcome outcome{qs(conversation.title), std::nullopt};
-        {
-            auto store = store::MessagesStore::open(path);
-            if (store) {
-                const auto result = exporter::buildExport(*store, conversation, index);
-                if (result) {
-                    const auto file = exporter::writeExport(result->text, conversation.title);
-                    if (file)
-                        outcome.written = Exported{QFile::decodeName(file->c_str()), outcome.title, result->messages};
-                }
-            }
-        }
+        // The reason of a failure is for diagnostics; the window shows its one failure text.
+        if (auto written = exporter::exportConversation(path, conversation, *index))
+            outcome.written = Exported{QFile::decodeName(written->file.c_str()), outcome.title, written->built.messages};
         QMetaObject::invokeMethod(
             this,
             [this, outcome = std::move(outcome)]() mutable {

@@ -90,8 +90,8 @@ public:
     const std::optional<QString> &error() const { return m_error; }
     const std::optional<Exported> &exported() const { return m_exported; }
 
-    // The contacts index of the last completed load; handed to each export.
-    const contacts::ContactsIndex &contacts() const { return m_contacts; }
+    // The contacts index of the last completed load; each export shares it, read-only.
+    const contacts::ContactsIndex &contacts() const { return *m_contacts; }
 
     const std::filesystem::path &databasePath() const { return m_databasePath; }
     DesktopServices &services() const { return m_services; }
@@ -172,7 +172,7 @@ private:
     std::optional<QString> m_exportingID;
     std::optional<QString> m_error;
     std::optional<Exported> m_exported;
-    contacts::ContactsIndex m_contacts;
+    std::shared_ptr<const contacts::ContactsIndex> m_contacts = std::make_shared<const contacts::ContactsIndex>();
     std::unique_ptr<QTimer> m_poll;
     std::chrono::milliseconds m_pollInterval = defaultPollInterval;
     int m_failedLoadsInRow = 0;
