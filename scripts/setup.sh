@@ -12,6 +12,7 @@ packages=(
     qt6-base-dev qt6-svg-dev libgl-dev
     xvfb xauth
     fonts-dejavu-core fonts-noto-color-emoji
+    clang-format-14 clang-tidy-14
 )
 # Fuzzing needs clang's libFuzzer runtime; only `make fuzz` and CI ask for it.
 if [ "${TOVIK_WITH_FUZZ:-0}" = 1 ]; then
