@@ -1,5 +1,7 @@
 #include "export/file_name.h"
 
+#include "common/text.h"
+
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
@@ -42,11 +44,6 @@ bool isRemovedFromTitle(char16_t c)
     }
 }
 
-bool isTrimmedFromTitle(UChar32 c)
-{
-    return c == u'\t' || u_charType(c) == U_SPACE_SEPARATOR;
-}
-
 struct BreakIteratorDeleter {
     void operator()(icu::BreakIterator *iterator) const noexcept { delete iterator; }
 };
@@ -77,21 +74,10 @@ std::string safeFileName(std::string_view title)
             name.setCharAt(i, u' ');
     }
 
-    int32_t begin = 0;
-    int32_t end = name.length();
-    while (begin < end) {
-        const UChar32 c = name.char32At(begin);
-        if (!isTrimmedFromTitle(c))
-            break;
-        begin += U16_LENGTH(c);
-    }
-    while (end > begin) {
-        const UChar32 c = name.char32At(end - 1);
-        if (!isTrimmedFromTitle(c))
-            break;
-        end -= U16_LENGTH(c);
-    }
-    name = icu::UnicodeString(name, begin, end - begin);
+    std::string replaced;
+    name.toUTF8String(replaced);
+    const std::string_view trimmed = common::trimSpaceSeparators(replaced);
+    name = icu::UnicodeString::fromUTF8(icu::StringPiece(trimmed.data(), static_cast<int32_t>(trimmed.size())));
 
     if (name.length() > maxClusters) {
         // A cluster is at least one code unit, so shorter names keep all their clusters.
