@@ -1,5 +1,7 @@
 #include "export/export_file.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
+#include "support/text_samples.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -20,43 +22,12 @@
 namespace
 {
 
+using testsupport::family;
+using testsupport::repeated;
+
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-// Family: man, woman, girl, boy joined by zero-width joiners; one cluster of 25 bytes.
-const std::string family =
-    "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7\xE2\x80\x8D\xF0"
-    "\x9F\x91\xA6";
-
-std::string repeated(const std::string &piece, int times)
-{
-    std::string out;
-    for (int i = 0; i < times; ++i)
-        out += piece;
-    return out;
-}
-
-std::vector<std::string> namesIn(const fs::path &folder)
-{
-    std::vector<std::string> names;
-    for (const auto &entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Runs `body` in a forked child and returns its exit status (128 + signal when it was killed).
-template<typename Body>
-int exitStatusOfChild(Body body)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(body());
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 // Sets the process umask for one test and puts the old one back.
 class ScopedUmask
@@ -90,7 +61,7 @@ TEST_F(WriteExportTest, WritesTheTextExactlyUnderTheTitle)
     ASSERT_TRUE(written) << written.error().detail;
     EXPECT_EQ(*written, folder / "Tovik - Anna   Ben  plans.txt");
     EXPECT_EQ(testsupport::readFile(*written), text);
-    EXPECT_THAT(namesIn(folder), ElementsAre("Tovik - Anna   Ben  plans.txt"));
+    EXPECT_THAT(testsupport::folderEntries(folder), ElementsAre("Tovik - Anna   Ben  plans.txt"));
 }
 
 TEST_F(WriteExportTest, WritesAnEmptyTextAsAnEmptyFile)
@@ -163,7 +134,7 @@ TEST_F(WriteExportTest, FailsCleanlyWhenAFileIsWhereTheFolderShouldBe)
     EXPECT_EQ(direct.error().kind, common::Error::Kind::Exists);
     EXPECT_THAT(direct.error().detail, ::testing::HasSubstr((folder / "Downloads").string()));
     ASSERT_FALSE(below);
-    EXPECT_THAT(namesIn(folder), ElementsAre("Downloads"));
+    EXPECT_THAT(testsupport::folderEntries(folder), ElementsAre("Downloads"));
     EXPECT_EQ(testsupport::readFile(folder / "Downloads"), "not a folder");
 }
 
@@ -176,13 +147,13 @@ TEST_F(WriteExportTest, KeepsPathLikeTitlesInsideTheFolder)
         EXPECT_EQ(written->parent_path(), folder / "out") << title;
         EXPECT_EQ(testsupport::readFile(*written), title);
     }
-    EXPECT_THAT(namesIn(folder / "out"),
+    EXPECT_THAT(testsupport::folderEntries(folder / "out"),
                 ElementsAre("Tovik - .. .. x.txt",
                             "Tovik - ...txt",
                             "Tovik - ..txt",
                             "Tovik - a .. .. b.txt",
                             "Tovik - etc passwd.txt"));
-    EXPECT_THAT(namesIn(folder), ElementsAre("out"));
+    EXPECT_THAT(testsupport::folderEntries(folder), ElementsAre("out"));
 }
 
 TEST_F(WriteExportTest, CutsNamesToTheFileSystemsLimit)
@@ -204,18 +175,18 @@ TEST_F(WriteExportTest, LeavesNothingBehindWhenWritingFails)
     const std::string text(64 * 1024, 'x');
 
     // The file size limit stops the write part way, as a full disk would; root is not exempt.
-    const int status = exitStatusOfChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        const auto written = exporter::writeExport(text, "Anna", folder);
-        if (written)
-            return 1;
-        return written.error().kind == common::Error::Kind::NoSpace ? 0 : 2;
-    });
+    const int status = testsupport::runInChild(false, [&](std::string &) {
+                           std::signal(SIGXFSZ, SIG_IGN);
+                           const rlimit limit{4096, 4096};
+                           ::setrlimit(RLIMIT_FSIZE, &limit);
+                           const auto written = exporter::writeExport(text, "Anna", folder);
+                           if (written)
+                               return 1;
+                           return written.error().kind == common::Error::Kind::NoSpace ? 0 : 2;
+                       }).status;
 
     EXPECT_EQ(status, 0);
-    EXPECT_THAT(namesIn(folder), IsEmpty());
+    EXPECT_THAT(testsupport::folderEntries(folder), IsEmpty());
 }
 
 TEST_F(WriteExportTest, WorksWithEveryPublishMethod)
@@ -231,7 +202,7 @@ TEST_F(WriteExportTest, WorksWithEveryPublishMethod)
         EXPECT_EQ(written->filename(), "Tovik - Anna 2.txt");
         EXPECT_EQ(testsupport::readFile(*written), "new");
         EXPECT_EQ(testsupport::readFile(folder / "Tovik - Anna.txt"), "keep");
-        EXPECT_THAT(namesIn(folder), ElementsAre("Tovik - Anna 2.txt", "Tovik - Anna.txt"));
+        EXPECT_THAT(testsupport::folderEntries(folder), ElementsAre("Tovik - Anna 2.txt", "Tovik - Anna.txt"));
         fs::remove(*written);
     }
 }
@@ -257,7 +228,7 @@ TEST_F(WriteExportTest, PublishingNeverReplacesWhatHoldsTheName)
         EXPECT_EQ(*free, exporter::PublishOutcome::Published);
         EXPECT_EQ(testsupport::readFile(folder / "taken"), "someone else's");
         EXPECT_EQ(testsupport::readFile(folder / "free"), "complete");
-        EXPECT_THAT(namesIn(folder), ElementsAre("free", "taken"));
+        EXPECT_THAT(testsupport::folderEntries(folder), ElementsAre("free", "taken"));
         fs::remove(folder / "free");
         fs::remove(folder / "taken");
     }
@@ -299,9 +270,9 @@ TEST_F(WriteExportTest, ConcurrentExportsNeverReplaceEachOther)
         for (int n = 2; n <= processes; ++n)
             expectedNames.push_back("Tovik - Anna " + std::to_string(n) + ".txt");
         std::sort(expectedNames.begin(), expectedNames.end());
-        EXPECT_EQ(namesIn(target), expectedNames);
+        EXPECT_EQ(testsupport::folderEntries(target), expectedNames);
         std::vector<bool> seen(processes, false);
-        for (const auto &name : namesIn(target)) {
+        for (const auto &name : testsupport::folderEntries(target)) {
             const std::string content = testsupport::readFile(target / name);
             const int writer = content.size() > 7 ? content[7] - '0' : -1;
             ASSERT_TRUE(writer >= 0 && writer < processes) << name;

@@ -1,5 +1,7 @@
 #include "export/file_name.h"
 
+#include "support/text_samples.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,18 +9,8 @@
 namespace
 {
 
-// Family: man, woman, girl, boy joined by zero-width joiners; one cluster of 25 bytes.
-const std::string family =
-    "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7\xE2\x80\x8D\xF0"
-    "\x9F\x91\xA6";
-
-std::string repeated(const std::string &piece, int times)
-{
-    std::string out;
-    for (int i = 0; i < times; ++i)
-        out += piece;
-    return out;
-}
+using testsupport::family;
+using testsupport::repeated;
 
 TEST(SafeFileName, TurnsEachRemovedCharacterIntoOneSpace)
 {
