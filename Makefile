@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 DEMO_HOME = $(BUILD)/demo-home
 
-.PHONY: all setup configure build demo test test-sanitize bench fuzz screenshots package clean
+.PHONY: all setup configure build demo test test-sanitize bench fuzz screenshots package lint format-check clean
 
 all: build
 
@@ -45,6 +45,18 @@ screenshots: build
 # A Debian package of the two programs with their desktop entry, icons and man pages, in $(BUILD)/.
 package: build
 	cmake --build $(BUILD) --target package
+
+# Static checks: clang-tidy-14 over the compile database of $(BUILD) (.clang-tidy), then the
+# format check. Output differs between versions, so both are named exactly.
+LINT_SOURCES = $(shell git ls-files 'src/*.cpp' 'tests/*.cpp' 'tools/*.cpp' 'bench/*.cpp' | grep -v '^tests/fuzz/')
+FORMAT_SOURCES = $(shell git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'tools/*.cpp' 'tools/*.h' 'bench/*.cpp' 'bench/*.h')
+lint: build
+	clang-tidy-14 -p $(BUILD) --quiet $(LINT_SOURCES)
+	$(MAKE) format-check
+
+# Fails, listing what it would change, when a file differs from .clang-format's style.
+format-check:
+	clang-format-14 --dry-run --Werror $(FORMAT_SOURCES)
 
 clean:
 	rm -rf $(BUILD) build-sanitize build-fuzz

@@ -15,6 +15,7 @@ packages=(
     fonts-dejavu-core fonts-noto-color-emoji fonts-inter
     # make package: icons, man pages, the package's dependencies, and the checks of its files
     librsvg2-bin help2man dpkg-dev file desktop-file-utils appstream
+    clang-format-14 clang-tidy-14
 )
 # Fuzzing needs clang's libFuzzer runtime; only `make fuzz` and CI ask for it.
 if [ "${TOVIK_WITH_FUZZ:-0}" = 1 ]; then

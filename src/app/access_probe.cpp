@@ -1,16 +1,17 @@
 #include "access_probe.h"
 
+#include "common/home.h"
+
+#include <QFileInfo>
+
 #include <array>
 #include <cerrno>
-#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace app {
 
@@ -66,21 +67,6 @@ bool canListFolder(const std::filesystem::path &folder)
     }
 }
 
-std::string homeFolder()
-{
-    const char *home = std::getenv("HOME");
-    if (home != nullptr && *home != '\0')
-        return home;
-    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(static_cast<std::size_t>(size > 0 ? size : 16384));
-    passwd entry{};
-    passwd *found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr
-        && found->pw_dir != nullptr)
-        return found->pw_dir;
-    return {};
-}
-
 struct DatabaseLocation {
     std::once_flag decided;
     std::filesystem::path path;
@@ -103,16 +89,11 @@ AccessProbe probeAccess(const std::filesystem::path &path)
     return canListFolder(path.parent_path()) ? AccessProbe::Missing : AccessProbe::Denied;
 }
 
-std::filesystem::path databasePathIn(const std::string &home)
-{
-    return std::filesystem::path(home + "/Library/Messages/chat.db");
-}
-
 const std::filesystem::path &databasePath()
 {
     DatabaseLocation &location = databaseLocation();
     std::call_once(location.decided, [&location] {
-        location.path = databasePathIn(homeFolder());
+        location.path = common::defaultMessagesDatabase();
     });
     return location.path;
 }

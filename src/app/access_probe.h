@@ -16,13 +16,10 @@ enum class AccessProbe {
 // Denied. Reads at most 16 bytes and keeps nothing open.
 [[nodiscard]] AccessProbe probeAccess(const std::filesystem::path &path);
 
-// The Messages database of this process: the home folder followed by "/Library/Messages/chat.db",
+// The Messages database of this process: common::defaultMessagesDatabase(),
 // unless setDatabasePath() chose another file first. Decided on the first call and never changed
 // afterwards; the reference stays valid until the process ends.
 [[nodiscard]] const std::filesystem::path &databasePath();
-
-// `home` + "/Library/Messages/chat.db", joined as text: no separator is added or removed.
-[[nodiscard]] std::filesystem::path databasePathIn(const std::string &home);
 
 // Chooses the database file for the whole process. The first decision wins: returns false and
 // changes nothing when databasePath() was already decided (by an earlier call to either).

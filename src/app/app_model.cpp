@@ -1,8 +1,7 @@
 #include "app_model.h"
 
 #include "catalogue/conversations.h"
-#include "export/build_export.h"
-#include "export/export_file.h"
+#include "export/export_conversation.h"
 #include "l10n/language.h"
 #include "l10n/strings.h"
 #include "database_file_sources.h"
@@ -60,7 +59,7 @@ QUrl startURLFor(const std::optional<QString> &site, const QString &language)
 }
 
 struct AppModel::LoadOutcome {
-    contacts::ContactsIndex contacts;
+    std::shared_ptr<const contacts::ContactsIndex> contacts;
     common::Result<std::vector<catalogue::Conversation>, store::SQLiteDB::Failure> conversations;
 };
 
@@ -450,12 +449,12 @@ void AppModel::startLoad()
     auto contactsSource = m_sourceContacts ? m_sourceContacts : m_services.contactsService();
     m_pool.start([this, contactsSource, sources = &m_sources, path = *m_source] {
         // Pool thread: only the captured copies are used here, never the model's fields.
-        LoadOutcome outcome{contacts::ContactsIndex::build(*contactsSource),
+        LoadOutcome outcome{std::make_shared<const contacts::ContactsIndex>(contacts::ContactsIndex::build(*contactsSource)),
                             common::failure(store::SQLiteDB::Failure{})};
         {
             auto store = sources->openStore(path);
             if (store)
-                outcome.conversations = catalogue::loadConversations(*store, outcome.contacts);
+                outcome.conversations = catalogue::loadConversations(*store, *outcome.contacts);
             else
                 outcome.conversations = common::failure(std::move(store.error()));
         } // the connection closes here, before the outcome is applied
@@ -490,17 +489,11 @@ void AppModel::exportConversation(const catalogue::Conversation &conversation)
     setError(std::nullopt);
     m_pool.start([this, conversation, index = m_contacts, sources = &m_sources, path = *m_source] {
         ExportOutcome outcome{qs(conversation.title), std::nullopt};
-        {
-            auto store = sources->openStore(path);
-            if (store) {
-                const auto result = exporter::buildExport(*store, conversation, index);
-                if (result) {
-                    const auto file = exporter::writeExport(result->text, conversation.title);
-                    if (file)
-                        outcome.written = Exported{QFile::decodeName(file->c_str()), outcome.title, result->messages};
-                }
-            }
-        }
+        // The reason of a failure is for diagnostics; the window shows its one failure text.
+        if (auto store = sources->openStore(path)) {
+            if (auto written = exporter::exportConversation(*store, conversation, *index))
+                outcome.written = Exported{QFile::decodeName(written->file.c_str()), outcome.title, written->built.messages};
+        } // the connection closes here, before the outcome is applied
         QMetaObject::invokeMethod(
             this,
             [this, outcome = std::move(outcome)]() mutable {

@@ -136,8 +136,8 @@ public:
     // True where the user chooses the source (the source step replaces the access screens).
     bool choosesSources() const { return m_choosesSources; }
 
-    // The contacts index of the last completed load; handed to each export.
-    const contacts::ContactsIndex &contacts() const { return m_contacts; }
+    // The contacts index of the last completed load; each export shares it, read-only.
+    const contacts::ContactsIndex &contacts() const { return *m_contacts; }
 
     const std::filesystem::path &databasePath() const { return m_databasePath; }
     DesktopServices &services() const { return m_services; }
@@ -271,7 +271,7 @@ private:
     bool m_unlocking = false;
     bool m_wrongPassword = false;
     std::optional<QString> m_unopened;
-    contacts::ContactsIndex m_contacts;
+    std::shared_ptr<const contacts::ContactsIndex> m_contacts = std::make_shared<const contacts::ContactsIndex>();
     std::unique_ptr<QTimer> m_poll;
     std::chrono::milliseconds m_pollInterval = defaultPollInterval;
     int m_failedLoadsInRow = 0;

@@ -2,15 +2,14 @@
 
 #include "catalogue/conversations.h"
 #include "cli/json.h"
+#include "common/home.h"
 #include "common/text.h"
 #include "common/version.h"
 #include "contacts/contacts_index.h"
 #include "contacts/vcard_contacts_service.h"
-#include "export/build_export.h"
-#include "export/export_file.h"
+#include "export/export_conversation.h"
 #include "store/messages_store.h"
 
-#include <cstdlib>
 #include <ctime>
 #include <iomanip>
 #include <sstream>
@@ -19,11 +18,6 @@ namespace cli {
 
 namespace {
 
-std::filesystem::path defaultDatabasePath()
-{
-    const char *home = std::getenv("HOME");
-    return std::filesystem::path(home != nullptr ? home : "") / "Library" / "Messages" / "chat.db";
-}
 
 // The contacts of the file, as if access had been granted; an empty index without a file.
 common::Result<contacts::ContactsIndex> loadContacts(const std::optional<std::filesystem::path> &file)
@@ -124,7 +118,7 @@ common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path
         err << "tovik-export: " << index.error().detail << "\n";
         return common::failure(int{Failed});
     }
-    auto db = database.value_or(defaultDatabasePath());
+    auto db = database.value_or(common::defaultMessagesDatabase());
     auto opened = store::MessagesStore::open(db);
     if (!opened)
         return common::failure(databaseFailure(err, db, opened.error()));
@@ -187,28 +181,31 @@ int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err
         return Usage;
     }
 
-    auto built = exporter::buildExport(store, *chosen, *index);
-    if (!built)
-        return databaseFailure(err, db, built.error());
-    auto written = exporter::writeExport(built->text, chosen->title, command.out);
-    if (!written) {
-        err << "tovik-export: cannot write the export: " << written.error().detail << "\n";
+    auto exported = exporter::exportConversation(store, *chosen, *index, command.out);
+    if (!exported) {
+        const exporter::ExportFailure &failure = exported.error();
+        if (failure.step == exporter::ExportFailure::Step::Database)
+            err << "tovik-export: " << db.string() << ": " << failure.reason << "\n";
+        else
+            err << "tovik-export: cannot write the export: " << failure.reason << "\n";
         return Failed;
     }
+    const std::filesystem::path &written = exported->file;
+    const exporter::ExportResult &built = exported->built;
 
     if (!command.json) {
-        out << written->string() << "\n";
+        out << written.string() << "\n";
         return Success;
     }
-    out << "{\"path\": " << jsonString(written->string()) << ", \"messages\": " << built->messages << ", \"senders\": {";
+    out << "{\"path\": " << jsonString(written.string()) << ", \"messages\": " << built.messages << ", \"senders\": {";
     bool firstSender = true;
-    for (const auto &[sender, count] : built->senders) {
+    for (const auto &[sender, count] : built.senders) {
         out << (firstSender ? "" : ", ") << jsonString(sender) << ": " << count;
         firstSender = false;
     }
-    out << "}, \"first\": " << jsonNumber(seconds(built->first)) << ", \"last\": " << jsonNumber(seconds(built->last))
-        << ", \"media\": " << built->media << ", \"unsent\": " << built->unsent
-        << ", \"skippedReactions\": " << built->skippedReactions << "}\n";
+    out << "}, \"first\": " << jsonNumber(seconds(built.first)) << ", \"last\": " << jsonNumber(seconds(built.last))
+        << ", \"media\": " << built.media << ", \"unsent\": " << built.unsent
+        << ", \"skippedReactions\": " << built.skippedReactions << "}\n";
     return Success;
 }
 

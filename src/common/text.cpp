@@ -7,6 +7,7 @@
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -105,6 +106,14 @@ bool isComposedAsIs(std::string_view text)
     return U_SUCCESS(status) && composed;
 }
 
+// Tab and the space separators (Zs); line breaks are not among them.
+bool isSpaceSeparator(UChar32 c) noexcept
+{
+    if (c < 0x80)
+        return c == ' ' || c == '\t';
+    return u_charType(c) == U_SPACE_SEPARATOR;
+}
+
 } // namespace
 
 std::string toNFC(std::string_view text)
@@ -182,6 +191,42 @@ std::string trimWhiteSpaceAndNewlines(std::string_view text)
         end = previous;
     }
     return repaired.substr(begin, end - begin);
+}
+
+std::string_view trimSpaceSeparators(std::string_view line)
+{
+    const auto *bytes = reinterpret_cast<const uint8_t *>(line.data());
+    auto begin = int32_t{0};
+    auto end = static_cast<int32_t>(line.size());
+    while (begin < end) {
+        if (bytes[begin] < 0x80) {
+            if (bytes[begin] != ' ' && bytes[begin] != '\t')
+                break;
+            ++begin;
+            continue;
+        }
+        int32_t next = begin;
+        UChar32 c = 0;
+        U8_NEXT(bytes, next, end, c);
+        if (c < 0 || !isSpaceSeparator(c))
+            break;
+        begin = next;
+    }
+    while (end > begin) {
+        if (bytes[end - 1] < 0x80) {
+            if (bytes[end - 1] != ' ' && bytes[end - 1] != '\t')
+                break;
+            --end;
+            continue;
+        }
+        int32_t previous = end;
+        UChar32 c = 0;
+        U8_PREV(bytes, begin, previous, c);
+        if (c < 0 || !isSpaceSeparator(c))
+            break;
+        end = previous;
+    }
+    return line.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
 }
 
 } // namespace common

@@ -28,4 +28,8 @@ namespace common {
 // Removes Unicode white space and line breaks (White_Space property) from both ends.
 [[nodiscard]] std::string trimWhiteSpaceAndNewlines(std::string_view text);
 
+// The text without tab and Zs space separators at either end; line and paragraph separators,
+// NEL and zero-width characters stay. Ill-formed bytes are never trimmed.
+[[nodiscard]] std::string_view trimSpaceSeparators(std::string_view text);
+
 } // namespace common

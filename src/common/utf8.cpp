@@ -85,4 +85,24 @@ std::string repairUtf8(std::string_view bytes)
     return out;
 }
 
+std::int32_t nextScalar(std::string_view text, std::size_t &pos) noexcept
+{
+    const auto lead = static_cast<std::uint8_t>(text[pos]);
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    }
+    const int n = sequenceAt(text, pos);
+    if (n < 0) {
+        pos += static_cast<std::size_t>(-n);
+        return -1;
+    }
+    // The lead byte's payload bits: 5, 4 or 3 of them for sequences of 2, 3 or 4 bytes.
+    std::int32_t c = lead & (0x7F >> n);
+    for (int k = 1; k < n; ++k)
+        c = (c << 6) | (static_cast<std::uint8_t>(text[pos + static_cast<std::size_t>(k)]) & 0x3F);
+    pos += static_cast<std::size_t>(n);
+    return c;
+}
+
 } // namespace common

@@ -1,5 +1,6 @@
 #include "export/build_export.h"
 
+#include "common/text.h"
 #include "export/clean_text.h"
 #include "export/messages.h"
 #include "export/timestamp.h"
@@ -57,7 +58,7 @@ std::string senderLine(std::string_view name)
         if (c == '\n')
             c = ' ';
     }
-    const std::string_view trimmed = trimSpaceSeparators(flat);
+    const std::string_view trimmed = common::trimSpaceSeparators(flat);
     return trimmed.empty() ? std::string(unknown) : std::string(trimmed);
 }
 

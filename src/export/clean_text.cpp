@@ -1,5 +1,8 @@
 #include "export/clean_text.h"
 
+#include "common/text.h"
+#include "common/utf8.h"
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -38,24 +41,6 @@ bool isPatternSpace(UChar32 c)
     return u_isUWhiteSpace(c);
 }
 
-// Reads one code point of the line at `pos` and advances past it; ill-formed UTF-8 gives a negative
-// value, which no class accepts (ICU would see U+FFFD there, which none accepts either).
-UChar32 nextCodePoint(std::string_view line, std::size_t &pos)
-{
-    const auto byte = static_cast<unsigned char>(line[pos]);
-    if (byte < 0x80) {
-        ++pos;
-        return byte;
-    }
-    const auto *bytes = reinterpret_cast<const uint8_t *>(line.data());
-    const auto length = static_cast<int32_t>(line.size());
-    auto index = static_cast<int32_t>(pos);
-    UChar32 c = 0;
-    U8_NEXT(bytes, index, length, c);
-    pos = static_cast<std::size_t>(index);
-    return c;
-}
-
 bool takeByte(std::string_view line, std::size_t &pos, char expected)
 {
     if (pos >= line.size() || line[pos] != expected)
@@ -76,7 +61,7 @@ bool takeDigit(std::string_view line, std::size_t &pos)
         return true;
     }
     std::size_t next = pos;
-    if (!isPatternDigit(nextCodePoint(line, next)))
+    if (!isPatternDigit(common::nextScalar(line, next)))
         return false;
     pos = next;
     return true;
@@ -97,61 +82,13 @@ bool takeSpaceRun(std::string_view line, std::size_t &pos)
     std::size_t count = 0;
     while (pos < line.size()) {
         std::size_t next = pos;
-        if (!isPatternSpace(nextCodePoint(line, next)))
+        if (!isPatternSpace(common::nextScalar(line, next)))
             break;
         pos = next;
         ++count;
     }
     return count > 0;
 }
-
-bool isTrimmable(UChar32 c)
-{
-    if (c < 0x80)
-        return c == ' ' || c == '\t';
-    return u_charType(c) == U_SPACE_SEPARATOR;
-}
-
-} // namespace
-
-std::string_view trimSpaceSeparators(std::string_view line)
-{
-    const auto *bytes = reinterpret_cast<const uint8_t *>(line.data());
-    auto begin = int32_t{0};
-    auto end = static_cast<int32_t>(line.size());
-    while (begin < end) {
-        if (bytes[begin] < 0x80) {
-            if (bytes[begin] != ' ' && bytes[begin] != '\t')
-                break;
-            ++begin;
-            continue;
-        }
-        int32_t next = begin;
-        UChar32 c = 0;
-        U8_NEXT(bytes, next, end, c);
-        if (c < 0 || !isTrimmable(c))
-            break;
-        begin = next;
-    }
-    while (end > begin) {
-        if (bytes[end - 1] < 0x80) {
-            if (bytes[end - 1] != ' ' && bytes[end - 1] != '\t')
-                break;
-            --end;
-            continue;
-        }
-        int32_t previous = end;
-        UChar32 c = 0;
-        U8_PREV(bytes, begin, previous, c);
-        if (c < 0 || !isTrimmable(c))
-            break;
-        end = previous;
-    }
-    return line.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
-}
-
-namespace
-{
 
 std::string withoutObjectReplacements(std::string_view text)
 {
@@ -235,7 +172,7 @@ bool appendCleanMessageText(std::string &out, std::string_view text)
 {
     const std::size_t start = out.size();
     const auto appendLine = [&](std::string_view rawLine) {
-        const std::string_view line = trimSpaceSeparators(rawLine);
+        const std::string_view line = common::trimSpaceSeparators(rawLine);
         if (line.empty())
             return;
         if (out.size() > start)

@@ -19,10 +19,6 @@ namespace exporter
 // building a large export avoids one temporary string per message.
 bool appendCleanMessageText(std::string &out, std::string_view text);
 
-// The text without tab and Zs space separators at either end; line and paragraph separators,
-// NEL and zero-width characters stay. Ill-formed bytes are never trimmed.
-[[nodiscard]] std::string_view trimSpaceSeparators(std::string_view text);
-
 // "^[A-Z][a-z]{2} \d{1,2}, \d{4}\s+\d{1,2}:\d{2}:\d{2} [AP]M" with ICU semantics and no flags,
 // compiled once per process on first use (thread-safe) and never released. Matching through a
 // RegexMatcher of one's own does not modify it.

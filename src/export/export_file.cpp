@@ -1,27 +1,18 @@
 #include "export/export_file.h"
 
 #include "common/file_descriptor.h"
-
-#include <unicode/brkiter.h>
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
-#include <unicode/utext.h>
+#include "export/downloads_folder.h"
+#include "export/file_name.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
-#include <memory>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
-#include <vector>
 
 namespace exporter
 {
@@ -29,61 +20,10 @@ namespace exporter
 namespace
 {
 
-constexpr std::string_view namePrefix = "Tovik - ";
-constexpr std::string_view nameExtension = ".txt";
-constexpr std::string_view emptyNamePart = "iMessage";
-constexpr int32_t maxClusters = 60;
 constexpr std::size_t systemNameMax = 255;
 // Far beyond any real folder; it only keeps a file system that answers "taken" to every name from
 // holding the export task forever.
 constexpr unsigned maxCandidates = 10'000'000;
-
-bool isRemovedFromTitle(char16_t c)
-{
-    switch (c) {
-    case u'/':
-    case u'\\':
-    case u':':
-    case u'?':
-    case u'%':
-    case u'*':
-    case u'|':
-    case u'"':
-    case u'<':
-    case u'>':
-    case u'\n':
-    case u'\r':
-    case u'\t':
-    case u'\0':
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isTrimmedFromTitle(UChar32 c)
-{
-    return c == u'\t' || u_charType(c) == U_SPACE_SEPARATOR;
-}
-
-struct BreakIteratorDeleter {
-    void operator()(icu::BreakIterator *iterator) const noexcept { delete iterator; }
-};
-using BreakIteratorHandle = std::unique_ptr<icu::BreakIterator, BreakIteratorDeleter>;
-
-struct UTextDeleter {
-    void operator()(UText *text) const noexcept { utext_close(text); }
-};
-using UTextHandle = std::unique_ptr<UText, UTextDeleter>;
-
-BreakIteratorHandle characterBreaks()
-{
-    UErrorCode status = U_ZERO_ERROR;
-    BreakIteratorHandle iterator(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status))
-        return nullptr;
-    return iterator;
-}
 
 common::Error::Kind kindForErrno(int error)
 {
@@ -227,214 +167,7 @@ std::size_t nameMaxOf(int folderFd)
     return static_cast<std::size_t>(limit);
 }
 
-std::optional<std::string> environmentValue(const char *name)
-{
-    const char *value = std::getenv(name);
-    if (!value)
-        return std::nullopt;
-    return std::string(value);
-}
-
-std::filesystem::path homeFolder()
-{
-    // A relative HOME would put the export wherever the process happens to run; ignore it.
-    if (const auto home = environmentValue("HOME"); home && !home->empty() && home->front() == '/')
-        return *home;
-    std::vector<char> buffer(16384);
-    struct passwd entry {
-    };
-    struct passwd *found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
-        return found->pw_dir;
-    return {};
-}
-
 } // namespace
-
-std::string safeFileName(std::string_view title)
-{
-    icu::UnicodeString name =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(title.data(), static_cast<int32_t>(title.size())));
-    for (int32_t i = 0; i < name.length(); ++i) {
-        if (isRemovedFromTitle(name.charAt(i)))
-            name.setCharAt(i, u' ');
-    }
-
-    int32_t begin = 0;
-    int32_t end = name.length();
-    while (begin < end) {
-        const UChar32 c = name.char32At(begin);
-        if (!isTrimmedFromTitle(c))
-            break;
-        begin += U16_LENGTH(c);
-    }
-    while (end > begin) {
-        const UChar32 c = name.char32At(end - 1);
-        if (!isTrimmedFromTitle(c))
-            break;
-        end -= U16_LENGTH(c);
-    }
-    name = icu::UnicodeString(name, begin, end - begin);
-
-    if (name.length() > maxClusters) {
-        // A cluster is at least one code unit, so shorter names keep all their clusters.
-        if (const auto breaks = characterBreaks()) {
-            breaks->setText(name);
-            int32_t cut = breaks->first();
-            for (int32_t i = 0; i < maxClusters; ++i) {
-                const int32_t next = breaks->next();
-                if (next == icu::BreakIterator::DONE)
-                    break;
-                cut = next;
-            }
-            name.truncate(cut);
-        }
-    }
-
-    if (name.isEmpty())
-        return std::string(emptyNamePart);
-    std::string result;
-    name.toUTF8String(result);
-    return result;
-}
-
-std::string exportFileName(std::string_view safeName, unsigned number, std::size_t maxBytes)
-{
-    std::string suffix;
-    if (number >= 2) {
-        suffix += ' ';
-        suffix += std::to_string(number);
-    }
-    suffix += nameExtension;
-
-    const std::size_t fixed = namePrefix.size() + suffix.size();
-    const std::size_t budget = maxBytes > fixed ? maxBytes - fixed : 0;
-    std::string_view part = safeName;
-    if (part.size() > budget) {
-        int32_t cut = 0;
-        UErrorCode status = U_ZERO_ERROR;
-        const UTextHandle text(utext_openUTF8(nullptr, part.data(), static_cast<int64_t>(part.size()), &status));
-        const auto breaks = characterBreaks();
-        if (U_SUCCESS(status) && breaks) {
-            breaks->setText(text.get(), status);
-            // With UTF-8 text the iterator's offsets are byte offsets.
-            const int32_t boundary = breaks->preceding(static_cast<int32_t>(budget) + 1);
-            if (U_SUCCESS(status) && boundary != icu::BreakIterator::DONE)
-                cut = boundary;
-        }
-        part = cut > 0 ? part.substr(0, static_cast<std::size_t>(cut)) : emptyNamePart;
-    }
-
-    std::string name;
-    name.reserve(fixed + part.size());
-    name += namePrefix;
-    name += part;
-    name += suffix;
-    return name;
-}
-
-std::optional<std::filesystem::path> parseDownloadDir(std::string_view userDirsText, const std::filesystem::path &home)
-{
-    constexpr std::string_view key = "XDG_DOWNLOAD_DIR";
-    constexpr std::string_view homeVariable = "$HOME";
-    std::optional<std::filesystem::path> found;
-
-    while (!userDirsText.empty()) {
-        const std::size_t lineEnd = userDirsText.find('\n');
-        std::string_view line = userDirsText.substr(0, lineEnd);
-        userDirsText.remove_prefix(lineEnd == std::string_view::npos ? userDirsText.size() : lineEnd + 1);
-
-        const auto skipBlanks = [&line] {
-            while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
-                line.remove_prefix(1);
-        };
-        skipBlanks();
-        if (!line.starts_with(key))
-            continue;
-        line.remove_prefix(key.size());
-        skipBlanks();
-        if (line.empty() || line.front() != '=')
-            continue;
-        line.remove_prefix(1);
-        skipBlanks();
-        if (line.empty() || line.front() != '"')
-            continue;
-        line.remove_prefix(1);
-
-        bool relativeToHome = false;
-        if (line.starts_with(homeVariable)) {
-            line.remove_prefix(homeVariable.size());
-            if (line.empty() || (line.front() != '/' && line.front() != '"'))
-                continue;
-            relativeToHome = true;
-        } else if (line.empty() || line.front() != '/') {
-            continue;
-        }
-
-        std::string value;
-        bool closed = false;
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            if (line[i] == '"') {
-                closed = true;
-                break;
-            }
-            if (line[i] == '\\' && i + 1 < line.size())
-                ++i;
-            value += line[i];
-        }
-        if (!closed)
-            continue;
-        if (relativeToHome) {
-            if (home.empty())
-                continue;
-            value = home.string() + value;
-        }
-        while (value.size() > 1 && value.back() == '/')
-            value.pop_back();
-        found = std::filesystem::path(value);
-    }
-    return found;
-}
-
-std::filesystem::path userDirsFile(const std::filesystem::path &home, std::optional<std::string_view> xdgConfigHome)
-{
-    if (xdgConfigHome && !xdgConfigHome->empty() && xdgConfigHome->front() == '/')
-        return std::filesystem::path(*xdgConfigHome) / "user-dirs.dirs";
-    return home / ".config" / "user-dirs.dirs";
-}
-
-std::filesystem::path downloadsFolderFrom(const std::filesystem::path &home,
-                                          std::optional<std::string_view> userDirsText)
-{
-    if (userDirsText) {
-        if (auto configured = parseDownloadDir(*userDirsText, home))
-            return std::move(*configured);
-    }
-    if (home.empty())
-        return {};
-    return home / "Downloads";
-}
-
-std::filesystem::path downloadsFolder()
-{
-    const std::filesystem::path home = homeFolder();
-    const auto xdgConfigHome = environmentValue("XDG_CONFIG_HOME");
-    const auto file = userDirsFile(home, xdgConfigHome);
-
-    std::optional<std::string> text;
-    if (!file.empty() && file.is_absolute()) {
-        std::ifstream stream(file, std::ios::binary);
-        if (stream) {
-            // The file is a few lines; a huge one is not a user-dirs file.
-            constexpr std::size_t maxBytes = 1 << 16;
-            std::string bytes(maxBytes, '\0');
-            stream.read(bytes.data(), static_cast<std::streamsize>(maxBytes));
-            bytes.resize(static_cast<std::size_t>(stream.gcount()));
-            text = std::move(bytes);
-        }
-    }
-    return downloadsFolderFrom(home, text);
-}
 
 common::Result<PublishOutcome>
 publishWithoutReplacing(int folderFd, const std::string &tempName, const std::string &finalName, PublishMethod &method)

@@ -2,7 +2,6 @@
 
 #include "common/result.h"
 
-#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,38 +9,6 @@
 
 namespace exporter
 {
-
-// The title as the name part of an export file: each of / \ : ? % * | " < > LF CR tab (and NUL,
-// which no file name may hold) becomes one space; tab and Zs spaces are trimmed from both ends; at
-// most the first 60 grapheme clusters are kept, untrimmed; "iMessage" when nothing is left. Never
-// empty and never holds a path separator. Ill-formed UTF-8 comes back with U+FFFD in its place.
-[[nodiscard]] std::string safeFileName(std::string_view title);
-
-// "Tovik - " + name + ".txt" for number 1, "Tovik - " + name + " N.txt" from 2 on. When that is more
-// than `maxBytes` bytes, the name is cut to its longest prefix of whole grapheme clusters that fits;
-// when not even one cluster fits, "iMessage" stands in. Names that fit are unchanged.
-[[nodiscard]] std::string exportFileName(std::string_view safeName, unsigned number, std::size_t maxBytes = 255);
-
-// Where exports go on Linux: XDG_DOWNLOAD_DIR from the user-dirs file when it names an absolute or
-// $HOME-relative folder, else home + "/Downloads". An empty `home` (no HOME and no passwd entry)
-// gives an empty path.
-[[nodiscard]] std::filesystem::path downloadsFolderFrom(const std::filesystem::path &home,
-                                                        std::optional<std::string_view> userDirsText);
-
-// The user-dirs file: $XDG_CONFIG_HOME/user-dirs.dirs when that is set and absolute, else
-// home + "/.config/user-dirs.dirs".
-[[nodiscard]] std::filesystem::path userDirsFile(const std::filesystem::path &home,
-                                                 std::optional<std::string_view> xdgConfigHome);
-
-// The XDG_DOWNLOAD_DIR value of a user-dirs file's text, read as the desktop's own tools read it:
-// one double-quoted value per line, backslash escapes, "$HOME" only at its start; the last valid
-// line wins. Absent when there is none, or when the value is neither absolute nor $HOME-relative.
-[[nodiscard]] std::optional<std::filesystem::path> parseDownloadDir(std::string_view userDirsText,
-                                                                    const std::filesystem::path &home);
-
-// downloadsFolderFrom over this process's HOME (or its passwd entry when HOME is unset, empty or
-// relative), XDG_CONFIG_HOME and the user-dirs file.
-[[nodiscard]] std::filesystem::path downloadsFolder();
 
 // How a complete temporary file is given its final name without replacing anything there.
 // writeExport starts with RenameNoReplace and moves down the list when the file system lacks it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/result.h"
+#include "store/wal_snapshot.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -54,31 +55,6 @@ enum class RowFlow {
     Stop,
 };
 
-// A private folder holding a copy of a database that could not be read where it is, together
-// with whatever SQLite adds next to that copy. Removed with everything in it when the object
-// goes; a moved-from object removes nothing.
-class SnapshotFolder
-{
-public:
-    explicit SnapshotFolder(std::filesystem::path path)
-        : m_path(std::move(path))
-    {
-    }
-    ~SnapshotFolder();
-    SnapshotFolder(SnapshotFolder &&other) noexcept
-        : m_path(std::exchange(other.m_path, {}))
-    {
-    }
-    SnapshotFolder &operator=(SnapshotFolder &&other) noexcept;
-    SnapshotFolder(const SnapshotFolder &) = delete;
-    SnapshotFolder &operator=(const SnapshotFolder &) = delete;
-
-    [[nodiscard]] const std::filesystem::path &path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
 // The only place that talks to SQLite: one connection to a database, opened strictly read-only,
 // running prepared statements and handing each row to a callback. No writes, no transactions,
 // no statement cache. Used by one thread at a time.
@@ -111,7 +87,8 @@ public:
     // Opens `path` read-only through a "file:" URI with "?mode=ro" and reads the schema once, so
     // that a database SQLite cannot use in place is noticed here rather than by a later query.
     // When that first read fails because the write-ahead log cannot be used where the database
-    // lies (see needsPrivateSnapshot), the database is read from a private snapshot instead.
+    // lies (see needsPrivateSnapshot), the database is read from a private snapshot instead
+    // (see takeSnapshot).
     // Any other failure of the first read is left to the queries, which report it. Fails with
     // Open when the connection cannot be opened or the snapshot cannot be made; then nothing is
     // left behind, and no file is ever created next to the original by this program.
@@ -161,18 +138,6 @@ private:
     std::optional<SnapshotFolder> m_snapshot;
     Handle m_db; // closed when the object goes
 };
-
-// True when a first read that failed with `extendedCode` means that SQLite cannot use the
-// write-ahead log where the database lies, so that a private snapshot can be read instead:
-// SQLITE_READONLY_DIRECTORY, _CANTINIT, _RECOVERY and _CANTLOCK always; SQLITE_CANTOPEN (any
-// extended form) and SQLITE_IOERR_SHMOPEN, _SHMSIZE and _SHMMAP only when `walInUse`. Every other
-// code (corruption, not a database, busy, no permission to read) is not cured by a copy.
-[[nodiscard]] bool needsPrivateSnapshot(int extendedCode, bool walInUse);
-
-// True when the database at `path` uses a write-ahead log: its header says so (bytes 18 and 19,
-// the format versions, equal to 2), or a "-wal" file lies next to it. Never fails; an unreadable
-// file reads as false unless its -wal exists.
-[[nodiscard]] bool usesWriteAheadLog(const std::filesystem::path &path);
 
 // What a failure says in English, for diagnostics (never shown as is in the window).
 [[nodiscard]] std::string describe(const SQLiteDB::Failure &failure);

@@ -92,7 +92,7 @@ QVariant ConversationListModel::data(const QModelIndex &index, int role) const
     case SubtitleRole: {
         std::optional<QString> &subtitle = m_subtitles[position];
         if (!subtitle)
-            subtitle = app::qs(rowSubtitle(conversation, sharedMonthYearFormatter()));
+            subtitle = app::qs(rowSubtitle(conversation, l10n::sharedMonthYearFormatter()));
         return *subtitle;
     }
     case Qt::AccessibleDescriptionRole: {

@@ -6,15 +6,9 @@
 #include "l10n/strings.h"
 
 #include <unicode/brkiter.h>
-#include <unicode/dtptngen.h>
 #include <unicode/locid.h>
-#include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
-#include <unicode/utf8.h>
-
-#include <cstdlib>
 
 namespace ui
 {
@@ -22,35 +16,15 @@ namespace ui
 namespace
 {
 
-bool isHorizontalWhiteSpace(UChar32 c)
-{
-    return c == 0x09 || u_charType(c) == U_SPACE_SEPARATOR;
-}
-
 bool isNumeric(UChar32 c)
 {
     return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE;
 }
 
-// Calls `visit(c, start, end)` for each scalar of well-formed UTF-8, with its byte range.
-template<typename Visit>
-void forEachScalar(std::string_view text, Visit visit)
-{
-    const auto *bytes = reinterpret_cast<const uint8_t *>(text.data());
-    const auto length = static_cast<int32_t>(text.size());
-    int32_t at = 0;
-    while (at < length) {
-        const int32_t start = at;
-        UChar32 c = 0;
-        U8_NEXT(bytes, at, length, c);
-        visit(c, static_cast<std::size_t>(start), static_cast<std::size_t>(at));
-    }
-}
-
 std::size_t scalarCount(std::string_view text)
 {
     std::size_t count = 0;
-    forEachScalar(text, [&](UChar32, std::size_t, std::size_t) {
+    common::forEachScalar(text, [&](std::int32_t, std::size_t, std::size_t) {
         ++count;
     });
     return count;
@@ -74,15 +48,10 @@ std::string toUtf8(const icu::UnicodeString &text)
     return utf8;
 }
 
-icu::Locale dateLocale(std::string_view region)
+// Horizontal white space (tab and the space separators) trimmed from both ends; line breaks stay.
+std::string trimmedTitle(std::string_view text)
 {
-    std::string identifier(region.substr(0, region.find_first_of(".@")));
-    if (identifier.empty() || identifier == "C" || identifier == "POSIX")
-        identifier = "en_US_POSIX";
-    icu::Locale locale(identifier.c_str());
-    if (locale.isBogus())
-        return icu::Locale("en_US_POSIX");
-    return locale;
+    return std::string(common::trimSpaceSeparators(common::repairUtf8(text)));
 }
 
 } // namespace
@@ -94,28 +63,11 @@ std::string uppercased(std::string_view text)
     return toUtf8(unicode);
 }
 
-std::string trimHorizontalWhiteSpace(std::string_view text)
-{
-    const std::string repaired = common::repairUtf8(text);
-    std::size_t begin = std::string::npos;
-    std::size_t end = 0;
-    forEachScalar(repaired, [&](UChar32 c, std::size_t start, std::size_t stop) {
-        if (isHorizontalWhiteSpace(c))
-            return;
-        if (begin == std::string::npos)
-            begin = start;
-        end = stop;
-    });
-    if (begin == std::string::npos)
-        return {};
-    return repaired.substr(begin, end - begin);
-}
-
 std::string numericCharacters(std::string_view text)
 {
     const std::string repaired = common::repairUtf8(text);
     std::string digits;
-    forEachScalar(repaired, [&](UChar32 c, std::size_t start, std::size_t stop) {
+    common::forEachScalar(repaired, [&](std::int32_t c, std::size_t start, std::size_t stop) {
         if (isNumeric(c))
             digits.append(repaired, start, stop - start);
     });
@@ -125,7 +77,7 @@ std::string numericCharacters(std::string_view text)
 SearchQuery makeSearchQuery(std::string_view query)
 {
     SearchQuery prepared;
-    prepared.text = searchForm(trimHorizontalWhiteSpace(query));
+    prepared.text = searchForm(trimmedTitle(query));
     std::string digits = numericCharacters(prepared.text);
     if (scalarCount(digits) >= 3)
         prepared.digits = std::move(digits);
@@ -214,14 +166,13 @@ std::string avatarInitials(const catalogue::Conversation &conversation)
 {
     if (conversation.isGroup)
         return "\xF0\x9F\x91\xA5"; // U+1F465 BUSTS IN SILHOUETTE
-    const std::string title = trimHorizontalWhiteSpace(conversation.title);
+    const std::string title = trimmedTitle(conversation.title);
     if (title.empty())
         return "?";
     if (title.front() == '+')
         return "#";
-    UChar32 first = 0;
-    int32_t at = 0;
-    U8_NEXT(reinterpret_cast<const uint8_t *>(title.data()), at, static_cast<int32_t>(title.size()), first);
+    std::size_t at = 0;
+    const UChar32 first = common::nextScalar(title, at);
     if (isNumeric(first))
         return "#";
 
@@ -242,64 +193,9 @@ std::string avatarInitials(const catalogue::Conversation &conversation)
     return toUtf8(initial);
 }
 
-MonthYearFormatter::MonthYearFormatter(std::string_view region, std::string_view timeZone)
-{
-    const icu::Locale locale = dateLocale(region);
-    UErrorCode status = U_ZERO_ERROR;
-    icu::UnicodeString pattern(u"MMM yyyy");
-    std::unique_ptr<icu::DateTimePatternGenerator> generator(
-        icu::DateTimePatternGenerator::createInstance(locale, status));
-    if (U_SUCCESS(status) && generator) {
-        const icu::UnicodeString best = generator->getBestPattern(icu::UnicodeString(u"MMMyyyy"), status);
-        if (U_SUCCESS(status) && !best.isEmpty())
-            pattern = best;
-    }
-    status = U_ZERO_ERROR;
-    auto format = std::make_unique<icu::SimpleDateFormat>(pattern, locale, status);
-    if (U_FAILURE(status))
-        return;
-    if (!timeZone.empty()) {
-        const std::string zone(timeZone);
-        format->adoptTimeZone(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(zone)));
-    }
-    m_pattern = toUtf8(pattern);
-    m_format = std::move(format);
-}
-
-MonthYearFormatter::~MonthYearFormatter() = default;
-MonthYearFormatter::MonthYearFormatter(MonthYearFormatter &&) noexcept = default;
-MonthYearFormatter &MonthYearFormatter::operator=(MonthYearFormatter &&) noexcept = default;
-
-std::string MonthYearFormatter::format(common::Instant instant) const
-{
-    if (!m_format)
-        return {};
-    icu::UnicodeString text;
-    m_format->format(static_cast<UDate>(common::unixSeconds(instant) * 1000.0), text);
-    return toUtf8(text);
-}
-
-std::string dateRegionFromEnvironment(const char *lcAll, const char *lcTime, const char *lang)
-{
-    for (const char *value : {lcAll, lcTime, lang}) {
-        if (value != nullptr && *value != '\0') {
-            const std::string_view locale(value);
-            return std::string(locale.substr(0, locale.find_first_of(".@")));
-        }
-    }
-    return "C";
-}
-
-const MonthYearFormatter &sharedMonthYearFormatter()
-{
-    static const MonthYearFormatter formatter(
-        dateRegionFromEnvironment(std::getenv("LC_ALL"), std::getenv("LC_TIME"), std::getenv("LANG")));
-    return formatter;
-}
-
 std::string dateRangeText(const std::optional<common::Instant> &first,
                           const std::optional<common::Instant> &last,
-                          const MonthYearFormatter &formatter)
+                          const l10n::MonthYearFormatter &formatter)
 {
     if (!first || !last)
         return {};
@@ -319,7 +215,7 @@ std::string rowSubtitle(const std::string &countText, const std::string &dateRan
     return countText + " \xC2\xB7 " + dateRange; // U+00B7 MIDDLE DOT
 }
 
-std::string rowSubtitle(const catalogue::Conversation &conversation, const MonthYearFormatter &formatter)
+std::string rowSubtitle(const catalogue::Conversation &conversation, const l10n::MonthYearFormatter &formatter)
 {
     return rowSubtitle(l10n::messageCountText(conversation.count),
                        dateRangeText(conversation.first, conversation.last, formatter));

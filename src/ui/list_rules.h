@@ -2,8 +2,7 @@
 
 #include "catalogue/conversation.h"
 #include "common/instant.h"
-
-#include <unicode/uversion.h>
+#include "l10n/month_year.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,10 +11,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-U_NAMESPACE_BEGIN
-class SimpleDateFormat;
-U_NAMESPACE_END
 
 // The rules of the conversation list, apart from any widget: the search filter, the avatar, the
 // subtitle and the export button. Texts are UTF-8.
@@ -33,10 +28,6 @@ inline constexpr std::int64_t exportThreshold = 100;
 // The locale-independent Unicode default upper-case mapping ("Most messages" gives "MOST MESSAGES",
 // "ß" gives "SS").
 [[nodiscard]] std::string uppercased(std::string_view text);
-
-// Removes horizontal white space (tab and the space separators, Zs) from both ends; line breaks
-// stay.
-[[nodiscard]] std::string trimHorizontalWhiteSpace(std::string_view text);
 
 // The characters of `text` that are numbers (decimal digits and every other character with a
 // numeric value), in order.
@@ -102,48 +93,16 @@ private:
     return position % 6;
 }
 
-// Month and year of an instant, short month name and four-digit year, in the order and words of a
-// region (ICU's pattern for the skeleton "MMMyyyy"). Not safe for use from several threads at once.
-class MonthYearFormatter
-{
-public:
-    // `region` is a POSIX locale name ("de_DE.UTF-8") or an ICU locale identifier; "C", "POSIX" and
-    // "" read as en_US_POSIX. `timeZone` is an Olson identifier; empty means the system's zone.
-    explicit MonthYearFormatter(std::string_view region, std::string_view timeZone = {});
-    ~MonthYearFormatter();
-    MonthYearFormatter(const MonthYearFormatter &) = delete;
-    MonthYearFormatter &operator=(const MonthYearFormatter &) = delete;
-    MonthYearFormatter(MonthYearFormatter &&) noexcept;
-    MonthYearFormatter &operator=(MonthYearFormatter &&) noexcept;
-
-    // The pattern ICU chose, such as "MMM yyyy" or "MMM y".
-    [[nodiscard]] const std::string &pattern() const { return m_pattern; }
-
-    // Empty only when ICU could not build a formatter at all.
-    [[nodiscard]] std::string format(common::Instant instant) const;
-
-private:
-    std::unique_ptr<icu::SimpleDateFormat> m_format;
-    std::string m_pattern;
-};
-
-// The region whose dates the list shows: LC_ALL, else LC_TIME, else LANG, without encoding or
-// modifier; "C" when none is set.
-[[nodiscard]] std::string dateRegionFromEnvironment(const char *lcAll, const char *lcTime, const char *lang);
-
-// The formatter of the process's date region and time zone, built on first use and shared after.
-[[nodiscard]] const MonthYearFormatter &sharedMonthYearFormatter();
-
 // "Mar 2021 - Jun 2024"; one month alone when both fall in it; empty when either date is missing.
 [[nodiscard]] std::string dateRangeText(const std::optional<common::Instant> &first,
                                         const std::optional<common::Instant> &last,
-                                        const MonthYearFormatter &formatter);
+                                        const l10n::MonthYearFormatter &formatter);
 
 // The counted text and the date range, the empty ones left out, joined with " · ".
 [[nodiscard]] std::string rowSubtitle(const std::string &countText, const std::string &dateRange);
 
 // rowSubtitle for a conversation, in the current language and with `formatter`'s months.
-[[nodiscard]] std::string rowSubtitle(const catalogue::Conversation &conversation, const MonthYearFormatter &formatter);
+[[nodiscard]] std::string rowSubtitle(const catalogue::Conversation &conversation, const l10n::MonthYearFormatter &formatter);
 
 // The export button: disabled without a selection, for a conversation under the threshold, and
 // while an export runs.

@@ -7,13 +7,12 @@
 #include "app/database_file_sources.h"
 #include "app/launch_options.h"
 #include "app/texts.h"
+#include "common/home.h"
 #include "app/linux_desktop_services.h"
 #include "l10n/language.h"
 #include "main_window.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QLocale>
 
 #include <cstdio>
@@ -95,7 +94,7 @@ int main(int argc, char **argv)
     app::DatabaseFileSources sources;
     app::AppModel model(services,
                         sources,
-                        app::databasePathIn(QFile::encodeName(QDir::homePath()).toStdString()),
+                        common::defaultMessagesDatabase(),
                         options->source);
     ui::MainWindow window(model);
     services.setWindow(&window);

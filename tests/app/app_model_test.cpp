@@ -1,7 +1,7 @@
 #include "app/app_model.h"
 
 #include "app/texts.h"
-#include "export/export_file.h"
+#include "export/downloads_folder.h"
 #include "fake_desktop_services.h"
 #include "l10n/language.h"
 #include "l10n/strings.h"

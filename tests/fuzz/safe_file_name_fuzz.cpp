@@ -1,7 +1,7 @@
 // safeFileName and exportFileName over arbitrary titles: a non-empty name of valid UTF-8 without
 // a path separator or any removed character, at most 60 grapheme clusters, and a file name that
 // fits the file system's 255 bytes for any number.
-#include "export/export_file.h"
+#include "export/file_name.h"
 
 #include "common/utf8.h"
 #include "fuzz_check.h"

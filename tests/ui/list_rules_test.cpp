@@ -129,36 +129,9 @@ TEST(AvatarColor, SeventhRowRepeatsTheFirst)
     EXPECT_EQ(ui::avatarColorIndex(5), 5u);
 }
 
-TEST(MonthYearFormatter, FollowsTheRegionsWordsAndOrder)
-{
-    EXPECT_EQ(ui::MonthYearFormatter("en_US.UTF-8", "UTC").format(utc(2021, 3, 15)), "Mar 2021");
-    EXPECT_EQ(ui::MonthYearFormatter("C", "UTC").format(utc(2021, 3, 15)), "Mar 2021");
-    EXPECT_EQ(ui::MonthYearFormatter("de_DE", "UTC").format(utc(2021, 3, 15)), "M\xC3\xA4rz 2021");
-    // Year first in Japanese regions.
-    EXPECT_EQ(ui::MonthYearFormatter("ja_JP", "UTC").format(utc(2021, 3, 15)),
-              "2021\xE5\xB9\xB4"
-              "3\xE6\x9C\x88");
-}
-
-TEST(MonthYearFormatter, UsesItsTimeZone)
-{
-    // 2021-03-31 23:30 UTC is already April in Berlin.
-    const common::Instant lateMarch = utc(2021, 3, 31) + std::chrono::minutes(23 * 60 + 30);
-    EXPECT_EQ(ui::MonthYearFormatter("en_US", "UTC").format(lateMarch), "Mar 2021");
-    EXPECT_EQ(ui::MonthYearFormatter("en_US", "Europe/Berlin").format(lateMarch), "Apr 2021");
-}
-
-TEST(DateRegion, FollowsLcAllThenLcTimeThenLang)
-{
-    EXPECT_EQ(ui::dateRegionFromEnvironment("fr_FR.UTF-8", "de_DE.UTF-8", "en_US.UTF-8"), "fr_FR");
-    EXPECT_EQ(ui::dateRegionFromEnvironment("", "de_DE@euro", "en_US.UTF-8"), "de_DE");
-    EXPECT_EQ(ui::dateRegionFromEnvironment(nullptr, nullptr, "en_GB.UTF-8"), "en_GB");
-    EXPECT_EQ(ui::dateRegionFromEnvironment(nullptr, nullptr, nullptr), "C");
-}
-
 TEST(RowSubtitle, JoinsCountAndRangeLeavingOutWhatIsMissing)
 {
-    const ui::MonthYearFormatter format("en_US", "UTC");
+    const l10n::MonthYearFormatter format("en_US", "UTC");
     EXPECT_EQ(ui::dateRangeText(utc(2021, 3, 1), utc(2024, 6, 30), format), "Mar 2021 - Jun 2024");
     EXPECT_EQ(ui::dateRangeText(utc(2021, 3, 1), utc(2021, 3, 31), format), "Mar 2021");
     EXPECT_EQ(ui::dateRangeText(std::nullopt, utc(2021, 3, 31), format), "");

@@ -200,7 +200,7 @@ TEST_F(ListScreenTest, SubtitleOfASameMonthConversationNamesTheMonthOnce)
     ASSERT_TRUE(carla.first && carla.last);
     const QString subtitle =
         rows->data(rows->index(rowOf("Carla Diaz")), ui::ConversationListModel::SubtitleRole).toString();
-    const QString month = QString::fromStdString(ui::sharedMonthYearFormatter().format(*carla.first));
+    const QString month = QString::fromStdString(l10n::sharedMonthYearFormatter().format(*carla.first));
     EXPECT_TRUE(subtitle.startsWith(QString::fromStdString(l10n::messageCountText(99)) + QStringLiteral(" \u00B7 ")));
     EXPECT_TRUE(subtitle.endsWith(month));
     EXPECT_EQ(subtitle.count(month), 1);

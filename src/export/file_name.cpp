@@ -1,0 +1,139 @@
+#include "export/file_name.h"
+
+#include "common/text.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utext.h>
+
+#include <cstdint>
+#include <memory>
+
+namespace exporter
+{
+
+namespace
+{
+
+constexpr std::string_view namePrefix = "Tovik - ";
+constexpr std::string_view nameExtension = ".txt";
+constexpr std::string_view emptyNamePart = "iMessage";
+constexpr int32_t maxClusters = 60;
+
+bool isRemovedFromTitle(char16_t c)
+{
+    switch (c) {
+    case u'/':
+    case u'\\':
+    case u':':
+    case u'?':
+    case u'%':
+    case u'*':
+    case u'|':
+    case u'"':
+    case u'<':
+    case u'>':
+    case u'\n':
+    case u'\r':
+    case u'\t':
+    case u'\0':
+        return true;
+    default:
+        return false;
+    }
+}
+
+struct BreakIteratorDeleter {
+    void operator()(icu::BreakIterator *iterator) const noexcept { delete iterator; }
+};
+using BreakIteratorHandle = std::unique_ptr<icu::BreakIterator, BreakIteratorDeleter>;
+
+struct UTextDeleter {
+    void operator()(UText *text) const noexcept { utext_close(text); }
+};
+using UTextHandle = std::unique_ptr<UText, UTextDeleter>;
+
+BreakIteratorHandle characterBreaks()
+{
+    UErrorCode status = U_ZERO_ERROR;
+    BreakIteratorHandle iterator(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status))
+        return nullptr;
+    return iterator;
+}
+
+} // namespace
+
+std::string safeFileName(std::string_view title)
+{
+    icu::UnicodeString name =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(title.data(), static_cast<int32_t>(title.size())));
+    for (int32_t i = 0; i < name.length(); ++i) {
+        if (isRemovedFromTitle(name.charAt(i)))
+            name.setCharAt(i, u' ');
+    }
+
+    std::string replaced;
+    name.toUTF8String(replaced);
+    const std::string_view trimmed = common::trimSpaceSeparators(replaced);
+    name = icu::UnicodeString::fromUTF8(icu::StringPiece(trimmed.data(), static_cast<int32_t>(trimmed.size())));
+
+    if (name.length() > maxClusters) {
+        // A cluster is at least one code unit, so shorter names keep all their clusters.
+        if (const auto breaks = characterBreaks()) {
+            breaks->setText(name);
+            int32_t cut = breaks->first();
+            for (int32_t i = 0; i < maxClusters; ++i) {
+                const int32_t next = breaks->next();
+                if (next == icu::BreakIterator::DONE)
+                    break;
+                cut = next;
+            }
+            name.truncate(cut);
+        }
+    }
+
+    if (name.isEmpty())
+        return std::string(emptyNamePart);
+    std::string result;
+    name.toUTF8String(result);
+    return result;
+}
+
+std::string exportFileName(std::string_view safeName, unsigned number, std::size_t maxBytes)
+{
+    std::string suffix;
+    if (number >= 2) {
+        suffix += ' ';
+        suffix += std::to_string(number);
+    }
+    suffix += nameExtension;
+
+    const std::size_t fixed = namePrefix.size() + suffix.size();
+    const std::size_t budget = maxBytes > fixed ? maxBytes - fixed : 0;
+    std::string_view part = safeName;
+    if (part.size() > budget) {
+        int32_t cut = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        const UTextHandle text(utext_openUTF8(nullptr, part.data(), static_cast<int64_t>(part.size()), &status));
+        const auto breaks = characterBreaks();
+        if (U_SUCCESS(status) && breaks) {
+            breaks->setText(text.get(), status);
+            // With UTF-8 text the iterator's offsets are byte offsets.
+            const int32_t boundary = breaks->preceding(static_cast<int32_t>(budget) + 1);
+            if (U_SUCCESS(status) && boundary != icu::BreakIterator::DONE)
+                cut = boundary;
+        }
+        part = cut > 0 ? part.substr(0, static_cast<std::size_t>(cut)) : emptyNamePart;
+    }
+
+    std::string name;
+    name.reserve(fixed + part.size());
+    name += namePrefix;
+    name += part;
+    name += suffix;
+    return name;
+}
+
+} // namespace exporter
