@@ -38,15 +38,16 @@ std::optional<std::filesystem::path> storedFile(const std::filesystem::path &fol
 
 // The fileIDs Manifest.db gives for the files read here, by relative path; nothing when it
 // cannot be read.
-std::optional<std::map<std::string, std::string>> manifestFileIds(const std::filesystem::path &folder)
+std::optional<std::map<std::string, std::string>> manifestFileIds(const std::filesystem::path &folder,
+                                                                  const BackupFileReader &reader)
 {
     const auto manifest = folder / manifestDbName;
     if (!isFile(manifest))
         return std::nullopt;
     const auto log = manifest.native() + "-wal";
-    VfsDatabase files{plainFileOpener(manifest), std::nullopt};
+    VfsDatabase files{reader(manifest), std::nullopt};
     if (isFile(log))
-        files.log = plainFileOpener(log);
+        files.log = reader(log);
     auto registration = VfsRegistration::add(std::move(files));
     auto db = store::SQLiteDB::openThroughVfs(registration->name(), readOnlyVfs(), registration);
     if (!db)
@@ -71,10 +72,15 @@ std::optional<std::map<std::string, std::string>> manifestFileIds(const std::fil
 
 } // namespace
 
-BackupLayout locateBackupFiles(const std::filesystem::path &folder)
+BackupFileReader plainBackupFiles()
+{
+    return [](const std::filesystem::path &file) { return plainFileOpener(file); };
+}
+
+BackupLayout locateBackupFiles(const std::filesystem::path &folder, const BackupFileReader &reader)
 {
     BackupLayout layout;
-    const auto ids = manifestFileIds(folder);
+    const auto ids = manifestFileIds(folder, reader);
     layout.manifestRead = ids.has_value();
     const auto locate = [&](const BackupFile &file) -> std::optional<std::filesystem::path> {
         if (ids) {

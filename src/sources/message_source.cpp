@@ -63,11 +63,6 @@ std::optional<std::vector<contacts::ContactRecord>> readBackupAddressBook(const 
 
 } // namespace
 
-BackupFileReader plainBackupFiles()
-{
-    return [](const std::filesystem::path &file) { return plainFileOpener(file); };
-}
-
 MessageSource::Kind MessageSource::kind() const
 {
     return m_state->kind;
@@ -103,13 +98,14 @@ common::Result<store::MessagesStore, store::SQLiteDB::Failure> MessageSource::op
     return store::MessagesStore::over(std::move(*db));
 }
 
-common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup, const BackupFileReader &reader)
+common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup, const BackupFileReader &givenReader)
 {
-    if (backup.encrypted)
+    if (backup.encrypted && !givenReader)
         return common::failure(SourceProblem{problem::EncryptedBackup{backup}});
     if (!backup.complete)
         return common::failure(SourceProblem{problem::IncompleteBackup{backup}});
-    const BackupLayout layout = locateBackupFiles(backup.folder);
+    const BackupFileReader reader = givenReader ? givenReader : plainBackupFiles();
+    const BackupLayout layout = locateBackupFiles(backup.folder, reader);
     if (!layout.messages) {
         if (hasOnlyOldManifest(backup.folder))
             return common::failure(SourceProblem{problem::TooOldBackup{backup}});
@@ -132,7 +128,7 @@ common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::p
     struct stat info {
     };
     if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP)
+        if (errno == ENOENT || errno == ENOTDIR)
             return common::failure(SourceProblem{problem::NotFound{path}});
         return common::failure(SourceProblem{problem::Unreadable{path, std::generic_category().message(errno)}});
     }

@@ -4,6 +4,7 @@
 #include "contacts/contact_record.h"
 #include "contacts/contacts_index.h"
 #include "sources/backup_info.h"
+#include "sources/backup_layout.h"
 #include "sources/read_only_vfs.h"
 #include "store/messages_store.h"
 
@@ -61,11 +62,6 @@ using SourceProblem = std::variant<problem::NotFound,
                                    problem::TooOldBackup,
                                    problem::NoMessagesInBackup>;
 
-// Gives the reader of one file a backup stores, from its place in the backup folder. The plain
-// one reads the file as it is.
-using BackupFileReader = std::function<FileOpener(const std::filesystem::path &storedFile)>;
-[[nodiscard]] BackupFileReader plainBackupFiles();
-
 // Where messages are read from: a Messages database file, or an iPhone backup. Immutable once
 // opened and cheap to copy; copies share everything, and any thread may open stores from it.
 // Nothing is ever written to the database or into the backup folder.
@@ -110,9 +106,10 @@ private:
 // folder holding none or several, and a backup that cannot be read give the problem.
 [[nodiscard]] common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path);
 
-// Opens one backup, reading its stored files through `reader`.
-[[nodiscard]] common::Result<MessageSource, SourceProblem>
-openBackup(const BackupInfo &backup, const BackupFileReader &reader = plainBackupFiles());
+// Opens one backup, reading Manifest.db and the stored files through `reader`; without one, as
+// they are on disk, and an encrypted backup is refused.
+[[nodiscard]] common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup,
+                                                                      const BackupFileReader &reader = {});
 
 // The tables a Messages database needs that the store's database lacks, in a fixed order; empty
 // for a Messages database. A schema that cannot be read fails, for the queries to report.

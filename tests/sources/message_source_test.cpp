@@ -240,3 +240,42 @@ TEST_F(MessageSourceTest, MissingTablesAreNamed)
     EXPECT_EQ(*sources::missingMessagesTables(*notesStore),
               (std::vector<std::string>{"handle", "message", "chat_handle_join", "chat_message_join"}));
 }
+
+TEST_F(MessageSourceTest, AGivenReaderReadsEveryFileOfABackupEvenAnEncryptedOne)
+{
+    BackupOptions locked;
+    locked.encrypted = true;
+    const auto folder = backupOf("locked", locked);
+    expectProblem<problem::EncryptedBackup>(sources::openSource(folder));
+
+    auto opened = std::make_shared<std::vector<std::string>>();
+    const sources::BackupFileReader reader = [opened](const std::filesystem::path &file) -> sources::FileOpener {
+        auto plain = sources::plainFileOpener(file);
+        return [opened, plain, name = file.filename().string()] {
+            opened->push_back(name);
+            return plain();
+        };
+    };
+    auto source = sources::openBackup(sources::readBackupInfo(folder), reader);
+    ASSERT_TRUE(source.has_value());
+    EXPECT_EQ(listOf(*source), direct);
+    EXPECT_EQ(*opened,
+              (std::vector<std::string>{"Manifest.db", std::string(sources::addressBookFile.fileId),
+                                        std::string(sources::messagesFile.fileId)}));
+}
+
+TEST_F(MessageSourceTest, AManifestNeverLeadsOutOfTheBackupFolder)
+{
+    const auto folder = backupOf("hostile");
+    sqlite3 *manifest = nullptr;
+    ASSERT_EQ(sqlite3_open((folder / "Manifest.db").c_str(), &manifest), SQLITE_OK);
+    // dir/sms.db exists: a manifest path leading there must not be followed.
+    ASSERT_EQ(sqlite3_exec(manifest, "UPDATE Files SET fileID = '../../sms.db' WHERE relativePath = 'Library/SMS/sms.db'",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(manifest);
+    std::filesystem::remove(folder / "3d" / std::string(sources::messagesFile.fileId));
+
+    EXPECT_TRUE(sources::locateBackupFiles(folder).manifestRead);
+    expectProblem<problem::NoMessagesInBackup>(sources::openSource(folder));
+}
