@@ -36,6 +36,15 @@ std::vector<catalogue::Conversation> listOf(const MessageSource &source, const c
     return list ? *list : std::vector<catalogue::Conversation>{};
 }
 
+// Runs SQL on a database file of the test's own making.
+void execOn(const std::filesystem::path &file, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
 template<typename Problem>
 void expectProblem(const common::Result<MessageSource, SourceProblem> &opened)
 {
@@ -229,12 +238,7 @@ TEST_F(MessageSourceTest, MissingTablesAreNamed)
     ASSERT_TRUE(store.has_value());
     EXPECT_EQ(*sources::missingMessagesTables(*store), std::vector<std::string>{});
 
-    sqlite3 *notes = nullptr;
-    ASSERT_EQ(sqlite3_open((dir / "notes.db").c_str(), &notes), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(notes, "CREATE TABLE chat (ROWID INTEGER PRIMARY KEY); CREATE TABLE note (body TEXT);",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(notes);
+    execOn(dir / "notes.db", "CREATE TABLE chat (ROWID INTEGER PRIMARY KEY); CREATE TABLE note (body TEXT);");
     auto notesStore = sources::openSource(dir / "notes.db")->openStore();
     ASSERT_TRUE(notesStore.has_value());
     EXPECT_EQ(*sources::missingMessagesTables(*notesStore),
@@ -267,13 +271,8 @@ TEST_F(MessageSourceTest, AGivenReaderReadsEveryFileOfABackupEvenAnEncryptedOne)
 TEST_F(MessageSourceTest, AManifestNeverLeadsOutOfTheBackupFolder)
 {
     const auto folder = backupOf("hostile");
-    sqlite3 *manifest = nullptr;
-    ASSERT_EQ(sqlite3_open((folder / "Manifest.db").c_str(), &manifest), SQLITE_OK);
     // dir/sms.db exists: a manifest path leading there must not be followed.
-    ASSERT_EQ(sqlite3_exec(manifest, "UPDATE Files SET fileID = '../../sms.db' WHERE relativePath = 'Library/SMS/sms.db'",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(manifest);
+    execOn(folder / "Manifest.db", "UPDATE Files SET fileID = '../../sms.db' WHERE relativePath = 'Library/SMS/sms.db'");
     std::filesystem::remove(folder / "3d" / std::string(sources::messagesFile.fileId));
 
     EXPECT_TRUE(sources::locateBackupFiles(folder).manifestRead);
