@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config make
     libsqlite3-dev sqlite3
+    libplist-dev
     libicu-dev
     libexpected-dev
     libssl-dev libplist-dev

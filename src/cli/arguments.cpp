@@ -54,14 +54,19 @@ std::string usageText()
     // The "Usage:" and "or:" lines are the shape help2man reads the man page's synopsis from.
     return "Usage: tovik-export list [--db PATH] [--contacts FILE.vcf] [--json]\n"
            "  or:  tovik-export export (--id ID | --title TITLE) [--db PATH] [--contacts FILE.vcf] [--out DIR] [--json]\n"
+           "  or:  tovik-export backups [DIR] [--json]\n"
            "  or:  tovik-export --help | --version\n"
            "\n"
-           "Reads a Messages database (chat.db) read-only. 'list' prints its conversations, most\n"
-           "messages first; 'export' writes one conversation as a text file into DIR (default: the\n"
-           "Downloads folder) without ever replacing a file, and prints the file's path.\n"
+           "Reads a Messages database (chat.db) or an iPhone backup read-only. 'list' prints its\n"
+           "conversations, most messages first; 'export' writes one conversation as a text file into\n"
+           "DIR (default: the Downloads folder) without ever replacing a file, and prints the file's\n"
+           "path. 'backups' lists the iPhone backups in DIR (default:\n"
+           "~/Library/Application Support/MobileSync/Backup).\n"
            "\n"
-           "  --db PATH           the database (default: ~/Library/Messages/chat.db)\n"
-           "  --contacts FILE     a vCard file whose cards name the people\n"
+           "  --db PATH           the database file, a backup folder, or a folder holding one backup\n"
+           "                      (default: ~/Library/Messages/chat.db)\n"
+           "  --contacts FILE     a vCard file whose cards name the people (default for a backup:\n"
+           "                      its address book)\n"
            "  --id ID             the conversation's id as 'list' prints it\n"
            "  --title TITLE       the conversation's title\n"
            "  --out DIR           the folder to write into\n"
@@ -74,7 +79,7 @@ std::string usageText()
 common::Result<Command, UsageError> parseArguments(const std::vector<std::string> &arguments)
 {
     if (arguments.empty())
-        return common::failure(UsageError{"a command is needed: list or export"});
+        return common::failure(UsageError{"a command is needed: list, export or backups"});
     const std::string &command = arguments.front();
     if (command == "--help" || command == "-h" || command == "help") {
         if (arguments.size() > 1)
@@ -112,6 +117,18 @@ common::Result<Command, UsageError> parseArguments(const std::vector<std::string
         if (run.id.has_value() == run.title.has_value())
             return common::failure(UsageError{"export needs exactly one of --id and --title"});
         return Command{run};
+    }
+    if (command == "backups") {
+        BackupsCommand backups;
+        std::size_t from = 1;
+        if (arguments.size() > 1 && arguments[1].rfind("-", 0) != 0) {
+            backups.dir = arguments[1];
+            from = 2;
+        }
+        auto read = readOptions(arguments, from, {}, {{"--json", &backups.json}});
+        if (!read)
+            return common::failure(read.error());
+        return Command{backups};
     }
     return common::failure(UsageError{"unknown command: " + command});
 }

@@ -25,12 +25,18 @@ struct ExportCommand {
     bool json = false;
 };
 
+// Lists the iPhone backups in a folder.
+struct BackupsCommand {
+    std::optional<std::filesystem::path> dir;
+    bool json = false;
+};
+
 struct HelpCommand {
 };
 struct VersionCommand {
 };
 
-using Command = std::variant<ListCommand, ExportCommand, HelpCommand, VersionCommand>;
+using Command = std::variant<ListCommand, ExportCommand, HelpCommand, VersionCommand, BackupsCommand>;
 
 // A usage error, in words for standard error.
 struct UsageError {

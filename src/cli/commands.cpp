@@ -3,6 +3,7 @@
 #include "catalogue/conversations.h"
 #include "cli/json.h"
 #include "common/home.h"
+#include "cli/sources_output.h"
 #include "common/text.h"
 #include "common/version.h"
 #include "contacts/contacts_index.h"
@@ -101,7 +102,22 @@ int databaseFailure(std::ostream &err, const std::filesystem::path &db, const st
     return Failed;
 }
 
-// What both commands start from: the contacts of the file given (if any) and the open database.
+// Says which tables a database that is not a Messages database lacks; false for a Messages
+// database, and for a schema that cannot be read, which the queries then report.
+bool reportMissingTables(store::MessagesStore &store, const std::filesystem::path &db, std::ostream &err)
+{
+    const auto missing = sources::missingMessagesTables(store);
+    if (!missing || missing->empty())
+        return false;
+    err << "tovik-export: " << db.string() << " is not a Messages database: it has no table";
+    for (std::size_t i = 0; i < missing->size(); ++i)
+        err << (i == 0 ? " " : i + 1 == missing->size() ? " or " : ", ") << (*missing)[i];
+    err << "\n";
+    return true;
+}
+
+// What both commands start from: the contacts of the file given (if any, else those of a
+// backup's address book) and the open database.
 struct Inputs {
     std::filesystem::path db;
     contacts::ContactsIndex index;
@@ -118,10 +134,17 @@ common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path
         err << "tovik-export: " << index.error().detail << "\n";
         return common::failure(int{Failed});
     }
-    auto db = database.value_or(common::defaultMessagesDatabase());
-    auto opened = store::MessagesStore::open(db);
+    const auto source = sources::openSource(database.value_or(common::defaultMessagesDatabase()));
+    if (!source)
+        return common::failure(reportSourceProblem(source.error(), err));
+    auto db = source->path();
+    if (!contactsFile && source->hasAddressBook())
+        *index = sources::indexOf(source->addressBook());
+    auto opened = source->openStore();
     if (!opened)
         return common::failure(databaseFailure(err, db, opened.error()));
+    if (reportMissingTables(*opened, db, err))
+        return common::failure(int{Failed});
     return Inputs{std::move(db), std::move(*index), std::move(*opened)};
 }
 
@@ -223,6 +246,8 @@ int run(const Command &command, std::ostream &out, std::ostream &err)
     }
     if (const auto *list = std::get_if<ListCommand>(&command))
         return runList(*list, out, err);
+    if (const auto *backups = std::get_if<BackupsCommand>(&command))
+        return runBackups(*backups, out, err);
     return runExport(std::get<ExportCommand>(command), out, err);
 }
 

@@ -7,7 +7,12 @@ common::Result<MessagesStore, SQLiteDB::Failure> MessagesStore::open(const std::
     auto db = SQLiteDB::open(path);
     if (!db)
         return common::failure(std::move(db.error()));
-    MessagesStore store(std::move(*db));
+    return over(std::move(*db));
+}
+
+MessagesStore MessagesStore::over(SQLiteDB db)
+{
+    MessagesStore store(std::move(db));
     store.m_hasRetracted = store.hasColumn("message", "date_retracted");
     store.m_hasEdited = store.hasColumn("message", "date_edited");
     return store;

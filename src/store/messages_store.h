@@ -34,6 +34,9 @@ public:
     // the open failure; no half-built store survives.
     [[nodiscard]] static common::Result<MessagesStore, SQLiteDB::Failure> open(const std::filesystem::path &path);
 
+    // The same over a connection opened by other means (SQLiteDB::openThroughVfs, say).
+    [[nodiscard]] static MessagesStore over(SQLiteDB db);
+
     // True when `table` has a column named exactly `column`. Never fails: any error reads as false.
     [[nodiscard]] bool hasColumn(std::string_view table, std::string_view column);
 

@@ -118,10 +118,11 @@ std::string SQLiteDB::uriFor(const std::filesystem::path &path)
     return uri;
 }
 
-common::Result<SQLiteDB::Handle, SQLiteDB::Failure> SQLiteDB::openConnection(const std::filesystem::path &path)
+common::Result<SQLiteDB::Handle, SQLiteDB::Failure> SQLiteDB::openConnection(const std::filesystem::path &path,
+                                                                              const char *vfs)
 {
     sqlite3 *raw = nullptr;
-    const int rc = sqlite3_open_v2(uriFor(path).c_str(), &raw, openFlags, nullptr);
+    const int rc = sqlite3_open_v2(uriFor(path).c_str(), &raw, openFlags, vfs);
     // SQLite may hand back a handle even when opening fails; own it before looking at rc.
     Handle db(raw);
     if (rc != SQLITE_OK) {
@@ -147,6 +148,26 @@ common::Result<SQLiteDB, SQLiteDB::Failure> SQLiteDB::open(const std::filesystem
     const std::string reason = sqlite3_errmsg(db->get());
     db->reset(); // nothing of the original stays open while it is copied
     return openSnapshot(path, code, reason);
+}
+
+common::Result<SQLiteDB, SQLiteDB::Failure>
+SQLiteDB::openThroughVfs(const std::string &name, const char *vfs, std::shared_ptr<const void> keepAlive)
+{
+    auto db = openConnection(name, vfs);
+    if (!db)
+        return common::failure(std::move(db.error()));
+    // Both before the first read: the locking mode decides where a log's index lives.
+    char *error = nullptr;
+    const int rc = sqlite3_exec(db->get(), "PRAGMA locking_mode=EXCLUSIVE; PRAGMA temp_store=MEMORY;", nullptr, nullptr, &error);
+    const std::string message = error != nullptr ? error : "";
+    sqlite3_free(error);
+    if (rc != SQLITE_OK)
+        return common::failure(Failure::open(rc, message));
+    // A first read that fails (not a database, damage) is left to the queries, as in open().
+    (void)firstReadCode(db->get());
+    SQLiteDB opened(std::move(*db));
+    opened.m_keepAlive = std::move(keepAlive);
+    return opened;
 }
 
 common::Result<SQLiteDB, SQLiteDB::Failure>
@@ -182,6 +203,7 @@ SQLiteDB &SQLiteDB::operator=(SQLiteDB &&other) noexcept
 {
     if (this != &other) {
         m_db.reset();
+        m_keepAlive = std::move(other.m_keepAlive);
         m_snapshot = std::move(other.m_snapshot);
         m_db = std::move(other.m_db);
     }

@@ -94,6 +94,14 @@ public:
     // left behind, and no file is ever created next to the original by this program.
     [[nodiscard]] static common::Result<SQLiteDB, Failure> open(const std::filesystem::path &path);
 
+    // Opens the database known as `name` to the SQLite VFS registered as `vfs`, read-only and
+    // without a private snapshot (such a VFS creates nothing). The connection holds the database
+    // exclusively, so that SQLite keeps a write-ahead log's index in memory instead of a -shm
+    // file, and keeps temporary data in memory too. `keepAlive` (whatever the VFS needs to find
+    // the files) is released only after the connection has closed. Fails with Open.
+    [[nodiscard]] static common::Result<SQLiteDB, Failure>
+    openThroughVfs(const std::string &name, const char *vfs, std::shared_ptr<const void> keepAlive);
+
     // Prepares `sql`, binds `parameters` to ?1, ?2, ... in order, and calls `onRow` for each
     // result row until the rows end or the callback says Stop. Fails with Prepare, or with Step
     // when SQLite reports an error instead of the next row: the rows already handed out must
@@ -130,11 +138,12 @@ private:
     {
     }
 
-    static common::Result<Handle, Failure> openConnection(const std::filesystem::path &path);
+    static common::Result<Handle, Failure> openConnection(const std::filesystem::path &path, const char *vfs = nullptr);
     static common::Result<SQLiteDB, Failure> openSnapshot(const std::filesystem::path &path, int code, const std::string &reason);
 
-    // Declared before the connection so that it is destroyed after it: the folder goes only once
-    // nothing has its files open.
+    // Declared before the connection so that they are destroyed after it: the folder goes only
+    // once nothing has its files open, and a VFS's files stay findable while the connection lives.
+    std::shared_ptr<const void> m_keepAlive;
     std::optional<SnapshotFolder> m_snapshot;
     Handle m_db; // closed when the object goes
 };

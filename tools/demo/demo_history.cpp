@@ -1,5 +1,6 @@
 #include "demo/demo_history.h"
 
+#include "backup/backup_writer.h"
 #include "demo/history_writer.h"
 #include "typedstream/archive.h"
 
@@ -213,6 +214,11 @@ std::string vcardEscape(const std::string &value)
     return out;
 }
 
+std::string cardUid(int index)
+{
+    return "DEMO-" + std::to_string(index) + "-5F3C2B1A-0000-4000-8000-00000000000" + std::to_string(index % 10);
+}
+
 std::string contactsFile(const std::vector<Person> &list)
 {
     std::string out;
@@ -240,9 +246,31 @@ std::string contactsFile(const std::vector<Person> &list)
             out += "EMAIL;type=INTERNET;type=HOME;type=pref:" + email + "\r\n";
         if (company)
             out += "X-ABShowAs:COMPANY\r\n";
-        out += "UID:DEMO-" + std::to_string(index) + "-5F3C2B1A-0000-4000-8000-00000000000" +
-               std::to_string(index % 10) + "\r\n";
+        out += "UID:" + cardUid(index) + "\r\n";
         out += "END:VCARD\r\n";
+    }
+    return out;
+}
+
+// The same people as the phone's address book knows them, with the vCard's identifiers.
+std::vector<backup::AddressBookPerson> addressBookPeople(const std::vector<Person> &list)
+{
+    std::vector<backup::AddressBookPerson> out;
+    int index = 0;
+    for (const Person &person : list) {
+        ++index;
+        if (!person.inContacts)
+            continue;
+        backup::AddressBookPerson entry;
+        entry.first = person.given;
+        entry.last = person.family;
+        entry.nickname = person.nickname;
+        entry.organization = person.organization;
+        entry.kind = person.given[0] == '\0' && person.family[0] == '\0' ? 1 : 0;
+        entry.guid = cardUid(index);
+        entry.phones = person.cardPhones;
+        entry.emails = person.cardEmails;
+        out.push_back(std::move(entry));
     }
     return out;
 }
@@ -362,7 +390,23 @@ std::optional<std::string> writeDemoHistory(const std::filesystem::path &home, s
     vcf << contactsFile(list);
     if (!vcf)
         return "cannot write " + (home / "contacts.vcf").string();
+
+    // The same history as a phone's backup would hold it, named by the phone's address book.
+    const auto book = home / "AddressBook.sqlitedb";
+    if (auto failed = backup::writeAddressBook(book, addressBookPeople(list)))
+        return "cannot write " + book.string() + ": " + *failed;
+    backup::BackupOptions options;
+    options.deviceName = "Demo iPhone";
+    options.lastBackup = 1710000000;
+    if (auto failed = backup::writeBackup(demoBackupFolder(home), {folder / "chat.db", std::nullopt, book}, options))
+        return failed;
+    std::filesystem::remove(book, error);
     return std::nullopt;
+}
+
+std::filesystem::path demoBackupFolder(const std::filesystem::path &home)
+{
+    return home / "Library" / "Application Support" / "MobileSync" / "Backup" / "00008120-001A2B3C4D5E6F70";
 }
 
 std::optional<std::string> writeLargeHistory(const std::filesystem::path &file, const LargeHistory &options)

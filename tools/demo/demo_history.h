@@ -13,10 +13,14 @@ struct Summary {
 };
 
 // Writes a home folder that looks like a real person's: <home>/Library/Messages/chat.db with
-// a few dozen conversations over several years, and <home>/contacts.vcf naming most of the
-// people in Apple's vCard 3.0 style. The same seed gives the same files. Returns an English
-// error on failure.
+// a few dozen conversations over several years, <home>/contacts.vcf naming most of the
+// people in Apple's vCard 3.0 style, and the same history as an iPhone backup (with an address
+// book naming the same people) in demoBackupFolder(home). The same seed gives the same files.
+// Returns an English error on failure.
 std::optional<std::string> writeDemoHistory(const std::filesystem::path &home, std::uint64_t seed, Summary &summary);
+
+// <home>/Library/Application Support/MobileSync/Backup/<a device's identifier>
+std::filesystem::path demoBackupFolder(const std::filesystem::path &home);
 
 // A large history for benchmarks: `chats` one-to-one and group chats with realistic handles and
 // `messages` messages in all, a share of them stored only as archived bodies. When

@@ -60,6 +60,7 @@ int main(int argc, char **argv)
         return 1;
     }
     std::cout << "wrote " << home << "/Library/Messages/chat.db (" << summary.chats << " chats, " << summary.messages
-              << " messages) and " << home << "/contacts.vcf\n";
+              << " messages), " << home << "/contacts.vcf and the same as an iPhone backup in "
+              << demo::demoBackupFolder(home).string() << "\n";
     return 0;
 }

@@ -1,0 +1,113 @@
+#include "cli/sources_output.h"
+
+#include "cli/commands.h"
+#include "cli/json.h"
+#include "common/home.h"
+
+#include <ctime>
+
+namespace cli {
+
+namespace {
+
+std::string localDateTime(const std::optional<std::int64_t> &unixSeconds)
+{
+    if (!unixSeconds)
+        return "?";
+    const auto time = static_cast<std::time_t>(*unixSeconds);
+    std::tm local{};
+    localtime_r(&time, &local);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M", &local);
+    return buffer;
+}
+
+std::string deviceOf(const sources::BackupInfo &backup)
+{
+    return backup.deviceName.empty() ? "an unnamed device" : backup.deviceName;
+}
+
+std::string stateOf(const sources::BackupInfo &backup)
+{
+    std::string state = backup.encrypted ? "encrypted" : "not encrypted";
+    if (!backup.complete)
+        state += ", unfinished";
+    return state;
+}
+
+void printBackupLines(const std::vector<sources::BackupInfo> &backups, std::ostream &out, const std::string &indent)
+{
+    for (const auto &backup : backups) {
+        out << indent << backup.folder.filename().string() << "  " << deviceOf(backup) << "  "
+            << localDateTime(backup.lastBackup) << "  " << stateOf(backup) << "\n";
+    }
+}
+
+std::string backupIn(const sources::BackupInfo &backup)
+{
+    return backup.folder.string() + ": the backup of " + deviceOf(backup);
+}
+
+} // namespace
+
+std::filesystem::path defaultBackupFolder()
+{
+    return common::homeFolder() / "Library" / "Application Support" / "MobileSync" / "Backup";
+}
+
+int runBackups(const BackupsCommand &command, std::ostream &out, std::ostream &err)
+{
+    const auto folder = command.dir.value_or(defaultBackupFolder());
+    const auto backups = sources::listBackups(folder);
+    if (!backups) {
+        err << "tovik-export: " << backups.error().detail << "\n";
+        return Failed;
+    }
+    if (!command.json) {
+        printBackupLines(*backups, out, "");
+        out << backups->size() << (backups->size() == 1 ? " backup\n" : " backups\n");
+        return Success;
+    }
+    out << "[";
+    for (std::size_t i = 0; i < backups->size(); ++i) {
+        const auto &backup = (*backups)[i];
+        out << (i > 0 ? ",\n " : "\n ") << "{\"folder\": " << jsonString(backup.folder.string())
+            << ", \"device\": " << jsonString(backup.deviceName) << ", \"lastBackup\": "
+            << (backup.lastBackup ? std::to_string(*backup.lastBackup) : "null")
+            << ", \"encrypted\": " << (backup.encrypted ? "true" : "false")
+            << ", \"complete\": " << (backup.complete ? "true" : "false") << "}";
+    }
+    out << (backups->empty() ? "]\n" : "\n]\n");
+    return Success;
+}
+
+int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err)
+{
+    namespace p = sources::problem;
+    err << "tovik-export: ";
+    if (const auto *several = std::get_if<p::SeveralBackups>(&problem)) {
+        err << several->folder.string() << " holds " << several->backups.size()
+            << " backups; choose one with --db " << (several->folder / "FOLDER").string() << ":\n";
+        printBackupLines(several->backups, err, "  ");
+        return Usage;
+    }
+    if (const auto *missing = std::get_if<p::NotFound>(&problem))
+        err << missing->path.string() << ": no such file or folder\n";
+    else if (const auto *special = std::get_if<p::NotRegularFile>(&problem))
+        err << special->path.string() << ": a " << special->kind << ", not a database file or a backup folder\n";
+    else if (const auto *unreadable = std::get_if<p::Unreadable>(&problem))
+        err << unreadable->path.string() << ": cannot be read (" << unreadable->detail << ")\n";
+    else if (const auto *none = std::get_if<p::NoBackup>(&problem))
+        err << none->folder.string() << ": neither an iPhone backup nor a folder holding one\n";
+    else if (const auto *encrypted = std::get_if<p::EncryptedBackup>(&problem))
+        err << backupIn(encrypted->backup) << " is encrypted, and this version cannot read encrypted backups\n";
+    else if (const auto *unfinished = std::get_if<p::IncompleteBackup>(&problem))
+        err << backupIn(unfinished->backup) << " was not finished; make the backup again\n";
+    else if (const auto *old = std::get_if<p::TooOldBackup>(&problem))
+        err << backupIn(old->backup) << " is too old to read (made before iOS 5); make a new backup\n";
+    else if (const auto *empty = std::get_if<p::NoMessagesInBackup>(&problem))
+        err << backupIn(empty->backup) << " holds no messages\n";
+    return Failed;
+}
+
+} // namespace cli

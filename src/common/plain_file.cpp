@@ -1,0 +1,63 @@
+#include "common/plain_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+
+namespace common {
+
+namespace {
+
+Error errnoError(int error, const std::string &what)
+{
+    const auto kind = error == ENOENT || error == ENOTDIR ? Error::Kind::NotFound
+        : error == EACCES || error == EPERM               ? Error::Kind::NoPermission
+                                                          : Error::Kind::Io;
+    return {kind, what + ": " + std::generic_category().message(error)};
+}
+
+} // namespace
+
+Result<std::unique_ptr<PlainFile>> PlainFile::open(const std::filesystem::path &path)
+{
+    // O_NONBLOCK so that opening a FIFO returns at once; it is refused just below.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.isOpen())
+        return failure(errnoError(errno, "cannot open " + path.string()));
+    struct stat info {
+    };
+    if (::fstat(fd.get(), &info) != 0)
+        return failure(errnoError(errno, "cannot read " + path.string()));
+    if (!S_ISREG(info.st_mode))
+        return failure(Error{Error::Kind::Invalid, path.string() + " is not a regular file"});
+    return std::unique_ptr<PlainFile>(new PlainFile(std::move(fd)));
+}
+
+Result<std::uint64_t> PlainFile::size() const
+{
+    struct stat info {
+    };
+    if (::fstat(m_fd.get(), &info) != 0)
+        return failure(errnoError(errno, "cannot read the file's size"));
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+Result<std::size_t> PlainFile::readAt(std::uint64_t offset, std::span<std::byte> into) const
+{
+    std::size_t done = 0;
+    while (done < into.size()) {
+        const ssize_t got = ::pread(m_fd.get(), into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return failure(errnoError(errno, "cannot read the file"));
+        }
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+} // namespace common

@@ -1,0 +1,72 @@
+#include "sources/backup_info.h"
+
+#include "sources/backup_files.h"
+#include "sources/plist_reader.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace sources {
+
+namespace {
+
+bool isFile(const std::filesystem::path &path)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+} // namespace
+
+bool isBackupFolder(const std::filesystem::path &folder)
+{
+    return std::ranges::any_of(std::array{infoPlistName, manifestPlistName, manifestDbName, oldManifestName},
+                               [&](std::string_view name) { return isFile(folder / name); });
+}
+
+BackupInfo readBackupInfo(const std::filesystem::path &folder)
+{
+    BackupInfo info;
+    info.folder = folder;
+    if (const auto plist = PlistDictionary::read(folder / infoPlistName)) {
+        info.deviceName = plist->text("Device Name").value_or(plist->text("Display Name").value_or(""));
+        info.lastBackup = plist->date("Last Backup Date");
+    }
+    if (const auto plist = PlistDictionary::read(folder / manifestPlistName))
+        info.encrypted = plist->boolean("IsEncrypted").value_or(false);
+    if (const auto plist = PlistDictionary::read(folder / statusPlistName)) {
+        info.complete = plist->text("SnapshotState") == "finished";
+        if (!info.lastBackup)
+            info.lastBackup = plist->date("Date");
+    }
+    return info;
+}
+
+common::Result<std::vector<BackupInfo>> listBackups(const std::filesystem::path &folder)
+{
+    if (isBackupFolder(folder))
+        return std::vector<BackupInfo>{readBackupInfo(folder)};
+    std::error_code ec;
+    std::filesystem::directory_iterator entry(folder, ec);
+    if (ec) {
+        const auto kind = ec == std::errc::no_such_file_or_directory ? common::Error::Kind::NotFound
+            : ec == std::errc::permission_denied                     ? common::Error::Kind::NoPermission
+                                                                     : common::Error::Kind::Io;
+        return common::failure(common::Error{kind, "cannot list " + folder.string() + ": " + ec.message()});
+    }
+    std::vector<std::filesystem::path> folders;
+    // A folder that cannot be read further ends the listing with what was found so far.
+    for (; !ec && entry != std::filesystem::directory_iterator(); entry.increment(ec)) {
+        std::error_code typeError;
+        if (entry->is_directory(typeError) && isBackupFolder(entry->path()))
+            folders.push_back(entry->path());
+    }
+    std::ranges::sort(folders);
+    std::vector<BackupInfo> backups;
+    backups.reserve(folders.size());
+    for (const auto &path : folders)
+        backups.push_back(readBackupInfo(path));
+    return backups;
+}
+
+} // namespace sources

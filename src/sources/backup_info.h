@@ -1,0 +1,36 @@
+#pragma once
+
+#include "common/result.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sources {
+
+// What a backup folder says about itself, from its three property lists.
+struct BackupInfo {
+    std::filesystem::path folder;
+    std::string deviceName;                 // Info.plist "Device Name"; empty when it names none
+    std::optional<std::int64_t> lastBackup; // Info.plist "Last Backup Date", Unix seconds
+    bool encrypted = false;                 // Manifest.plist "IsEncrypted"
+    bool complete = false;                  // Status.plist "SnapshotState" is "finished"
+
+    bool operator==(const BackupInfo &) const = default;
+};
+
+// True when `folder` is a backup: it holds one of a backup's own files (Info.plist,
+// Manifest.plist, Manifest.db, Manifest.mbdb).
+[[nodiscard]] bool isBackupFolder(const std::filesystem::path &folder);
+
+// Reads the property lists of a backup folder. Never fails: what cannot be read stays empty (and
+// a backup whose Status.plist cannot be read counts as incomplete).
+[[nodiscard]] BackupInfo readBackupInfo(const std::filesystem::path &folder);
+
+// The backups under `folder`, sorted by folder name: the folder itself when it is one, else each
+// of its subfolders that is one. Fails when the folder cannot be listed.
+[[nodiscard]] common::Result<std::vector<BackupInfo>> listBackups(const std::filesystem::path &folder);
+
+} // namespace sources

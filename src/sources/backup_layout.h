@@ -1,0 +1,37 @@
+#pragma once
+
+#include "sources/backup_files.h"
+#include "sources/read_only_vfs.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+namespace sources {
+
+// Gives the reader of one file of a backup folder (Manifest.db or a stored file) from its path.
+// The plain one reads the file as it is on disk.
+using BackupFileReader = std::function<FileOpener(const std::filesystem::path &file)>;
+[[nodiscard]] BackupFileReader plainBackupFiles();
+
+// Where a backup keeps the files this program reads; nothing for a file it does not have.
+struct BackupLayout {
+    std::optional<std::filesystem::path> messages;
+    std::optional<std::filesystem::path> messagesLog;
+    std::optional<std::filesystem::path> addressBook;
+    std::optional<std::filesystem::path> addressBookLog;
+    bool manifestRead = false; // Manifest.db could be read
+};
+
+// Finds the files through the backup's Manifest.db, read through `reader` without writing anything into the
+// folder. A file the manifest does not list, or every file when Manifest.db is missing or cannot
+// be read, is looked for under its fixed name, in its two-character subfolder or (older backups)
+// in the folder itself. Only regular files count.
+[[nodiscard]] BackupLayout locateBackupFiles(const std::filesystem::path &folder,
+                                             const BackupFileReader &reader = plainBackupFiles());
+
+// True when a backup has only the index of the oldest backups (Manifest.mbdb or Manifest.mbdx,
+// no Manifest.db).
+[[nodiscard]] bool hasOnlyOldManifest(const std::filesystem::path &folder);
+
+} // namespace sources

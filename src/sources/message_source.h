@@ -1,0 +1,122 @@
+#pragma once
+
+#include "common/result.h"
+#include "contacts/contact_record.h"
+#include "contacts/contacts_index.h"
+#include "sources/backup_info.h"
+#include "sources/backup_layout.h"
+#include "sources/read_only_vfs.h"
+#include "store/messages_store.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace sources {
+
+// Why a path gives no messages to read, with what a text about it needs.
+namespace problem {
+struct NotFound {
+    std::filesystem::path path;
+};
+struct NotRegularFile {
+    std::filesystem::path path;
+    std::string kind; // "FIFO", "socket", "device", ...
+};
+struct Unreadable {
+    std::filesystem::path path;
+    std::string detail; // English, for diagnostics
+};
+struct NoBackup { // a folder that neither is a backup nor holds one
+    std::filesystem::path folder;
+};
+struct SeveralBackups {
+    std::filesystem::path folder;
+    std::vector<BackupInfo> backups;
+};
+struct EncryptedBackup {
+    BackupInfo backup;
+};
+struct IncompleteBackup {
+    BackupInfo backup;
+};
+struct TooOldBackup { // only the index of the oldest backups, and no messages where newer ones keep them
+    BackupInfo backup;
+};
+struct NoMessagesInBackup {
+    BackupInfo backup;
+};
+} // namespace problem
+
+using SourceProblem = std::variant<problem::NotFound,
+                                   problem::NotRegularFile,
+                                   problem::Unreadable,
+                                   problem::NoBackup,
+                                   problem::SeveralBackups,
+                                   problem::EncryptedBackup,
+                                   problem::IncompleteBackup,
+                                   problem::TooOldBackup,
+                                   problem::NoMessagesInBackup>;
+
+// Where messages are read from: a Messages database file, or an iPhone backup. Immutable once
+// opened and cheap to copy; copies share everything, and any thread may open stores from it.
+// Nothing is ever written to the database or into the backup folder.
+class MessageSource
+{
+public:
+    enum class Kind {
+        Database,
+        Backup,
+    };
+
+    [[nodiscard]] Kind kind() const;
+    // The database file, or the backup folder.
+    [[nodiscard]] const std::filesystem::path &path() const;
+    // The backup's own description; nothing for a database file.
+    [[nodiscard]] const std::optional<BackupInfo> &backup() const;
+    // The people of the backup's address book, in its order; empty for a database file and for a
+    // backup without a readable address book.
+    [[nodiscard]] const std::vector<contacts::ContactRecord> &addressBook() const;
+    [[nodiscard]] bool hasAddressBook() const;
+
+    // A fresh store with its own connection, for one load or one export. For a backup the
+    // connection keeps this source's files reachable for as long as it is open.
+    [[nodiscard]] common::Result<store::MessagesStore, store::SQLiteDB::Failure> openStore() const;
+
+    struct State;
+
+private:
+    explicit MessageSource(std::shared_ptr<const State> state)
+        : m_state(std::move(state))
+    {
+    }
+    friend common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path);
+    friend common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup,
+                                                                   const BackupFileReader &reader);
+
+    std::shared_ptr<const State> m_state;
+};
+
+// Decides what `path` is, looking at its kind before SQLite sees it: a regular file is a Messages
+// database (read as it is); a folder is a backup, or holds exactly one backup. Anything else, a
+// folder holding none or several, and a backup that cannot be read give the problem.
+[[nodiscard]] common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path);
+
+// Opens one backup, reading Manifest.db and the stored files through `reader`; without one, as
+// they are on disk, and an encrypted backup is refused.
+[[nodiscard]] common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup,
+                                                                      const BackupFileReader &reader = {});
+
+// The tables a Messages database needs that the store's database lacks, in a fixed order; empty
+// for a Messages database. A schema that cannot be read fails, for the queries to report.
+[[nodiscard]] common::Result<std::vector<std::string>, store::SQLiteDB::Failure>
+missingMessagesTables(store::MessagesStore &store);
+
+// A contacts index of records, built by the same rules as any other.
+[[nodiscard]] contacts::ContactsIndex indexOf(const std::vector<contacts::ContactRecord> &records);
+
+} // namespace sources

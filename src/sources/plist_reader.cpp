@@ -1,0 +1,82 @@
+#include "sources/plist_reader.h"
+
+#include "common/plain_file.h"
+
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace sources {
+
+namespace {
+
+// Property lists that describe a backup are a few kilobytes; anything past this is not one.
+constexpr std::uint64_t largestPlist = 16 * 1024 * 1024;
+// libplist counts dates from 2001-01-01 00:00:00 UTC.
+constexpr std::int64_t appleEpochOffset = 978307200;
+
+} // namespace
+
+void PlistDictionary::Free::operator()(void *node) const noexcept
+{
+    plist_free(static_cast<plist_t>(node));
+}
+
+common::Result<PlistDictionary> PlistDictionary::read(const std::filesystem::path &file)
+{
+    auto opened = common::PlainFile::open(file);
+    if (!opened)
+        return common::failure(std::move(opened.error()));
+    auto size = (*opened)->size();
+    if (!size)
+        return common::failure(std::move(size.error()));
+    if (*size > largestPlist)
+        return common::failure(common::Error{common::Error::Kind::Invalid, file.string() + " is too large for a property list"});
+    std::vector<std::byte> bytes(static_cast<std::size_t>(*size));
+    auto got = (*opened)->readAt(0, bytes);
+    if (!got)
+        return common::failure(std::move(got.error()));
+    plist_t root = nullptr;
+    if (*got > 0)
+        plist_from_memory(reinterpret_cast<const char *>(bytes.data()), static_cast<std::uint32_t>(*got), &root);
+    std::shared_ptr<void> owned(root, Free{});
+    if (root == nullptr || plist_get_node_type(root) != PLIST_DICT)
+        return common::failure(common::Error{common::Error::Kind::Invalid, file.string() + " is not a property list dictionary"});
+    return PlistDictionary(std::move(owned));
+}
+
+std::optional<std::string> PlistDictionary::text(const char *key) const
+{
+    const plist_t node = plist_dict_get_item(static_cast<plist_t>(m_root.get()), key);
+    if (node == nullptr || plist_get_node_type(node) != PLIST_STRING)
+        return std::nullopt;
+    std::uint64_t length = 0;
+    const char *value = plist_get_string_ptr(node, &length);
+    if (value == nullptr)
+        return std::nullopt;
+    return std::string(value, static_cast<std::size_t>(length));
+}
+
+std::optional<bool> PlistDictionary::boolean(const char *key) const
+{
+    const plist_t node = plist_dict_get_item(static_cast<plist_t>(m_root.get()), key);
+    if (node == nullptr || plist_get_node_type(node) != PLIST_BOOLEAN)
+        return std::nullopt;
+    std::uint8_t value = 0;
+    plist_get_bool_val(node, &value);
+    return value != 0;
+}
+
+std::optional<std::int64_t> PlistDictionary::date(const char *key) const
+{
+    const plist_t node = plist_dict_get_item(static_cast<plist_t>(m_root.get()), key);
+    if (node == nullptr || plist_get_node_type(node) != PLIST_DATE)
+        return std::nullopt;
+    std::int32_t seconds = 0;
+    std::int32_t microseconds = 0;
+    plist_get_date_val(node, &seconds, &microseconds);
+    return std::int64_t{seconds} + appleEpochOffset;
+}
+
+} // namespace sources

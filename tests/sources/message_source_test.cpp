@@ -1,0 +1,280 @@
+#include "sources/message_source.h"
+
+#include "catalogue/conversations.h"
+#include "contacts/vcard_reader.h"
+#include "export/build_export.h"
+#include "sources/backup_files.h"
+#include "sources/backup_layout.h"
+#include "support/backup_fixture.h"
+#include "support/messages_fixture.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <thread>
+
+using backup::BackupOptions;
+using backup::Layout;
+using backup::Manifest;
+using sources::MessageSource;
+using sources::SourceProblem;
+using testsupport::TempDir;
+namespace problem = sources::problem;
+
+namespace {
+
+std::vector<catalogue::Conversation> listOf(const MessageSource &source, const contacts::ContactsIndex &index = {})
+{
+    auto store = source.openStore();
+    EXPECT_TRUE(store.has_value());
+    if (!store)
+        return {};
+    auto list = catalogue::loadConversations(*store, index);
+    EXPECT_TRUE(list.has_value()) << store::describe(list.error());
+    return list ? *list : std::vector<catalogue::Conversation>{};
+}
+
+// Runs SQL on a database file of the test's own making.
+void execOn(const std::filesystem::path &file, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+template<typename Problem>
+void expectProblem(const common::Result<MessageSource, SourceProblem> &opened)
+{
+    ASSERT_FALSE(opened.has_value());
+    EXPECT_TRUE(std::holds_alternative<Problem>(opened.error())) << "problem #" << opened.error().index();
+}
+
+} // namespace
+
+class MessageSourceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        testsupport::writeSmallHistory(db);
+        ASSERT_FALSE(backup::writeAddressBook(addressBook, testsupport::smallHistoryPeople()).has_value());
+        direct = listOf(*sources::openSource(db));
+        ASSERT_EQ(direct.size(), 4u);
+    }
+
+    std::filesystem::path backupOf(const std::string &name, const BackupOptions &options = {}, bool withBook = true)
+    {
+        const auto folder = dir / "Backup" / name;
+        testsupport::makeBackup(folder, {db, std::nullopt, withBook ? std::optional(addressBook) : std::nullopt}, options);
+        return folder;
+    }
+
+    TempDir dir;
+    std::filesystem::path db = dir / "sms.db";
+    std::filesystem::path addressBook = dir / "AddressBook.sqlitedb";
+    std::vector<catalogue::Conversation> direct;
+};
+
+TEST_F(MessageSourceTest, ABackupListsWhatItsDatabaseListsInEveryLayout)
+{
+    BackupOptions flat;
+    flat.layout = Layout::Flat;
+    BackupOptions noManifest;
+    noManifest.manifest = Manifest::Missing;
+    BackupOptions damaged;
+    damaged.manifest = Manifest::Damaged;
+    damaged.layout = Layout::Flat;
+    for (const auto &[name, options] : std::vector<std::pair<std::string, BackupOptions>>{
+             {"hashed", {}}, {"flat", flat}, {"no-manifest", noManifest}, {"damaged-manifest", damaged}}) {
+        const auto folder = backupOf(name, options);
+        const auto layout = sources::locateBackupFiles(folder);
+        EXPECT_EQ(layout.manifestRead, options.manifest == Manifest::Database) << name;
+        auto source = sources::openSource(folder);
+        ASSERT_TRUE(source.has_value()) << name << " problem #" << source.error().index();
+        EXPECT_EQ(source->kind(), MessageSource::Kind::Backup);
+        EXPECT_EQ(source->backup()->deviceName, "Anna's iPhone");
+        EXPECT_EQ(listOf(*source), direct) << name;
+    }
+}
+
+TEST_F(MessageSourceTest, AFolderOfBackupsOpensItsOnlyOneAndRefusesSeveral)
+{
+    BackupOptions older;
+    older.deviceName = "Old iPad";
+    older.lastBackup = 1600000000;
+    older.encrypted = true;
+    backupOf("00008110-AAAA", older);
+    auto one = sources::openSource(dir / "Backup");
+    expectProblem<problem::EncryptedBackup>(one);
+
+    backupOf("00008120-BBBB");
+    const auto listed = sources::listBackups(dir / "Backup");
+    ASSERT_TRUE(listed.has_value());
+    ASSERT_EQ(listed->size(), 2u);
+    EXPECT_EQ((*listed)[0].deviceName, "Old iPad");
+    EXPECT_EQ((*listed)[0].lastBackup, 1600000000);
+    EXPECT_TRUE((*listed)[0].encrypted);
+    EXPECT_FALSE((*listed)[1].encrypted);
+    EXPECT_TRUE((*listed)[1].complete);
+    const auto several = sources::openSource(dir / "Backup");
+    expectProblem<problem::SeveralBackups>(several);
+    EXPECT_EQ(std::get<problem::SeveralBackups>(several.error()).backups, *listed);
+}
+
+TEST_F(MessageSourceTest, BackupsWithoutReadableMessagesSayWhy)
+{
+    BackupOptions unfinished;
+    unfinished.finished = false;
+    expectProblem<problem::IncompleteBackup>(sources::openSource(backupOf("unfinished", unfinished)));
+
+    const auto empty = dir / "Backup" / "empty";
+    testsupport::makeBackup(empty, {std::nullopt, std::nullopt, addressBook});
+    expectProblem<problem::NoMessagesInBackup>(sources::openSource(empty));
+
+    BackupOptions old;
+    old.manifest = Manifest::OldIndex;
+    old.layout = Layout::Flat;
+    const auto oldest = dir / "Backup" / "oldest";
+    testsupport::makeBackup(oldest, {std::nullopt, std::nullopt, std::nullopt}, old);
+    expectProblem<problem::TooOldBackup>(sources::openSource(oldest));
+    // An old index with the messages under their fixed name still reads.
+    EXPECT_EQ(listOf(*sources::openSource(backupOf("old-flat", old))), direct);
+
+    expectProblem<problem::NoBackup>(sources::openSource(dir.path()));
+    expectProblem<problem::NotFound>(sources::openSource(dir / "absent"));
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const auto fifo = sources::openSource(dir / "fifo");
+    expectProblem<problem::NotRegularFile>(fifo);
+    EXPECT_EQ(std::get<problem::NotRegularFile>(fifo.error()).kind, "FIFO");
+}
+
+TEST_F(MessageSourceTest, MessagesStillInTheLogCountAndNothingIsWrittenIntoTheBackup)
+{
+    // A database whose last message exists only in its write-ahead log, as a phone leaves it.
+    const auto live = dir / "live" / "sms.db";
+    std::filesystem::create_directories(live.parent_path());
+    std::filesystem::copy_file(db, live);
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(live.c_str(), &raw), SQLITE_OK);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                           "INSERT INTO message (guid, text, date, service, handle_id) VALUES ('wal-1', 'late', 1, 'SMS', 1);"
+                           "INSERT INTO chat_message_join (chat_id, message_id) VALUES (1, last_insert_rowid());",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    ASSERT_GT(std::filesystem::file_size(live.native() + "-wal"), 0u);
+
+    const auto folder = dir / "Backup" / "with-log";
+    testsupport::makeBackup(folder, {live, std::filesystem::path(live.native() + "-wal"), addressBook});
+    const auto before = testsupport::folderState(folder);
+    auto source = sources::openSource(folder);
+    ASSERT_TRUE(source.has_value());
+    std::int64_t total = 0;
+    std::int64_t directTotal = 0;
+    for (const auto &c : listOf(*source))
+        total += c.count;
+    for (const auto &c : direct)
+        directTotal += c.count;
+    EXPECT_EQ(total, directTotal + 1);
+    // Two threads at once, each with its own store, as the window loads and exports.
+    std::thread other([&] { EXPECT_EQ(listOf(*source).size(), direct.size()); });
+    auto store = source->openStore();
+    ASSERT_TRUE(store.has_value());
+    const auto list = catalogue::loadConversations(*store, {});
+    ASSERT_TRUE(list.has_value());
+    EXPECT_TRUE(exporter::buildExport(*store, list->front(), {}).has_value());
+    other.join();
+    EXPECT_EQ(testsupport::folderState(folder), before);
+
+    // The same backup without its log: the log's message is not there, and nothing else breaks.
+    std::filesystem::remove(folder / "cd" / std::string(sources::messagesLogFile.fileId));
+    std::int64_t withoutLog = 0;
+    for (const auto &c : listOf(*sources::openSource(folder)))
+        withoutLog += c.count;
+    EXPECT_EQ(withoutLog, directTotal);
+}
+
+TEST_F(MessageSourceTest, AddressBookNamesListLikeTheEquivalentVCard)
+{
+    auto source = sources::openSource(backupOf("named"));
+    ASSERT_TRUE(source.has_value());
+    ASSERT_TRUE(source->hasAddressBook());
+    const auto &people = source->addressBook();
+    ASSERT_EQ(people.size(), 3u);
+    EXPECT_EQ(people[0].formattedName, "Dr. Maya Okafor");
+    EXPECT_EQ(people[0].identifier, "MAYA-1");
+    EXPECT_EQ(people[1].formattedName, "Ben Adler Jr.");
+    EXPECT_EQ(people[1].emails, std::vector<std::string>{"Ben@Example.com"});
+    EXPECT_EQ(people[2].formattedName, "Parcel Co"); // a company card is named by its company
+
+    const auto cards = contacts::readVCards(testsupport::smallHistoryVCard());
+    const auto fromBook = listOf(*source, sources::indexOf(people));
+    EXPECT_EQ(fromBook, listOf(*source, sources::indexOf(cards)));
+    std::vector<std::string> titles;
+    for (const auto &conversation : fromBook)
+        titles.push_back(conversation.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Dr. Maya Okafor", "Ben Adler Jr.", "Dr., Ben", "Parcel Co"}));
+}
+
+TEST_F(MessageSourceTest, AnOlderAddressBookWithoutGuidsNamesPeopleByRow)
+{
+    ASSERT_FALSE(backup::writeAddressBook(addressBook, testsupport::smallHistoryPeople(), backup::GuidColumn::Absent).has_value());
+    auto source = sources::openSource(backupOf("no-guid"));
+    ASSERT_TRUE(source.has_value());
+    ASSERT_EQ(source->addressBook().size(), 3u);
+    EXPECT_EQ(source->addressBook()[1].identifier, "ab-2");
+    EXPECT_FALSE(sources::openSource(backupOf("no-book", {}, false))->hasAddressBook());
+}
+
+TEST_F(MessageSourceTest, MissingTablesAreNamed)
+{
+    auto source = sources::openSource(db);
+    auto store = source->openStore();
+    ASSERT_TRUE(store.has_value());
+    EXPECT_EQ(*sources::missingMessagesTables(*store), std::vector<std::string>{});
+
+    execOn(dir / "notes.db", "CREATE TABLE chat (ROWID INTEGER PRIMARY KEY); CREATE TABLE note (body TEXT);");
+    auto notesStore = sources::openSource(dir / "notes.db")->openStore();
+    ASSERT_TRUE(notesStore.has_value());
+    EXPECT_EQ(*sources::missingMessagesTables(*notesStore),
+              (std::vector<std::string>{"handle", "message", "chat_handle_join", "chat_message_join"}));
+}
+
+TEST_F(MessageSourceTest, AGivenReaderReadsEveryFileOfABackupEvenAnEncryptedOne)
+{
+    BackupOptions locked;
+    locked.encrypted = true;
+    const auto folder = backupOf("locked", locked);
+    expectProblem<problem::EncryptedBackup>(sources::openSource(folder));
+
+    auto opened = std::make_shared<std::vector<std::string>>();
+    const sources::BackupFileReader reader = [opened](const std::filesystem::path &file) -> sources::FileOpener {
+        auto plain = sources::plainFileOpener(file);
+        return [opened, plain, name = file.filename().string()] {
+            opened->push_back(name);
+            return plain();
+        };
+    };
+    auto source = sources::openBackup(sources::readBackupInfo(folder), reader);
+    ASSERT_TRUE(source.has_value());
+    EXPECT_EQ(listOf(*source), direct);
+    EXPECT_EQ(*opened,
+              (std::vector<std::string>{"Manifest.db", std::string(sources::addressBookFile.fileId),
+                                        std::string(sources::messagesFile.fileId)}));
+}
+
+TEST_F(MessageSourceTest, AManifestNeverLeadsOutOfTheBackupFolder)
+{
+    const auto folder = backupOf("hostile");
+    // dir/sms.db exists: a manifest path leading there must not be followed.
+    execOn(folder / "Manifest.db", "UPDATE Files SET fileID = '../../sms.db' WHERE relativePath = 'Library/SMS/sms.db'");
+    std::filesystem::remove(folder / "3d" / std::string(sources::messagesFile.fileId));
+
+    EXPECT_TRUE(sources::locateBackupFiles(folder).manifestRead);
+    expectProblem<problem::NoMessagesInBackup>(sources::openSource(folder));
+}

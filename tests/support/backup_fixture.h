@@ -1,0 +1,26 @@
+#pragma once
+
+#include "backup/backup_writer.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A small Messages history: Maya on an iMessage and an SMS handle, Ben by e-mail, a group of
+// both, and a message from a company's number. The same people are given as a phone address
+// book and, equivalently, as a vCard file.
+void writeSmallHistory(const std::filesystem::path &database);
+std::vector<backup::AddressBookPerson> smallHistoryPeople();
+std::string smallHistoryVCard();
+
+// writeBackup, failing the test on error.
+void makeBackup(const std::filesystem::path &folder,
+                const backup::BackupContents &contents,
+                const backup::BackupOptions &options = {});
+
+// Name, size and modification time of everything under a folder, to show that nothing changed.
+std::vector<std::string> folderState(const std::filesystem::path &folder);
+
+} // namespace testsupport

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace backup {
+
+// One person of a phone's address book, as AddressBook.sqlitedb stores it.
+struct AddressBookPerson {
+    std::string prefix;
+    std::string first;
+    std::string middle;
+    std::string last;
+    std::string suffix;
+    std::string organization;
+    std::string nickname;
+    std::int64_t kind = 0; // 1 for a company card
+    std::string guid;
+    std::vector<std::string> phones;
+    std::vector<std::string> emails;
+};
+
+enum class GuidColumn {
+    Present,
+    Absent, // older address books have no guid column
+};
+
+// Writes a new address book database (ABPerson and ABMultiValue) holding `people` in order.
+// Returns an English error on failure.
+std::optional<std::string> writeAddressBook(const std::filesystem::path &file,
+                                            const std::vector<AddressBookPerson> &people,
+                                            GuidColumn guid = GuidColumn::Present);
+
+enum class Layout {
+    Hashed, // files in two-character subfolders, as since iOS 10
+    Flat,   // files in the backup folder itself
+};
+
+enum class Manifest {
+    Database, // Manifest.db listing the stored files
+    Missing,  // no index at all
+    Damaged,  // a Manifest.db that is not a database
+    OldIndex, // only the Manifest.mbdb of old backups
+};
+
+struct BackupOptions {
+    std::string deviceName = "Anna's iPhone";
+    std::int64_t lastBackup = 1710000000; // Unix seconds
+    bool encrypted = false;
+    bool finished = true;
+    Layout layout = Layout::Hashed;
+    Manifest manifest = Manifest::Database;
+};
+
+// What the backup stores, each copied from the given file; a file not given is not in it.
+struct BackupContents {
+    std::optional<std::filesystem::path> messages;
+    std::optional<std::filesystem::path> messagesLog;
+    std::optional<std::filesystem::path> addressBook;
+};
+
+// Writes a backup folder as a phone backup leaves it: Info.plist (XML), Manifest.plist and
+// Status.plist (binary), the index chosen and the stored files under their fileIDs. The folder
+// is created. Returns an English error on failure.
+std::optional<std::string> writeBackup(const std::filesystem::path &folder,
+                                       const BackupContents &contents,
+                                       const BackupOptions &options = {});
+
+} // namespace backup
