@@ -5,6 +5,7 @@
 #include "export/export_file.h"
 #include "l10n/language.h"
 #include "l10n/strings.h"
+#include "store/database_file_check.h"
 #include "store/messages_store.h"
 #include "texts.h"
 
@@ -26,6 +27,15 @@ const QString seenWelcomeKey = QStringLiteral("seenWelcome");
 // keep one slow task from holding up the others.
 constexpr int poolThreads = 8;
 
+// The store for one load or export. What is at the path is checked first: SQLite would wait for
+// ever on a FIFO there, holding a pool thread.
+common::Result<store::MessagesStore, store::SQLiteDB::Failure> openStore(const std::filesystem::path &path)
+{
+    if (auto checked = store::checkDatabaseFile(path); !checked)
+        return common::failure(store::SQLiteDB::Failure::open(0, std::move(checked.error().detail)));
+    return store::MessagesStore::open(path);
+}
+
 } // namespace
 
 bool isWebOrigin(const QString &text)
@@ -42,7 +52,12 @@ bool isWebOrigin(const QString &text)
 
 QUrl startURLFor(const std::optional<QString> &site, const QString &language)
 {
-    const QString base = site && isWebOrigin(*site) ? *site : AppModel::builtInSiteURL();
+    // "https://tovik.example/" names the same origin as "https://tovik.example"; one slash at the
+    // end is dropped before the check, so the path below does not begin with two.
+    std::optional<QString> origin = site;
+    if (origin && origin->endsWith(QLatin1Char('/')))
+        origin->chop(1);
+    const QString base = origin && isWebOrigin(*origin) ? *origin : AppModel::builtInSiteURL();
     const QString segment = language == QStringLiteral("en") ? QString() : QLatin1Char('/') + language.toLower();
     return QUrl(base + segment + QStringLiteral("/start?source=imessage&method=mac"));
 }
@@ -207,7 +222,7 @@ void AppModel::startLoad()
         // Pool thread: only the captured copies are used here, never the model's fields.
         LoadOutcome outcome{contacts::ContactsIndex::build(*source), common::failure(store::SQLiteDB::Failure{})};
         {
-            auto store = store::MessagesStore::open(path);
+            auto store = openStore(path);
             if (store)
                 outcome.conversations = catalogue::loadConversations(*store, outcome.contacts);
             else
@@ -245,7 +260,7 @@ void AppModel::exportConversation(const catalogue::Conversation &conversation)
     m_pool.start([this, conversation, index = m_contacts, path = m_databasePath] {
         ExportOutcome outcome{qs(conversation.title), std::nullopt};
         {
-            auto store = store::MessagesStore::open(path);
+            auto store = openStore(path);
             if (store) {
                 const auto result = exporter::buildExport(*store, conversation, index);
                 if (result) {
