@@ -16,6 +16,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+using clitest::occurrences;
 using clitest::runCli;
 using testsupport::appleNanoseconds;
 using testsupport::MessagesFixture;
@@ -26,14 +27,6 @@ namespace {
 const std::string composedAddress = "\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9@Example.org";
 const std::string decomposedAddress = "U\xCC\x88ni\xCC\x88" "co\xCC\x88" "de\xCC\x81@Example.org";
 const std::string addressKey = "e:\xC3\xBCn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9@example.org";
-
-int occurrences(const std::string &text, const std::string &what)
-{
-    int n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 } // namespace
 
@@ -80,8 +73,9 @@ TEST(DatabasePath, FifoSocketAndFolderFailAtOnceNamingWhatIsThere)
     const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    ASSERT_LT(socketPath.string().size(), sizeof address.sun_path);
-    std::copy(socketPath.string().begin(), socketPath.string().end(), address.sun_path);
+    const std::string socketName = socketPath.string();
+    ASSERT_LT(socketName.size(), sizeof address.sun_path);
+    std::copy(socketName.begin(), socketName.end(), address.sun_path);
     ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
     std::filesystem::create_directory(dir / "folder.db");
     std::filesystem::create_symlink(fifo, dir / "link.db");
