@@ -53,7 +53,12 @@ bool isWebOrigin(const QString &text)
 
 QUrl startURLFor(const std::optional<QString> &site, const QString &language)
 {
-    const QString base = site && isWebOrigin(*site) ? *site : AppModel::builtInSiteURL();
+    // "https://tovik.example/" names the same origin as "https://tovik.example"; one slash at the
+    // end is dropped before the check, so the path below does not begin with two.
+    std::optional<QString> origin = site;
+    if (origin && origin->endsWith(QLatin1Char('/')))
+        origin->chop(1);
+    const QString base = origin && isWebOrigin(*origin) ? *origin : AppModel::builtInSiteURL();
     const QString segment = language == QStringLiteral("en") ? QString() : QLatin1Char('/') + language.toLower();
     return QUrl(base + segment + QStringLiteral("/start?source=imessage&method=mac"));
 }

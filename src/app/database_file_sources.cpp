@@ -1,5 +1,7 @@
 #include "database_file_sources.h"
 
+#include "store/database_file_check.h"
+
 #include "common/file_descriptor.h"
 
 #include <array>
@@ -105,6 +107,10 @@ UnlockOutcome DatabaseFileSources::unlock(const fs::path &, const std::string &)
 
 common::Result<store::MessagesStore, store::SQLiteDB::Failure> DatabaseFileSources::openStore(const fs::path &source) const
 {
+    // What is at the path is checked first: SQLite would wait for ever on a FIFO there, holding a
+    // pool thread.
+    if (auto checked = store::checkDatabaseFile(source); !checked)
+        return common::failure(store::SQLiteDB::Failure::open(0, std::move(checked.error().detail)));
     return store::MessagesStore::open(source);
 }
 

@@ -98,10 +98,10 @@ std::string handleKey(std::string_view handle, const contacts::ContactsIndex &co
     if (const auto *entry = contacts.lookup(handle))
         return "c:" + entry->id;
     if (handle.find('@') != std::string_view::npos)
-        return "e:" + common::lowercased(handle);
+        return "e:" + common::lowercasedComposed(handle);
     if (const auto key = contacts::phoneKey(handle))
         return "p:" + *key;
-    return "p:" + std::string(handle);
+    return "p:" + common::toNFC(handle);
 }
 
 std::string firstWord(const std::string &name)
@@ -204,7 +204,8 @@ ChatRowMap chatsWithKey(ChatRowMap &rows, const contacts::ContactsIndex &contact
 {
     ChatRowMap matching;
     for (auto &[rowid, row] : rows) {
-        if (chatKey(rowid, row.style, distinctSorted(row.handles), contacts).key == id)
+        // Keys are composed; an id typed or pasted in decomposed form names the same chats.
+        if (common::canonicallyEqual(chatKey(rowid, row.style, distinctSorted(row.handles), contacts).key, id))
             matching.emplace(rowid, std::move(row));
     }
     return matching;

@@ -11,6 +11,11 @@
 #include "export/export_conversation.h"
 #include "store/messages_store.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <climits>
 #include <ctime>
 #include <iomanip>
 #include <sstream>
@@ -82,6 +87,39 @@ std::string printable(const std::string &text)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = ' ';
     }
+    return out;
+}
+
+// A path as it may be printed to a terminal: control characters (C0, DEL, C1), the line and
+// paragraph separators and the bidirectional controls are written as \xNN or \u{XXXX}, so that
+// nothing in a folder's name can move the cursor, reorder the line or send terminal commands.
+std::string terminalText(std::string_view text)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
+    int32_t at = 0;
+    while (at < length) {
+        const int32_t start = at;
+        UChar32 c = 0;
+        U8_NEXT(text.data(), at, length, c);
+        const bool control = (c >= 0 && c < 0x20) || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029
+            || (c >= 0 && u_hasBinaryProperty(c, UCHAR_BIDI_CONTROL));
+        if (!control) {
+            out.append(text.data() + start, static_cast<std::size_t>(at - start));
+        } else if (c < 0x80) {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 0x0F];
+        } else {
+            out += "\\u{";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += hex[(c >> shift) & 0x0F];
+            out += '}';
+        }
+    }
+    out.append(text.substr(static_cast<std::size_t>(length)));
     return out;
 }
 
@@ -217,7 +255,7 @@ int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err
     const exporter::ExportResult &built = exported->built;
 
     if (!command.json) {
-        out << written.string() << "\n";
+        out << terminalText(written.string()) << "\n";
         return Success;
     }
     out << "{\"path\": " << jsonString(written.string()) << ", \"messages\": " << built.messages << ", \"senders\": {";

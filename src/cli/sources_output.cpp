@@ -94,7 +94,7 @@ int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err
     if (const auto *missing = std::get_if<p::NotFound>(&problem))
         err << missing->path.string() << ": no such file or folder\n";
     else if (const auto *special = std::get_if<p::NotRegularFile>(&problem))
-        err << special->path.string() << ": a " << special->kind << ", not a database file or a backup folder\n";
+        err << special->path.string() << " is " << special->kind << ", not a database file or a backup folder\n";
     else if (const auto *unreadable = std::get_if<p::Unreadable>(&problem))
         err << unreadable->path.string() << ": cannot be read (" << unreadable->detail << ")\n";
     else if (const auto *none = std::get_if<p::NoBackup>(&problem))

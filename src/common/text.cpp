@@ -164,6 +164,15 @@ std::string lowercased(std::string_view text)
     return lower;
 }
 
+std::string lowercasedComposed(std::string_view text)
+{
+    std::string lower = lowercased(text);
+    if (isAscii(lower))
+        return lower;
+    // The lower-cased text is well-formed UTF-8: ill-formed input was read as U+FFFD.
+    return composeWellFormed(std::move(lower));
+}
+
 std::string trimWhiteSpaceAndNewlines(std::string_view text)
 {
     if (isAscii(text)) {

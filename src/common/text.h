@@ -25,6 +25,11 @@ namespace common {
 // The locale-independent Unicode default lower-case mapping (full mapping, so "İ" gives "i̇").
 [[nodiscard]] std::string lowercased(std::string_view text);
 
+// The form under which handles, addresses and search texts are compared: lower-cased with the
+// default mapping, then composed (NFC). Canonically equivalent spellings give the same result;
+// pure ASCII is only lower-cased.
+[[nodiscard]] std::string lowercasedComposed(std::string_view text);
+
 // Removes Unicode white space and line breaks (White_Space property) from both ends.
 [[nodiscard]] std::string trimWhiteSpaceAndNewlines(std::string_view text);
 

@@ -96,7 +96,7 @@ std::optional<std::string> phoneKey(std::string_view text)
 std::optional<std::string> indexKey(std::string_view handle)
 {
     if (handle.find('@') != std::string_view::npos)
-        return common::lowercased(handle);
+        return common::lowercasedComposed(handle);
     return phoneKey(handle);
 }
 
@@ -123,7 +123,7 @@ void addContact(const ContactRecord &record, std::unordered_map<std::string, Con
         // an e-mail field holding "555123456" must not name the owner of that number.
         if (email.find('@') == std::string::npos)
             continue;
-        byKey.try_emplace(common::lowercased(email), entry);
+        byKey.try_emplace(common::lowercasedComposed(email), entry);
     }
 }
 

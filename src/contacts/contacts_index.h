@@ -10,7 +10,7 @@
 
 namespace contacts {
 
-// Maps phone keys and lowercased e-mail addresses to the contact that owns them. Several keys
+// Maps phone keys and lowercased, composed e-mail addresses to the contact that owns them. Several keys
 // may point at entries of one contact; a key belongs to the first contact that claimed it. An
 // index with an empty map is what a program without contacts access works with.
 struct ContactsIndex {
@@ -40,7 +40,8 @@ struct ContactsIndex {
 // prefixes are not interpreted, so "+49 151 ..." and "0151 ..." meet.
 [[nodiscard]] std::optional<std::string> phoneKey(std::string_view text);
 
-// The key a handle is looked up under: the lowercased handle when it contains "@", otherwise
+// The key a handle is looked up under: the lowercased, composed handle when it contains "@", so
+// that canonically equivalent spellings of an address meet; otherwise
 // its phone key; nothing when a handle without "@" has no phone key.
 [[nodiscard]] std::optional<std::string> indexKey(std::string_view handle);
 

@@ -10,8 +10,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <unordered_map>
+
+#include <unistd.h>
 
 namespace exporter {
 
@@ -21,6 +24,39 @@ constexpr std::string_view me = "Me";
 constexpr std::string_view unknown = "Unknown";
 constexpr std::string_view mediaBody = "[media]";
 constexpr std::string_view unsentBody = "[unsent message]";
+
+// The share of the rows read before the text's final size is projected: early, so that moving the
+// text is cheap, yet enough rows for their average size to be a fair guide.
+constexpr std::int64_t sampleDivisor = 32;
+
+std::size_t physicalMemory()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return std::numeric_limits<std::size_t>::max();
+    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize);
+}
+
+// Once a sample of the rows has been read, makes room in `text` for the whole export as projected
+// from the bytes per row so far, with a margin. A string that outgrows its room late, when nearly
+// complete, is briefly held twice while it moves; room reserved and never written costs address
+// space, not memory. Rows beyond the expected number (the database grew since the list was read)
+// are assumed to keep coming at an eighth of the rows read.
+void reserveAhead(std::string &text, std::int64_t rowsRead, std::int64_t rowsExpected)
+{
+    if (rowsRead <= 0 || rowsRead * sampleDivisor < rowsExpected)
+        return;
+    const auto remaining = static_cast<double>(std::max(rowsExpected - rowsRead, rowsRead / 8));
+    const double perRow = static_cast<double>(text.size()) / static_cast<double>(rowsRead);
+    const double projected = static_cast<double>(text.size()) + perRow * remaining * 1.5;
+    if (projected <= static_cast<double>(text.capacity()))
+        return;
+    static const std::size_t limit = physicalMemory();
+    if (projected >= static_cast<double>(limit))
+        return; // such a text cannot be held anyway; let it grow as it will
+    text.reserve(static_cast<std::size_t>(projected));
+}
 
 } // namespace
 
@@ -89,7 +125,9 @@ common::Result<ExportResult, store::SQLiteDB::Failure> buildExport(store::Messag
     std::string unknownSender(unknown);
     std::string meSender(me);
 
+    std::int64_t rowsRead = 0;
     auto read = readMessages(store, conversation, [&](const MessageValues &message) {
+        ++rowsRead;
         body.clear();
         appendCleanMessageText(body, message.text);
         if (body.empty()) {
@@ -129,6 +167,7 @@ common::Result<ExportResult, store::SQLiteDB::Failure> buildExport(store::Messag
         result.text += '\n';
         result.text += body;
         result.text += "\n\n";
+        reserveAhead(result.text, rowsRead, conversation.count);
         ++result.senders[*sender];
         ++result.messages;
         if (!result.first)

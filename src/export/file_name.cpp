@@ -38,10 +38,20 @@ bool isRemovedFromTitle(char16_t c)
     case u'\r':
     case u'\t':
     case u'\0':
+    case u'\u2028':
+    case u'\u2029':
         return true;
     default:
-        return false;
+        // Every other control character (C0, DEL and C1) would be invisible or move the cursor.
+        return c < 0x20 || (c >= 0x7F && c <= 0x9F);
     }
+}
+
+// Marks that reorder the text around them (U+202E makes "gnp.txt" display as "txt.png"); they
+// leave the name without a trace. Joiners and variation selectors stay: emoji need them.
+bool isDroppedFromTitle(char16_t c)
+{
+    return u_hasBinaryProperty(c, UCHAR_BIDI_CONTROL) != 0;
 }
 
 struct BreakIteratorDeleter {
@@ -67,11 +77,15 @@ BreakIteratorHandle characterBreaks()
 
 std::string safeFileName(std::string_view title)
 {
-    icu::UnicodeString name =
+    const icu::UnicodeString given =
         icu::UnicodeString::fromUTF8(icu::StringPiece(title.data(), static_cast<int32_t>(title.size())));
-    for (int32_t i = 0; i < name.length(); ++i) {
-        if (isRemovedFromTitle(name.charAt(i)))
-            name.setCharAt(i, u' ');
+    // Every character in question is a single code unit; surrogates pass through unchanged.
+    icu::UnicodeString name;
+    for (int32_t i = 0; i < given.length(); ++i) {
+        const char16_t c = given.charAt(i);
+        if (isDroppedFromTitle(c))
+            continue;
+        name.append(isRemovedFromTitle(c) ? u' ' : c);
     }
 
     std::string replaced;

@@ -2,6 +2,7 @@
 
 #include "sources/address_book.h"
 #include "sources/backup_layout.h"
+#include "store/database_file_check.h"
 
 #include <algorithm>
 #include <array>
@@ -23,17 +24,6 @@ namespace {
 
 constexpr std::array<const char *, 5> messagesTables{"chat", "handle", "message", "chat_handle_join",
                                                      "chat_message_join"};
-
-std::string kindOf(mode_t mode)
-{
-    if (S_ISFIFO(mode))
-        return "FIFO";
-    if (S_ISSOCK(mode))
-        return "socket";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "device";
-    return "special file";
-}
 
 VfsDatabase filesOf(const BackupFileReader &reader,
                     const std::filesystem::path &database,
@@ -138,7 +128,7 @@ common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::p
         return MessageSource(std::move(state));
     }
     if (!S_ISDIR(info.st_mode))
-        return common::failure(SourceProblem{problem::NotRegularFile{path, kindOf(info.st_mode)}});
+        return common::failure(SourceProblem{problem::NotRegularFile{path, store::nonFileKind(info.st_mode)}});
 
     auto backups = listBackups(path);
     if (!backups)

@@ -25,7 +25,7 @@ struct NotFound {
 };
 struct NotRegularFile {
     std::filesystem::path path;
-    std::string kind; // "FIFO", "socket", "device", ...
+    std::string kind; // "a FIFO (named pipe)", "a socket", "a character device", ...
 };
 struct Unreadable {
     std::filesystem::path path;

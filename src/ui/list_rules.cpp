@@ -33,7 +33,7 @@ std::size_t scalarCount(std::string_view text)
 // Lower-cased and composed, so that a composed query finds a decomposed title and the reverse.
 std::string searchForm(std::string_view text)
 {
-    return common::toNFC(common::lowercased(text));
+    return common::lowercasedComposed(text);
 }
 
 bool contains(const std::string &text, const std::string &part)

@@ -115,6 +115,65 @@ TEST_F(ConversationsTest, WithoutContactsEmailKeyIsLowercased)
     EXPECT_EQ(list[0].handles.size(), 2u);
 }
 
+namespace {
+
+// One address in two canonically equivalent spellings, and its key.
+const std::string composedAddress = "\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9@Example.org";             // U+00DC ...
+const std::string decomposedAddress = "U\xCC\x88ni\xCC\x88" "co\xCC\x88" "de\xCC\x81@Example.org"; // U+0055 U+0308 ...
+const std::string addressKey = "e:\xC3\xBCn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9@example.org";
+
+} // namespace
+
+TEST_F(ConversationsTest, CanonicallyEquivalentAddressesMergeUnderOneComposedKey)
+{
+    chat({composedAddress}, 45, 60, "", 1600000000);
+    chat({decomposedAddress}, 45, 50, "", 1700000000);
+    chat({decomposedAddress, "+15550000001"}, 43, 2);
+    chat({"+15550000001", composedAddress}, 43, 3);
+
+    const auto list = load();
+
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].id, addressKey);
+    EXPECT_EQ(list[0].count, 110); // over the list's 100-message line only when merged
+    EXPECT_EQ(list[0].handles, std::vector<std::string>{composedAddress});
+    EXPECT_EQ(list[1].id, "g:" + addressKey + ",p:550000001");
+    EXPECT_EQ(list[1].count, 5);
+    EXPECT_EQ(list[1].chatIDs.size(), 2u);
+}
+
+TEST_F(ConversationsTest, CardWithTheComposedAddressNamesTheDecomposedHandle)
+{
+    chat({decomposedAddress}, 45, 2);
+    chat({decomposedAddress, "+15550000001"}, 43, 1);
+    const auto contacts = indexOf({{"ID-U", "Uni Code", "", "", {}, {composedAddress}}});
+
+    const auto list = load(contacts);
+
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].id, "c:ID-U");
+    EXPECT_EQ(list[0].title, "Uni Code");
+    EXPECT_EQ(list[1].id, "g:c:ID-U,p:550000001");
+    EXPECT_EQ(list[1].members, (std::vector<std::string>{"+15550000001", "Uni Code"}));
+}
+
+TEST_F(ConversationsTest, FindConversationTakesEitherFormOfAnId)
+{
+    chat({composedAddress}, 45, 1);
+    chat({decomposedAddress}, 45, 1);
+    fixture.close();
+    auto store = store::MessagesStore::open(dir / "chat.db");
+    ASSERT_TRUE(store);
+
+    for (const std::string &id : std::vector<std::string>{addressKey, "e:u\xCC\x88ni\xCC\x88" "co\xCC\x88" "de\xCC\x81@example.org"}) {
+        auto found = catalogue::findConversationToExport(*store, {}, id);
+        ASSERT_TRUE(found);
+        ASSERT_TRUE(found->has_value());
+        EXPECT_EQ((*found)->id, addressKey);
+        EXPECT_EQ((*found)->chatIDs.size(), 2u);
+    }
+}
+
 TEST_F(ConversationsTest, GroupWithOneOtherMemberStaysApartFromOneToOneChat)
 {
     chat({"+15551234567"}, 45, 5);

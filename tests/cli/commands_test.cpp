@@ -17,15 +17,8 @@ using testsupport::TempDir;
 namespace {
 
 using clitest::Outcome;
+using clitest::occurrences;
 using clitest::runCli;
-
-int count(const std::string &text, const std::string &what)
-{
-    int n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 } // namespace
 
@@ -82,7 +75,7 @@ TEST_F(CommandsTest, ListJsonHasTheNineKeysAndContactsRenameAndMerge)
               std::string::npos)
         << result.out;
     EXPECT_NE(result.out.find("\"title\": \"Trip \\\"2024\\\"\""), std::string::npos);
-    EXPECT_EQ(count(result.out, "\"id\""), 4);
+    EXPECT_EQ(occurrences(result.out, "\"id\""), 4);
 }
 
 TEST_F(CommandsTest, ExportWritesTheFileAndReportsItsStatistics)
@@ -97,7 +90,7 @@ TEST_F(CommandsTest, ExportWritesTheFileAndReportsItsStatistics)
         << result.out;
     EXPECT_NE(result.out.find("\"skippedReactions\": 0}"), std::string::npos);
     const std::string text = testsupport::readFile(path);
-    EXPECT_EQ(count(text, "\n\n"), 5);
+    EXPECT_EQ(occurrences(text, "\n\n"), 5);
     EXPECT_EQ(text.rfind("\nhi 4\n\n"), text.size() - 7);
 }
 

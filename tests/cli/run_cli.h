@@ -26,4 +26,13 @@ inline Outcome runCli(const std::vector<std::string> &arguments)
     return outcome;
 }
 
+// How often `what` occurs in `text`, overlapping occurrences included.
+inline int occurrences(const std::string &text, const std::string &what)
+{
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
 } // namespace clitest

@@ -110,6 +110,16 @@ TEST(Lowercased, ReadsIllFormedBytesAsReplacementCharacters)
     EXPECT_EQ(lowercased("\xF0\x9F\x98"), replacement);
 }
 
+TEST(LowercasedComposed, GivesOneFormForCanonicallyEquivalentSpellings)
+{
+    const std::string expected = "\xC3\xBC" "ber@example.org"; // "über"
+    EXPECT_EQ(common::lowercasedComposed("\xC3\x9C" "ber@Example.org"), expected);
+    EXPECT_EQ(common::lowercasedComposed("U\xCC\x88" "ber@Example.org"), expected);
+    EXPECT_EQ(common::lowercasedComposed("u\xCC\x88" "BER@EXAMPLE.ORG"), expected);
+    EXPECT_EQ(common::lowercasedComposed("\xE2\x84\xAA"), "k"); // KELVIN SIGN lower-cases to ASCII
+    EXPECT_EQ(common::lowercasedComposed("Anna@Example.COM"), "anna@example.com");
+}
+
 TEST(TrimWhiteSpaceAndNewlines, RemovesUnicodeWhiteSpaceAtBothEndsOnly)
 {
     EXPECT_EQ(trimWhiteSpaceAndNewlines(" \t\r\n Anna  Smith \n"), "Anna  Smith");

@@ -216,6 +216,22 @@ TEST(ContactsIndexLookup, FindsAddressesInAnyCaseAndNumbersInAnyFormat)
     EXPECT_EQ(index.lookup("4567"), nullptr);
 }
 
+TEST(ContactsIndexLookup, FindsAnAddressInEitherCanonicalForm)
+{
+    // "Émile" with U+00C9 in one card, with E U+0301 in the other; the first card owns the key.
+    const ContactsIndex index = indexOf({person("A", "Emile A", {}, {"\xC3\x89mile@example.fr"}),
+                                         person("B", "Emile B", {}, {"E\xCC\x81mile@example.fr"})});
+
+    const ContactsIndex::Entry *decomposed = index.lookup("e\xCC\x81mile@example.fr");
+    const ContactsIndex::Entry *composed = index.lookup("\xC3\xA9MILE@example.fr");
+
+    EXPECT_EQ(index.byKey.size(), 1u);
+    ASSERT_NE(decomposed, nullptr);
+    EXPECT_EQ(decomposed->id, "A");
+    ASSERT_NE(composed, nullptr);
+    EXPECT_EQ(composed->id, "A");
+}
+
 TEST(ContactsIndexLookup, NeverLooksUpAHandleWithAtSignAsAPhoneNumber)
 {
     const ContactsIndex index = indexOf({person("A", "Anna", {"+1 555 123 4567"})});

@@ -148,7 +148,7 @@ TEST_F(MessageSourceTest, BackupsWithoutReadableMessagesSayWhy)
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     const auto fifo = sources::openSource(dir / "fifo");
     expectProblem<problem::NotRegularFile>(fifo);
-    EXPECT_EQ(std::get<problem::NotRegularFile>(fifo.error()).kind, "FIFO");
+    EXPECT_EQ(std::get<problem::NotRegularFile>(fifo.error()).kind, "a FIFO (named pipe)");
 }
 
 TEST_F(MessageSourceTest, MessagesStillInTheLogCountAndNothingIsWrittenIntoTheBackup)

@@ -471,7 +471,7 @@ std::optional<std::string> writeLargeHistoryTo(const std::filesystem::path &file
         row.date = stored(when, true) + static_cast<std::int64_t>(random.below(nanos));
         row.fromMe = random.chance(0.5);
         row.handle = row.fromMe ? 0 : chat.members[random.below(chat.members.size())];
-        std::string text = random.chance(0.03) ? random.pick(longPhrases()) : random.pick(phrases());
+        std::string text = random.chance(options.longShare) ? random.pick(longPhrases()) : random.pick(phrases());
         if (random.chance(options.archivedShare))
             row.attributedBody = typedstream::archiveAttributedString(text);
         else

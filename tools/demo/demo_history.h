@@ -25,12 +25,13 @@ std::filesystem::path demoBackupFolder(const std::filesystem::path &home);
 // A large history for benchmarks: `chats` one-to-one and group chats with realistic handles and
 // `messages` messages in all, a share of them stored only as archived bodies. When
 // `largestConversation` is non-zero, one chat (with the handle "+14155550100") receives that
-// many of the messages.
+// many of the messages. `longShare` of the messages are long ones of two to three hundred bytes.
 struct LargeHistory {
     std::int64_t chats = 5000;
     std::int64_t messages = 2'000'000;
     std::int64_t largestConversation = 0;
     double archivedShare = 0.1;
+    double longShare = 0.03;
     std::uint64_t seed = 7;
 };
 std::optional<std::string> writeLargeHistory(const std::filesystem::path &file, const LargeHistory &options);

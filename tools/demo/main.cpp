@@ -12,7 +12,7 @@ namespace {
 int usage()
 {
     std::cerr << "usage: tovik-demo-history --home DIR [--seed N]\n"
-                 "       tovik-demo-history --large FILE [--chats N] [--messages N] [--largest N] [--seed N]\n";
+                 "       tovik-demo-history --large FILE [--chats N] [--messages N] [--largest N] [--long-share X] [--seed N]\n";
     return 2;
 }
 
@@ -39,6 +39,8 @@ int main(int argc, char **argv)
             options.messages = std::strtoll(argv[++i], nullptr, 10);
         else if (arg == "--largest" && hasValue)
             options.largestConversation = std::strtoll(argv[++i], nullptr, 10);
+        else if (arg == "--long-share" && hasValue)
+            options.longShare = std::strtod(argv[++i], nullptr);
         else
             return usage();
     }
