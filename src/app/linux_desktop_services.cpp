@@ -1,7 +1,7 @@
 #include "linux_desktop_services.h"
 
 #include "contacts/vcard_contacts_service.h"
-#include "export/export_file.h"
+#include "export/downloads_folder.h"
 #include "l10n/strings.h"
 #include "texts.h"
 
