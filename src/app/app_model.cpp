@@ -267,6 +267,7 @@ void AppModel::applyCheck(CheckOutcome outcome)
     case SourceKind::NotMessagesDatabase:
     case SourceKind::BackupWithoutMessages:
     case SourceKind::BackupTooOld:
+    case SourceKind::BackupIncomplete:
         break;
     }
     if (m_source == found.path) {
@@ -363,6 +364,8 @@ std::optional<QString> AppModel::problemText(SourceKind kind, const std::filesys
         return naming(l10n::backupWithoutMessages(), path);
     case SourceKind::BackupTooOld:
         return naming(l10n::backupTooOld(), path);
+    case SourceKind::BackupIncomplete:
+        return naming(l10n::backupIncomplete(), path);
     }
     return std::nullopt;
 }

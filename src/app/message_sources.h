@@ -36,6 +36,7 @@ enum class SourceKind {
     NotMessagesDatabase, // a file or folder that holds no Messages history
     BackupWithoutMessages, // a backup whose phone kept no messages in it
     BackupTooOld, // a backup in a format older than the oldest one read
+    BackupIncomplete, // a backup that was cut short before it was finished
 };
 
 struct SourceCheck {

@@ -14,7 +14,7 @@ namespace {
 
 // Each text exactly as the user sees it, typographic quotes, "…" and the spaces before French
 // punctuation included. A missing language fails the build (-Wmissing-field-initializers).
-constexpr std::array<StringEntry, 67> stringEntries = {{
+constexpr std::array<StringEntry, 68> stringEntries = {{
     {
         .key = "welcomeTitle",
         .english = "Export an iMessage chat for Tovik",
@@ -588,6 +588,17 @@ constexpr std::array<StringEntry, 67> stringEntries = {{
         .europeanPortuguese = "A cópia de segurança em {path} é demasiado antiga para a Tovik. Faz uma nova.",
     },
     {
+        .key = "backupIncomplete",
+        .english = "The backup in {path} was never finished. Make the backup again.",
+        .french = "La sauvegarde dans {path} n'a jamais été terminée. Refais la sauvegarde.",
+        .german = "Das Backup in {path} wurde nie fertig. Mach das Backup noch einmal.",
+        .spanish = "La copia de seguridad de {path} nunca se terminó. Vuelve a hacerla.",
+        .italian = "Il backup in {path} non è mai stato completato. Rifai il backup.",
+        .turkish = "{path} içindeki yedek hiç tamamlanmadı. Yedeği yeniden al.",
+        .brazilianPortuguese = "O backup em {path} nunca foi concluído. Faça o backup de novo.",
+        .europeanPortuguese = "A cópia de segurança em {path} nunca foi concluída. Faz uma nova.",
+    },
+    {
         .key = "unlockFailed",
         .english = "The backup in {path} couldn't be unlocked.",
         .french = "Impossible de déverrouiller la sauvegarde dans {path}.",
@@ -931,6 +942,7 @@ TOVIK_TEXT_ACCESSOR(sourceNotRegularFile)
 TOVIK_TEXT_ACCESSOR(sourceNotMessages)
 TOVIK_TEXT_ACCESSOR(backupWithoutMessages)
 TOVIK_TEXT_ACCESSOR(backupTooOld)
+TOVIK_TEXT_ACCESSOR(backupIncomplete)
 TOVIK_TEXT_ACCESSOR(unlockFailed)
 TOVIK_TEXT_ACCESSOR(backupsTitle)
 TOVIK_TEXT_ACCESSOR(encryptedBadge)

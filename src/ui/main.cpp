@@ -4,7 +4,7 @@
 
 #include "app/access_probe.h"
 #include "app/app_model.h"
-#include "app/database_file_sources.h"
+#include "app/file_system_sources.h"
 #include "app/launch_options.h"
 #include "app/texts.h"
 #include "common/home.h"
@@ -91,7 +91,7 @@ int main(int argc, char **argv)
 
     ui::applyLightLook();
     app::LinuxDesktopServices services;
-    app::DatabaseFileSources sources;
+    app::FileSystemSources sources;
     app::AppModel model(services,
                         sources,
                         common::defaultMessagesDatabase(),
