@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <tuple>
 #include <iostream>
 
 namespace {
@@ -37,34 +36,6 @@ store::MessagesStore storeOf(const sources::MessageSource &source)
     if (!store)
         fail(store::describe(store.error()));
     return std::move(*store);
-}
-
-// Wall time is noisy on a busy machine; the CPU time (user + system) of the same runs is kept too.
-struct Timing {
-    double wall = 0;
-    double cpu = 1e100;
-};
-
-std::pair<Timing, Timing> alternateTimed(int rounds, const std::function<void()> &ours, const std::function<void()> &floor)
-{
-    Timing a;
-    Timing b;
-    const auto timed = [](const std::function<void()> &work, Timing &into) {
-        const double before = bench::processCpuSeconds();
-        const double wall = bench::bestSeconds(1, work);
-        into.cpu = std::min(into.cpu, bench::processCpuSeconds() - before);
-        return wall;
-    };
-    std::tie(a.wall, b.wall) = bench::alternate(rounds, [&] { return timed(ours, a); }, [&] { return timed(floor, b); });
-    return {a, b};
-}
-
-void printBoth(const std::pair<Timing, Timing> &timings, double target)
-{
-    std::printf(" wall time:\n");
-    bench::printRatio("backup", timings.first.wall, "database", timings.second.wall, target);
-    std::printf(" CPU time (user + system):\n");
-    bench::printRatio("backup", timings.first.cpu, "database", timings.second.cpu, target);
 }
 
 } // namespace
@@ -104,7 +75,7 @@ int main()
         if (!sources::missingMessagesTables(store))
             fail("cannot read the schema");
     };
-    const auto opening = alternateTimed(15, [&] { openOnce(folder); }, [&] { openOnce(file); });
+    const auto opening = bench::alternateTimed(15, [&] { openOnce(folder); }, [&] { openOnce(file); });
 
     std::vector<catalogue::Conversation> list;
     const auto listOnce = [&](const sources::MessageSource &source) {
@@ -114,7 +85,7 @@ int main()
             fail(store::describe(loaded.error()));
         list = std::move(*loaded);
     };
-    const auto listing = alternateTimed(3, [&] { listOnce(fromBackup); }, [&] { listOnce(direct); });
+    const auto listing = bench::alternateTimed(3, [&] { listOnce(fromBackup); }, [&] { listOnce(direct); });
 
     const auto largest = list.front();
     std::size_t exported = 0;
@@ -125,7 +96,7 @@ int main()
             fail(store::describe(built.error()));
         exported = built->text.size();
     };
-    const auto exporting = alternateTimed(5, [&] { exportOnce(fromBackup); }, [&] { exportOnce(direct); });
+    const auto exporting = bench::alternateTimed(5, [&] { exportOnce(fromBackup); }, [&] { exportOnce(direct); });
 
     std::printf("%s read directly and as an iPhone backup; best of each, alternating\n", file.filename().c_str());
     std::printf("open (source, store, table check):\n");
@@ -133,8 +104,8 @@ int main()
     std::printf("  backup %.2f ms, database %.2f ms (wall): %.2f ms more (target at most 50 ms): %s\n",
                 opening.first.wall * 1000, opening.second.wall * 1000, extra * 1000, extra <= 0.050 ? "met" : "NOT met");
     std::printf("conversation list (%zu conversations):\n", list.size());
-    printBoth(listing, 1.05);
+    bench::printTimings(listing, "backup", "database", 1.05);
     std::printf("export of the largest conversation (%lld messages, %zu bytes):\n", static_cast<long long>(largest.count), exported);
-    printBoth(exporting, 1.05);
+    bench::printTimings(exporting, "backup", "database", 1.05);
     return 0;
 }

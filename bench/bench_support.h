@@ -37,4 +37,16 @@ std::pair<double, double> alternate(int rounds, const std::function<double()> &o
 
 void printRatio(const std::string &what, double seconds, const std::string &floorName, double floorSeconds, double target);
 
+// Wall time is noisy on a busy machine; the CPU time (user + system) of the same runs is kept too.
+struct Timing {
+    double wall = 0;
+    double cpu = 1e100;
+};
+
+// alternate(), keeping the best wall and CPU time of each.
+std::pair<Timing, Timing> alternateTimed(int rounds, const std::function<void()> &ours, const std::function<void()> &floor);
+
+// Both ratios of alternateTimed's result.
+void printTimings(const std::pair<Timing, Timing> &timings, const std::string &ours, const std::string &floor, double target);
+
 } // namespace bench
