@@ -16,27 +16,14 @@
 
 namespace {
 
-[[noreturn]] void fail(const std::string &why)
-{
-    std::cerr << why << "\n";
-    std::exit(1);
-}
-
 sources::MessageSource openOrFail(const std::filesystem::path &path)
 {
     auto source = sources::openSource(path);
     if (!source)
-        fail("cannot open " + path.string() + " (problem #" + std::to_string(source.error().index()) + ")");
+        bench::fail("cannot open " + path.string() + " (problem #" + std::to_string(source.error().index()) + ")");
     return *source;
 }
 
-store::MessagesStore storeOf(const sources::MessageSource &source)
-{
-    auto store = source.openStore();
-    if (!store)
-        fail(store::describe(store.error()));
-    return std::move(*store);
-}
 
 } // namespace
 
@@ -50,11 +37,11 @@ int main()
         demo::LargeHistory options;
         options.largestConversation = 100'000;
         if (auto failed = demo::writeLargeHistory(file, options))
-            fail(*failed);
+            bench::fail(*failed);
     }
     if (!std::filesystem::exists(folder / "Manifest.db")) {
         if (auto failed = backup::writeBackup(folder, {file, std::nullopt, std::nullopt}))
-            fail(*failed);
+            bench::fail(*failed);
         // The stored file becomes the same file as the database, so that both readings meet the
         // same page cache and only the way of reading differs.
         const auto stored = folder / "3d" / "3d0d7e5fb2ce288813306e4d4636395e047a3d28";
@@ -71,18 +58,18 @@ int main()
     // Opening: deciding what the path is, then a store ready to read, and the table check the
     // command line makes.
     const auto openOnce = [&](const std::filesystem::path &path) {
-        auto store = storeOf(openOrFail(path));
+        auto store = bench::storeOf(openOrFail(path));
         if (!sources::missingMessagesTables(store))
-            fail("cannot read the schema");
+            bench::fail("cannot read the schema");
     };
     const auto opening = bench::alternateTimed(15, [&] { openOnce(folder); }, [&] { openOnce(file); });
 
     std::vector<catalogue::Conversation> list;
     const auto listOnce = [&](const sources::MessageSource &source) {
-        auto store = storeOf(source);
+        auto store = bench::storeOf(source);
         auto loaded = catalogue::loadConversations(store, {});
         if (!loaded)
-            fail(store::describe(loaded.error()));
+            bench::fail(store::describe(loaded.error()));
         list = std::move(*loaded);
     };
     const auto listing = bench::alternateTimed(3, [&] { listOnce(fromBackup); }, [&] { listOnce(direct); });
@@ -90,10 +77,10 @@ int main()
     const auto largest = list.front();
     std::size_t exported = 0;
     const auto exportOnce = [&](const sources::MessageSource &source) {
-        auto store = storeOf(source);
+        auto store = bench::storeOf(source);
         auto built = exporter::buildExport(store, largest, {});
         if (!built)
-            fail(store::describe(built.error()));
+            bench::fail(store::describe(built.error()));
         exported = built->text.size();
     };
     const auto exporting = bench::alternateTimed(5, [&] { exportOnce(fromBackup); }, [&] { exportOnce(direct); });

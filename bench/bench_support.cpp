@@ -13,6 +13,20 @@
 
 namespace bench {
 
+void fail(const std::string &why)
+{
+    std::cerr << why << "\n";
+    std::exit(1);
+}
+
+store::MessagesStore storeOf(const sources::MessageSource &source)
+{
+    auto store = source.openStore();
+    if (!store)
+        fail(store::describe(store.error()));
+    return std::move(*store);
+}
+
 std::filesystem::path dataDir()
 {
     const std::filesystem::path dir(TOVIK_BENCH_DATA_DIR);

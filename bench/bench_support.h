@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sources/message_source.h"
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -8,6 +10,12 @@
 #include <vector>
 
 namespace bench {
+
+// Says why on standard error and ends the benchmark (exit 1).
+[[noreturn]] void fail(const std::string &why);
+
+// A fresh store of `source`, or fail().
+store::MessagesStore storeOf(const sources::MessageSource &source);
 
 // Where generated benchmark data is kept between runs (inside the build folder).
 std::filesystem::path dataDir();

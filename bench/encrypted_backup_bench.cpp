@@ -22,11 +22,6 @@ namespace
 constexpr std::uint32_t phoneIterations = 10'000;
 constexpr std::uint32_t phonePasswordIterations = 10'000'000;
 
-[[noreturn]] void fail(const std::string &why)
-{
-    std::cerr << why << "\n";
-    std::exit(1);
-}
 
 double secondsSince(std::chrono::steady_clock::time_point start)
 {
@@ -55,15 +50,15 @@ Twins makeTwins(std::int64_t messages)
     options.messages = messages;
     options.largestConversation = messages / 20;
     if (auto failed = demo::writeLargeHistory(file, options))
-        fail(*failed);
+        bench::fail(*failed);
     if (auto failed = backup::writeBackup(twins.plain, {file, std::nullopt, std::nullopt}))
-        fail(*failed);
+        bench::fail(*failed);
     backup::BackupOptions encrypted;
     encrypted.encryption = backup::Encryption{};
     encrypted.encryption->iterations = phoneIterations;
     encrypted.encryption->passwordIterations = phonePasswordIterations;
     if (auto failed = backup::writeBackup(twins.encrypted, {file, std::nullopt, std::nullopt}, encrypted))
-        fail(*failed);
+        bench::fail(*failed);
     std::printf("  generated in %.1f s\n", secondsSince(start));
     return twins;
 }
@@ -72,17 +67,10 @@ sources::MessageSource unlockOrFail(const std::filesystem::path &folder)
 {
     auto source = sources::unlockBackup(sources::readBackupInfo(folder), backup::Encryption{}.password);
     if (!source)
-        fail("cannot open " + folder.string() + " (problem #" + std::to_string(source.error().index()) + ")");
+        bench::fail("cannot open " + folder.string() + " (problem #" + std::to_string(source.error().index()) + ")");
     return *source;
 }
 
-store::MessagesStore storeOf(const sources::MessageSource &source)
-{
-    auto store = source.openStore();
-    if (!store)
-        fail(store::describe(store.error()));
-    return std::move(*store);
-}
 
 } // namespace
 
@@ -98,10 +86,10 @@ int main()
 
     std::vector<catalogue::Conversation> list;
     const auto listOnce = [&](const sources::MessageSource &source) {
-        auto store = storeOf(source);
+        auto store = bench::storeOf(source);
         auto loaded = catalogue::loadConversations(store, {});
         if (!loaded)
-            fail(store::describe(loaded.error()));
+            bench::fail(store::describe(loaded.error()));
         list = std::move(*loaded);
     };
     const auto listing = bench::alternateTimed(
@@ -116,10 +104,10 @@ int main()
     const auto largest = list.front();
     std::size_t exported = 0;
     const auto exportOnce = [&](const sources::MessageSource &source) {
-        auto store = storeOf(source);
+        auto store = bench::storeOf(source);
         auto built = exporter::buildExport(store, largest, {});
         if (!built)
-            fail(store::describe(built.error()));
+            bench::fail(store::describe(built.error()));
         exported = built->text.size();
     };
     const auto exporting = bench::alternateTimed(

@@ -6,6 +6,7 @@
 #include "crypto/manifest_key.h"
 #include "crypto/unlock.h"
 #include "sources/backup_files.h"
+#include "sources/backup_layout.h"
 #include "sources/plist_reader.h"
 
 #include <map>
@@ -76,16 +77,9 @@ common::Result<void, crypto::Failure> readFileSecrets(const std::filesystem::pat
     auto db = store::SQLiteDB::openThroughVfs(registration->name(), readOnlyVfs(), registration);
     if (!db)
         return crypto::damaged("Manifest.db cannot be opened: " + db.error().message);
-    std::string sql = "SELECT fileID, relativePath, file FROM Files WHERE domain = ?1 AND relativePath IN (";
-    std::vector<store::Parameter> parameters{std::string(messagesFile.domain)};
-    for (const auto &file : backupFilesRead) {
-        sql += parameters.size() > 1 ? ", ?" : "?";
-        sql += std::to_string(parameters.size() + 1);
-        parameters.emplace_back(std::string(file.relativePath));
-    }
-    sql += ")";
+    const FilesQuery query = filesReadQuery("fileID, relativePath, file");
     std::optional<crypto::Failure> failed;
-    auto read = db->execute(sql, parameters, [&](const store::Statement &row) {
+    auto read = db->execute(query.sql, query.parameters, [&](const store::Statement &row) {
         const std::string where = row.text(1);
         auto record = crypto::readFileKey(row.bytesView(2));
         if (!record) {
