@@ -19,9 +19,8 @@ namespace
 {
 
 // The round counts of a phone since iOS 10.2.
-constexpr std::uint32_t phoneIterations = 10'000;
-constexpr std::uint32_t phonePasswordIterations = 10'000'000;
-
+constexpr std::uint32_t phoneIterations = 10000;
+constexpr std::uint32_t phonePasswordIterations = 10000000;
 
 double secondsSince(std::chrono::steady_clock::time_point start)
 {
@@ -70,7 +69,6 @@ sources::MessageSource unlockOrFail(const std::filesystem::path &folder)
         bench::fail("cannot open " + folder.string() + " (problem #" + std::to_string(source.error().index()) + ")");
     return *source;
 }
-
 
 } // namespace
 
