@@ -12,60 +12,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <tuple>
 #include <iostream>
 
 namespace {
-
-[[noreturn]] void fail(const std::string &why)
-{
-    std::cerr << why << "\n";
-    std::exit(1);
-}
 
 sources::MessageSource openOrFail(const std::filesystem::path &path)
 {
     auto source = sources::openSource(path);
     if (!source)
-        fail("cannot open " + path.string() + " (problem #" + std::to_string(source.error().index()) + ")");
+        bench::fail("cannot open " + path.string() + " (problem #" + std::to_string(source.error().index()) + ")");
     return *source;
 }
 
-store::MessagesStore storeOf(const sources::MessageSource &source)
-{
-    auto store = source.openStore();
-    if (!store)
-        fail(store::describe(store.error()));
-    return std::move(*store);
-}
-
-// Wall time is noisy on a busy machine; the CPU time (user + system) of the same runs is kept too.
-struct Timing {
-    double wall = 0;
-    double cpu = 1e100;
-};
-
-std::pair<Timing, Timing> alternateTimed(int rounds, const std::function<void()> &ours, const std::function<void()> &floor)
-{
-    Timing a;
-    Timing b;
-    const auto timed = [](const std::function<void()> &work, Timing &into) {
-        const double before = bench::processCpuSeconds();
-        const double wall = bench::bestSeconds(1, work);
-        into.cpu = std::min(into.cpu, bench::processCpuSeconds() - before);
-        return wall;
-    };
-    std::tie(a.wall, b.wall) = bench::alternate(rounds, [&] { return timed(ours, a); }, [&] { return timed(floor, b); });
-    return {a, b};
-}
-
-void printBoth(const std::pair<Timing, Timing> &timings, double target)
-{
-    std::printf(" wall time:\n");
-    bench::printRatio("backup", timings.first.wall, "database", timings.second.wall, target);
-    std::printf(" CPU time (user + system):\n");
-    bench::printRatio("backup", timings.first.cpu, "database", timings.second.cpu, target);
-}
 
 } // namespace
 
@@ -79,11 +37,11 @@ int main()
         demo::LargeHistory options;
         options.largestConversation = 100'000;
         if (auto failed = demo::writeLargeHistory(file, options))
-            fail(*failed);
+            bench::fail(*failed);
     }
     if (!std::filesystem::exists(folder / "Manifest.db")) {
         if (auto failed = backup::writeBackup(folder, {file, std::nullopt, std::nullopt}))
-            fail(*failed);
+            bench::fail(*failed);
         // The stored file becomes the same file as the database, so that both readings meet the
         // same page cache and only the way of reading differs.
         const auto stored = folder / "3d" / "3d0d7e5fb2ce288813306e4d4636395e047a3d28";
@@ -100,32 +58,32 @@ int main()
     // Opening: deciding what the path is, then a store ready to read, and the table check the
     // command line makes.
     const auto openOnce = [&](const std::filesystem::path &path) {
-        auto store = storeOf(openOrFail(path));
+        auto store = bench::storeOf(openOrFail(path));
         if (!sources::missingMessagesTables(store))
-            fail("cannot read the schema");
+            bench::fail("cannot read the schema");
     };
-    const auto opening = alternateTimed(15, [&] { openOnce(folder); }, [&] { openOnce(file); });
+    const auto opening = bench::alternateTimed(15, [&] { openOnce(folder); }, [&] { openOnce(file); });
 
     std::vector<catalogue::Conversation> list;
     const auto listOnce = [&](const sources::MessageSource &source) {
-        auto store = storeOf(source);
+        auto store = bench::storeOf(source);
         auto loaded = catalogue::loadConversations(store, {});
         if (!loaded)
-            fail(store::describe(loaded.error()));
+            bench::fail(store::describe(loaded.error()));
         list = std::move(*loaded);
     };
-    const auto listing = alternateTimed(3, [&] { listOnce(fromBackup); }, [&] { listOnce(direct); });
+    const auto listing = bench::alternateTimed(3, [&] { listOnce(fromBackup); }, [&] { listOnce(direct); });
 
     const auto largest = list.front();
     std::size_t exported = 0;
     const auto exportOnce = [&](const sources::MessageSource &source) {
-        auto store = storeOf(source);
+        auto store = bench::storeOf(source);
         auto built = exporter::buildExport(store, largest, {});
         if (!built)
-            fail(store::describe(built.error()));
+            bench::fail(store::describe(built.error()));
         exported = built->text.size();
     };
-    const auto exporting = alternateTimed(5, [&] { exportOnce(fromBackup); }, [&] { exportOnce(direct); });
+    const auto exporting = bench::alternateTimed(5, [&] { exportOnce(fromBackup); }, [&] { exportOnce(direct); });
 
     std::printf("%s read directly and as an iPhone backup; best of each, alternating\n", file.filename().c_str());
     std::printf("open (source, store, table check):\n");
@@ -133,8 +91,8 @@ int main()
     std::printf("  backup %.2f ms, database %.2f ms (wall): %.2f ms more (target at most 50 ms): %s\n",
                 opening.first.wall * 1000, opening.second.wall * 1000, extra * 1000, extra <= 0.050 ? "met" : "NOT met");
     std::printf("conversation list (%zu conversations):\n", list.size());
-    printBoth(listing, 1.05);
+    bench::printTimings(listing, "backup", "database", 1.05);
     std::printf("export of the largest conversation (%lld messages, %zu bytes):\n", static_cast<long long>(largest.count), exported);
-    printBoth(exporting, 1.05);
+    bench::printTimings(exporting, "backup", "database", 1.05);
     return 0;
 }

@@ -9,8 +9,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <tuple>
 
 namespace bench {
+
+void fail(const std::string &why)
+{
+    std::cerr << why << "\n";
+    std::exit(1);
+}
+
+store::MessagesStore storeOf(const sources::MessageSource &source)
+{
+    auto store = source.openStore();
+    if (!store)
+        fail(store::describe(store.error()));
+    return std::move(*store);
+}
 
 std::filesystem::path dataDir()
 {
@@ -116,6 +131,28 @@ std::pair<double, double> alternate(int rounds, const std::function<double()> &o
         bestFloor = std::min(bestFloor, floor());
     }
     return {bestOurs, bestFloor};
+}
+
+std::pair<Timing, Timing> alternateTimed(int rounds, const std::function<void()> &ours, const std::function<void()> &floor)
+{
+    Timing a;
+    Timing b;
+    const auto timed = [](const std::function<void()> &work, Timing &into) {
+        const double before = processCpuSeconds();
+        const double wall = bestSeconds(1, work);
+        into.cpu = std::min(into.cpu, processCpuSeconds() - before);
+        return wall;
+    };
+    std::tie(a.wall, b.wall) = alternate(rounds, [&] { return timed(ours, a); }, [&] { return timed(floor, b); });
+    return {a, b};
+}
+
+void printTimings(const std::pair<Timing, Timing> &timings, const std::string &ours, const std::string &floor, double target)
+{
+    std::printf(" wall time:\n");
+    printRatio(ours, timings.first.wall, floor, timings.second.wall, target);
+    std::printf(" CPU time (user + system):\n");
+    printRatio(ours, timings.first.cpu, floor, timings.second.cpu, target);
 }
 
 void printRatio(const std::string &what, double seconds, const std::string &floorName, double floorSeconds, double target)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sources/message_source.h"
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -8,6 +10,12 @@
 #include <vector>
 
 namespace bench {
+
+// Says why on standard error and ends the benchmark (exit 1).
+[[noreturn]] void fail(const std::string &why);
+
+// A fresh store of `source`, or fail().
+store::MessagesStore storeOf(const sources::MessageSource &source);
 
 // Where generated benchmark data is kept between runs (inside the build folder).
 std::filesystem::path dataDir();
@@ -36,5 +44,17 @@ ProcessRun bestProcessRun(int runs, const std::vector<std::string> &argv, const 
 std::pair<double, double> alternate(int rounds, const std::function<double()> &ours, const std::function<double()> &floor);
 
 void printRatio(const std::string &what, double seconds, const std::string &floorName, double floorSeconds, double target);
+
+// Wall time is noisy on a busy machine; the CPU time (user + system) of the same runs is kept too.
+struct Timing {
+    double wall = 0;
+    double cpu = 1e100;
+};
+
+// alternate(), keeping the best wall and CPU time of each.
+std::pair<Timing, Timing> alternateTimed(int rounds, const std::function<void()> &ours, const std::function<void()> &floor);
+
+// Both ratios of alternateTimed's result.
+void printTimings(const std::pair<Timing, Timing> &timings, const std::string &ours, const std::string &floor, double target);
 
 } // namespace bench

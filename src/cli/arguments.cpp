@@ -52,8 +52,8 @@ common::Result<void, UsageError> readOptions(const std::vector<std::string> &arg
 std::string usageText()
 {
     // The "Usage:" and "or:" lines are the shape help2man reads the man page's synopsis from.
-    return "Usage: tovik-export list [--db PATH] [--contacts FILE.vcf] [--json]\n"
-           "  or:  tovik-export export (--id ID | --title TITLE) [--db PATH] [--contacts FILE.vcf] [--out DIR] [--json]\n"
+    return "Usage: tovik-export list [--db PATH] [--contacts FILE.vcf] [--password-file FILE] [--json]\n"
+           "  or:  tovik-export export (--id ID | --title TITLE) [--db PATH] [--contacts FILE.vcf] [--password-file FILE] [--out DIR] [--json]\n"
            "  or:  tovik-export backups [DIR] [--json]\n"
            "  or:  tovik-export --help | --version\n"
            "\n"
@@ -67,6 +67,11 @@ std::string usageText()
            "                      (default: ~/Library/Messages/chat.db)\n"
            "  --contacts FILE     a vCard file whose cards name the people (default for a backup:\n"
            "                      its address book)\n"
+           "  --password-file FILE\n"
+           "                      the password of an encrypted backup, read from FILE ('-' reads\n"
+           "                      standard input); without it, asked for on a terminal. It is the\n"
+           "                      backup password set on the iPhone or in iTunes/Finder, not the\n"
+           "                      Apple ID password or the phone's passcode\n"
            "  --id ID             the conversation's id as 'list' prints it\n"
            "  --title TITLE       the conversation's title\n"
            "  --out DIR           the folder to write into\n"
@@ -96,7 +101,8 @@ common::Result<Command, UsageError> parseArguments(const std::vector<std::string
         auto read = readOptions(arguments,
                                 1,
                                 {{"--db", [&](const std::string &v) { list.db = v; }},
-                                 {"--contacts", [&](const std::string &v) { list.contacts = v; }}},
+                                 {"--contacts", [&](const std::string &v) { list.contacts = v; }},
+                                 {"--password-file", [&](const std::string &v) { list.passwordFile = v; }}},
                                 {{"--json", &list.json}});
         if (!read)
             return common::failure(read.error());
@@ -110,6 +116,7 @@ common::Result<Command, UsageError> parseArguments(const std::vector<std::string
                                  {"--title", [&](const std::string &v) { run.title = v; }},
                                  {"--db", [&](const std::string &v) { run.db = v; }},
                                  {"--contacts", [&](const std::string &v) { run.contacts = v; }},
+                                 {"--password-file", [&](const std::string &v) { run.passwordFile = v; }},
                                  {"--out", [&](const std::string &v) { run.out = v; }}},
                                 {{"--json", &run.json}});
         if (!read)

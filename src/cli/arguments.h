@@ -13,6 +13,7 @@ namespace cli {
 struct ListCommand {
     std::optional<std::filesystem::path> db;
     std::optional<std::filesystem::path> contacts;
+    std::optional<std::filesystem::path> passwordFile; // an encrypted backup's password; "-" is standard input
     bool json = false;
 };
 
@@ -21,6 +22,7 @@ struct ExportCommand {
     std::optional<std::string> title;
     std::optional<std::filesystem::path> db;
     std::optional<std::filesystem::path> contacts;
+    std::optional<std::filesystem::path> passwordFile;
     std::optional<std::filesystem::path> out;
     bool json = false;
 };

@@ -2,6 +2,7 @@
 
 #include "catalogue/conversations.h"
 #include "cli/json.h"
+#include "cli/password.h"
 #include "common/home.h"
 #include "cli/sources_output.h"
 #include "common/text.h"
@@ -9,6 +10,7 @@
 #include "contacts/contacts_index.h"
 #include "contacts/vcard_contacts_service.h"
 #include "export/export_conversation.h"
+#include "sources/encrypted_backup.h"
 #include "store/messages_store.h"
 
 #include <unicode/uchar.h>
@@ -165,6 +167,7 @@ struct Inputs {
 // Fails with the exit status, after saying why on `err`.
 common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path> &database,
                                        const std::optional<std::filesystem::path> &contactsFile,
+                                       const std::optional<std::filesystem::path> &passwordFile,
                                        std::ostream &err)
 {
     auto index = loadContacts(contactsFile);
@@ -172,7 +175,19 @@ common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path
         err << "tovik-export: " << index.error().detail << "\n";
         return common::failure(int{Failed});
     }
-    const auto source = sources::openSource(database.value_or(common::defaultMessagesDatabase()));
+    auto source = sources::openSource(database.value_or(common::defaultMessagesDatabase()));
+    if (!source) {
+        if (const auto *locked = std::get_if<sources::problem::EncryptedBackup>(&source.error())) {
+            const sources::BackupInfo backup = locked->backup;
+            auto password = readPassword(passwordFile, backupPasswordPrompt(backup), err);
+            if (!password && password.error().kind == PasswordProblem::Kind::Unreadable) {
+                err << "tovik-export: " << password.error().detail << "\n";
+                return common::failure(int{Failed});
+            }
+            if (password)
+                source = sources::unlockBackup(backup, passwordText(*password));
+        }
+    }
     if (!source)
         return common::failure(reportSourceProblem(source.error(), err));
     auto db = source->path();
@@ -188,7 +203,7 @@ common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path
 
 int runList(const ListCommand &command, std::ostream &out, std::ostream &err)
 {
-    auto inputs = openInputs(command.db, command.contacts, err);
+    auto inputs = openInputs(command.db, command.contacts, command.passwordFile, err);
     if (!inputs)
         return inputs.error();
     auto list = catalogue::loadConversations(inputs->store, inputs->index);
@@ -203,7 +218,7 @@ int runList(const ListCommand &command, std::ostream &out, std::ostream &err)
 
 int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err)
 {
-    auto inputs = openInputs(command.db, command.contacts, err);
+    auto inputs = openInputs(command.db, command.contacts, command.passwordFile, err);
     if (!inputs)
         return inputs.error();
     const std::filesystem::path &db = inputs->db;

@@ -55,6 +55,11 @@ std::filesystem::path defaultBackupFolder()
     return common::homeFolder() / "Library" / "Application Support" / "MobileSync" / "Backup";
 }
 
+std::string backupPasswordPrompt(const sources::BackupInfo &backup)
+{
+    return "Password of the encrypted backup of " + deviceOf(backup) + ": ";
+}
+
 int runBackups(const BackupsCommand &command, std::ostream &out, std::ostream &err)
 {
     const auto folder = command.dir.value_or(defaultBackupFolder());
@@ -100,11 +105,23 @@ int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err
     else if (const auto *none = std::get_if<p::NoBackup>(&problem))
         err << none->folder.string() << ": neither an iPhone backup nor a folder holding one\n";
     else if (const auto *encrypted = std::get_if<p::EncryptedBackup>(&problem))
-        err << backupIn(encrypted->backup) << " is encrypted, and this version cannot read encrypted backups\n";
+        err << backupIn(encrypted->backup)
+            << " is encrypted: give its password with --password-file FILE (or --password-file - to read it from"
+               " standard input), or run this on a terminal to be asked for it\n";
+    else if (const auto *wrong = std::get_if<p::WrongPassword>(&problem))
+        err << backupIn(wrong->backup)
+            << ": wrong password. It is the backup password, set on the iPhone or in iTunes/Finder when backups"
+               " were encrypted; not the Apple ID password, nor the phone's passcode\n";
+    else if (const auto *damaged = std::get_if<p::UnreadableEncryption>(&problem))
+        err << backupIn(damaged->backup) << " cannot be decrypted: "
+            << (damaged->failure.kind == crypto::Failure::Kind::MissingClassKey ? "a file needs a key its key bag lacks"
+                                                                                  : "its keys are damaged")
+            << " (" << damaged->failure.detail << ")\n";
     else if (const auto *unfinished = std::get_if<p::IncompleteBackup>(&problem))
         err << backupIn(unfinished->backup) << " was not finished; make the backup again\n";
     else if (const auto *old = std::get_if<p::TooOldBackup>(&problem))
-        err << backupIn(old->backup) << " is too old to read (made before iOS 5); make a new backup\n";
+        err << backupIn(old->backup) << " is too old to read (made before " << (old->backup.encrypted ? "iOS 10" : "iOS 5")
+            << "); make a new backup\n";
     else if (const auto *empty = std::get_if<p::NoMessagesInBackup>(&problem))
         err << backupIn(empty->backup) << " holds no messages\n";
     return Failed;

@@ -15,6 +15,9 @@ namespace cli {
 // a JSON array.
 [[nodiscard]] int runBackups(const BackupsCommand &command, std::ostream &out, std::ostream &err);
 
+// What the terminal asks for an encrypted backup's password with.
+[[nodiscard]] std::string backupPasswordPrompt(const sources::BackupInfo &backup);
+
 // Says on `err` why a path gives no messages and returns the exit status: a folder holding
 // several backups is a usage error (the user must choose one), anything else a failure.
 [[nodiscard]] int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err);

@@ -52,16 +52,9 @@ std::optional<std::map<std::string, std::string>> manifestFileIds(const std::fil
     auto db = store::SQLiteDB::openThroughVfs(registration->name(), readOnlyVfs(), registration);
     if (!db)
         return std::nullopt;
-    std::string sql = "SELECT relativePath, fileID FROM Files WHERE domain = ?1 AND relativePath IN (";
-    std::vector<store::Parameter> parameters{std::string(messagesFile.domain)};
-    for (const auto &file : backupFilesRead) {
-        sql += parameters.size() > 1 ? ", ?" : "?";
-        sql += std::to_string(parameters.size() + 1);
-        parameters.emplace_back(std::string(file.relativePath));
-    }
-    sql += ")";
+    const FilesQuery query = filesReadQuery("relativePath, fileID");
     std::map<std::string, std::string> ids;
-    auto read = db->execute(sql, parameters, [&](const store::Statement &row) {
+    auto read = db->execute(query.sql, query.parameters, [&](const store::Statement &row) {
         ids.emplace(row.text(0), row.text(1));
         return store::RowFlow::Continue;
     });
@@ -71,6 +64,19 @@ std::optional<std::map<std::string, std::string>> manifestFileIds(const std::fil
 }
 
 } // namespace
+
+FilesQuery filesReadQuery(std::string_view columns)
+{
+    FilesQuery query{"SELECT " + std::string(columns) + " FROM Files WHERE domain = ?1 AND relativePath IN (",
+                     {std::string(messagesFile.domain)}};
+    for (const auto &file : backupFilesRead) {
+        query.sql += query.parameters.size() > 1 ? ", ?" : "?";
+        query.sql += std::to_string(query.parameters.size() + 1);
+        query.parameters.emplace_back(std::string(file.relativePath));
+    }
+    query.sql += ")";
+    return query;
+}
 
 BackupFileReader plainBackupFiles()
 {

@@ -2,10 +2,14 @@
 
 #include "sources/backup_files.h"
 #include "sources/read_only_vfs.h"
+#include "store/sqlite_db.h"
 
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace sources {
 
@@ -13,6 +17,14 @@ namespace sources {
 // The plain one reads the file as it is on disk.
 using BackupFileReader = std::function<FileOpener(const std::filesystem::path &file)>;
 [[nodiscard]] BackupFileReader plainBackupFiles();
+
+// The query of Manifest.db's Files table for the files this program reads (backupFilesRead),
+// selecting `columns`, and its parameters.
+struct FilesQuery {
+    std::string sql;
+    std::vector<store::Parameter> parameters;
+};
+[[nodiscard]] FilesQuery filesReadQuery(std::string_view columns);
 
 // Where a backup keeps the files this program reads; nothing for a file it does not have.
 struct BackupLayout {

@@ -3,6 +3,7 @@
 #include "common/result.h"
 #include "contacts/contact_record.h"
 #include "contacts/contacts_index.h"
+#include "crypto/failure.h"
 #include "sources/backup_info.h"
 #include "sources/backup_layout.h"
 #include "sources/read_only_vfs.h"
@@ -38,8 +39,17 @@ struct SeveralBackups {
     std::filesystem::path folder;
     std::vector<BackupInfo> backups;
 };
-struct EncryptedBackup {
+struct EncryptedBackup { // opens with its password (unlockBackup)
     BackupInfo backup;
+};
+struct WrongPassword {
+    BackupInfo backup;
+};
+// An encrypted backup whose keys cannot be had although the password was not found wrong: a
+// damaged key bag, ManifestKey or file record, or a key of a protection class the key bag lacks.
+struct UnreadableEncryption {
+    BackupInfo backup;
+    crypto::Failure failure;
 };
 struct IncompleteBackup {
     BackupInfo backup;
@@ -58,6 +68,8 @@ using SourceProblem = std::variant<problem::NotFound,
                                    problem::NoBackup,
                                    problem::SeveralBackups,
                                    problem::EncryptedBackup,
+                                   problem::WrongPassword,
+                                   problem::UnreadableEncryption,
                                    problem::IncompleteBackup,
                                    problem::TooOldBackup,
                                    problem::NoMessagesInBackup>;

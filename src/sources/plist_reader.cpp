@@ -79,4 +79,16 @@ std::optional<std::int64_t> PlistDictionary::date(const char *key) const
     return std::int64_t{seconds} + appleEpochOffset;
 }
 
+std::optional<std::string> PlistDictionary::data(const char *key) const
+{
+    const plist_t node = plist_dict_get_item(static_cast<plist_t>(m_root.get()), key);
+    if (node == nullptr || plist_get_node_type(node) != PLIST_DATA)
+        return std::nullopt;
+    std::uint64_t length = 0;
+    const char *value = plist_get_data_ptr(node, &length);
+    if (value == nullptr)
+        return std::string();
+    return std::string(value, static_cast<std::size_t>(length));
+}
+
 } // namespace sources

@@ -23,6 +23,8 @@ public:
     [[nodiscard]] std::optional<std::string> text(const char *key) const;
     [[nodiscard]] std::optional<bool> boolean(const char *key) const;
     [[nodiscard]] std::optional<std::int64_t> date(const char *key) const;
+    // The bytes under `key` when it is data; nothing when it is absent or of another type.
+    [[nodiscard]] std::optional<std::string> data(const char *key) const;
 
 private:
     struct Free {

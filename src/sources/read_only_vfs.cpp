@@ -18,6 +18,9 @@ namespace {
 constexpr const char *vfsName = "tovik-readonly";
 constexpr std::string_view logSuffix = "-wal";
 
+std::atomic<std::uint64_t> servedOpens{0};
+std::atomic<std::uint64_t> refusedOpens{0};
+
 // A log of no bytes, for a database whose log was not kept.
 class EmptyFile final : public common::ReadOnlyFile
 {
@@ -204,8 +207,10 @@ int vfsOpen(sqlite3_vfs *, const char *name, sqlite3_file *file, int flags, int 
     const Lookup found = lookUp(name);
     const bool wantsLog = (flags & SQLITE_OPEN_WAL) != 0;
     const bool wantsDatabase = (flags & SQLITE_OPEN_MAIN_DB) != 0;
-    if (!found.files || found.isLog != wantsLog || (!wantsLog && !wantsDatabase))
+    if (!found.files || found.isLog != wantsLog || (!wantsLog && !wantsDatabase)) {
+        ++refusedOpens;
         return SQLITE_CANTOPEN;
+    }
 
     std::unique_ptr<common::ReadOnlyFile> reader;
     if (!found.isLog) {
@@ -223,6 +228,7 @@ int vfsOpen(sqlite3_vfs *, const char *name, sqlite3_file *file, int flags, int 
     }
     open->reader = reader.release();
     open->base.pMethods = &fileMethods;
+    ++servedOpens;
     if (outFlags != nullptr)
         *outFlags = (flags & ~(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) | SQLITE_OPEN_READONLY;
     return SQLITE_OK;
@@ -296,6 +302,11 @@ FileOpener plainFileOpener(std::filesystem::path path)
             return common::failure(std::move(file.error()));
         return std::unique_ptr<common::ReadOnlyFile>(std::move(*file));
     };
+}
+
+VfsOpenCounts vfsOpenCounts()
+{
+    return {servedOpens.load(), refusedOpens.load()};
 }
 
 const char *readOnlyVfs()

@@ -3,6 +3,7 @@
 #include "common/read_only_file.h"
 #include "common/result.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -31,6 +32,15 @@ struct VfsDatabase {
 // connection must hold the database exclusively (PRAGMA locking_mode=EXCLUSIVE before its first
 // read) so that a write-ahead log is indexed in memory.
 [[nodiscard]] const char *readOnlyVfs();
+
+// How many opens the read-only VFS has been asked for in this process: those it served (a
+// registered database or its log) and those it refused (anything else: journals, temporary files,
+// unknown names).
+struct VfsOpenCounts {
+    std::uint64_t served = 0;
+    std::uint64_t refused = 0;
+};
+[[nodiscard]] VfsOpenCounts vfsOpenCounts();
 
 // One database made visible to the read-only VFS under a private name, for as long as this
 // object lives. Connections already open keep working after it goes, except that they could no

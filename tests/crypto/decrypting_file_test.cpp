@@ -1,6 +1,6 @@
 #include "crypto/decrypting_file.h"
 #include "crypto/file_key.h"
-#include "support/encrypted_backup_writer.h"
+#include "backup/encryption_writer.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace
 
 using common::Error;
 
-const std::string key = testsupport::testKey(7);
+const std::string key = backup::testKey(7);
 
 crypto::SecureBytes keyBytes(std::string_view bytes = key)
 {
@@ -63,7 +63,7 @@ TEST_F(DecryptingFileTest, EveryRangeReadsAsThePlainText)
 {
     for (const std::size_t size : {0, 1, 15, 16, 17, 33, 64, 100}) {
         const std::string plain = plainText(size);
-        const auto file = open(testsupport::encryptFile(key, plain), size);
+        const auto file = open(backup::encryptFile(key, plain), size);
         ASSERT_TRUE(file) << file.error().detail;
         EXPECT_EQ(file->size(), size);
 
@@ -77,7 +77,7 @@ TEST_F(DecryptingFileTest, EveryRangeReadsAsThePlainText)
 TEST_F(DecryptingFileTest, LargeFilesReadInPagesAndAtRandom)
 {
     const std::string plain = plainText(700'001);
-    const auto file = open(testsupport::encryptFile(key, plain), plain.size());
+    const auto file = open(backup::encryptFile(key, plain), plain.size());
     ASSERT_TRUE(file) << file.error().detail;
 
     std::string pages;
@@ -97,7 +97,7 @@ TEST_F(DecryptingFileTest, LargeFilesReadInPagesAndAtRandom)
 TEST_F(DecryptingFileTest, RecordedSizeLargerIsAnErrorAndSmallerKeepsTheContent)
 {
     const std::string plain = plainText(5000);
-    const std::string cipher = testsupport::encryptFile(key, plain);
+    const std::string cipher = backup::encryptFile(key, plain);
 
     const auto larger = open(cipher, 5001);
     const auto smaller = open(cipher, 4000);
@@ -113,17 +113,17 @@ TEST_F(DecryptingFileTest, RecordedSizeLargerIsAnErrorAndSmallerKeepsTheContent)
 TEST_F(DecryptingFileTest, BrokenCiphertextAndPaddingAreRefused)
 {
     const std::string plain = plainText(200);
-    const std::string cipher = testsupport::encryptFile(key, plain);
+    const std::string cipher = backup::encryptFile(key, plain);
     // Ciphertext whose last block decrypts to chosen final bytes: encrypted with padding, then
     // stripped of the padding block.
     const auto endingIn = [](const std::string &tail) {
         const std::string body = plainText(48 - tail.size()) + tail;
-        return testsupport::encryptFile(key, body).substr(0, 48);
+        return backup::encryptFile(key, body).substr(0, 48);
     };
 
     EXPECT_EQ(open(cipher.substr(0, cipher.size() - 1)).error().kind, Error::Kind::Invalid);
     EXPECT_EQ(open(cipher + "x").error().kind, Error::Kind::Invalid);
-    EXPECT_EQ(crypto::DecryptingFile::open(write(cipher), keyBytes(testsupport::testKey(8))).error().kind,
+    EXPECT_EQ(crypto::DecryptingFile::open(write(cipher), keyBytes(backup::testKey(8))).error().kind,
               Error::Kind::Invalid);
     EXPECT_EQ(open(endingIn(std::string(1, '\0'))).error().kind, Error::Kind::Invalid);
     EXPECT_EQ(open(endingIn(std::string(1, '\x11'))).error().kind, Error::Kind::Invalid);
@@ -141,11 +141,11 @@ TEST_F(DecryptingFileTest, BrokenCiphertextAndPaddingAreRefused)
 TEST_F(DecryptingFileTest, ABackupFileOpensFromItsRecord)
 {
     // The way a backup's files are reached: class key, record, file key, file.
-    const std::string classKey = testsupport::testKey(3);
-    const std::string fileKey = testsupport::testKey(8);
+    const std::string classKey = backup::testKey(3);
+    const std::string fileKey = backup::testKey(8);
     const std::string plain = plainText(9000);
     const std::string record =
-        testsupport::fileRecord(testsupport::wrapWithClass(3, classKey, fileKey), 3, plain.size());
+        backup::fileRecord(backup::wrapWithClass(3, classKey, fileKey), 3, plain.size());
     crypto::ClassKeys keys;
     keys.insert(3, keyBytes(classKey));
 
@@ -153,7 +153,7 @@ TEST_F(DecryptingFileTest, ABackupFileOpensFromItsRecord)
     ASSERT_TRUE(fileRecord);
     auto unwrapped = keys.unwrap(fileRecord->key);
     ASSERT_TRUE(unwrapped);
-    const auto file = crypto::DecryptingFile::open(write(testsupport::encryptFile(fileKey, plain)),
+    const auto file = crypto::DecryptingFile::open(write(backup::encryptFile(fileKey, plain)),
                                                    std::move(*unwrapped),
                                                    fileRecord->size);
 

@@ -1,5 +1,5 @@
 #include "crypto/file_key.h"
-#include "support/encrypted_backup_writer.h"
+#include "backup/encryption_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@ namespace
 
 using crypto::Failure;
 
-const std::string wrapped = testsupport::wrapWithClass(3, testsupport::testKey(3), testsupport::testKey(8));
-const std::string record = testsupport::fileRecord(wrapped, 3, 123456);
+const std::string wrapped = backup::wrapWithClass(3, backup::testKey(3), backup::testKey(8));
+const std::string record = backup::fileRecord(wrapped, 3, 123456);
 
 // The good record with one change made to its parsed form: the archive, the root object and the
 // EncryptionKey object.
@@ -22,7 +22,7 @@ std::string changed(const std::function<void(plist_t, plist_t, plist_t)> &change
     plist_from_bin(record.data(), static_cast<std::uint32_t>(record.size()), &root);
     plist_t objects = plist_dict_get_item(root, "$objects");
     change(root, plist_array_get_item(objects, 1), plist_array_get_item(objects, 2));
-    return testsupport::binaryPlist(root);
+    return backup::binaryPlist(root);
 }
 
 bool isDamaged(const crypto::Result<crypto::FileKey> &key)

@@ -1,5 +1,5 @@
 #include "crypto/key_bag.h"
-#include "support/encrypted_backup_writer.h"
+#include "backup/encryption_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +7,13 @@ namespace
 {
 
 using crypto::Failure;
-using testsupport::classKeyRecords;
-using testsupport::keyBagRecord;
+using backup::classKeyRecords;
+using backup::keyBagRecord;
 
-testsupport::KeyBagOptions twoClasses()
+backup::KeyBagOptions twoClasses()
 {
-    testsupport::KeyBagOptions options;
-    options.classKeys = {{3, testsupport::testKey(3)}, {4, testsupport::testKey(4)}};
+    backup::KeyBagOptions options;
+    options.classKeys = {{3, backup::testKey(3)}, {4, backup::testKey(4)}};
     return options;
 }
 
@@ -30,7 +30,7 @@ TEST(ParseKeyBag, ReadsTheHeaderAndEveryClassKey)
 {
     const auto options = twoClasses();
 
-    const auto bag = crypto::parseKeyBag(testsupport::makeKeyBag(options));
+    const auto bag = crypto::parseKeyBag(backup::makeKeyBag(options));
 
     ASSERT_TRUE(bag) << bag.error().detail;
     EXPECT_EQ(bag->version, 4u);
@@ -51,7 +51,7 @@ TEST(ParseKeyBag, ReadsTheOlderFormAndSkipsUnknownTags)
 {
     auto options = twoClasses();
     options.passwordIterations.reset();
-    const std::string bag = testsupport::keyBagHeader(options) + keyBagRecord("NEWT", std::string_view("xyz"))
+    const std::string bag = backup::keyBagHeader(options) + keyBagRecord("NEWT", std::string_view("xyz"))
         + classKeyRecords(1, 2, aKey) + keyBagRecord("PBKY", std::string(32, 'p')) + keyBagRecord("ZZZZ", 7u);
 
     const auto parsed = crypto::parseKeyBag(bag);
@@ -65,7 +65,7 @@ TEST(ParseKeyBag, ReadsTheOlderFormAndSkipsUnknownTags)
 
 TEST(ParseKeyBag, RefusesEveryCutInsideARecord)
 {
-    const std::string whole = testsupport::makeKeyBag(twoClasses());
+    const std::string whole = backup::makeKeyBag(twoClasses());
     std::vector<std::size_t> boundaries;
     for (std::size_t at = 0; at < whole.size();) {
         boundaries.push_back(at);
@@ -86,7 +86,7 @@ TEST(ParseKeyBag, RefusesEveryCutInsideARecord)
 TEST(ParseKeyBag, RefusesGarbledRecords)
 {
     const auto options = twoClasses();
-    const std::string header = testsupport::keyBagHeader(options);
+    const std::string header = backup::keyBagHeader(options);
     const std::string oneClass = classKeyRecords(3, 2, aKey);
     std::string hugeLength = header + oneClass;
     hugeLength[header.size() + 4] = '\x7f';
@@ -119,7 +119,7 @@ TEST(ParseKeyBag, RefusesAHeaderWithoutItsDerivationFields)
 
 TEST(ParseKeyBag, RefusesOddClassKeys)
 {
-    const std::string header = testsupport::keyBagHeader(twoClasses());
+    const std::string header = backup::keyBagHeader(twoClasses());
     const std::string noClass =
         keyBagRecord("UUID", std::string(16, 'u')) + keyBagRecord("WRAP", 2u) + keyBagRecord("WPKY", aKey);
 

@@ -1,7 +1,7 @@
 #include "crypto/key_bag.h"
 #include "crypto/manifest_key.h"
 #include "crypto/unlock.h"
-#include "support/encrypted_backup_writer.h"
+#include "backup/encryption_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace
 {
 
 using crypto::Failure;
-using testsupport::testKey;
+using backup::testKey;
 
 std::string str(const crypto::SecureBytes &bytes)
 {
@@ -31,12 +31,12 @@ protected:
 
     crypto::ClassKeys unlocked() const
     {
-        auto keys = unlock(testsupport::makeKeyBag(options), options.password);
+        auto keys = unlock(backup::makeKeyBag(options), options.password);
         EXPECT_TRUE(keys);
         return keys ? std::move(*keys) : crypto::ClassKeys{};
     }
 
-    testsupport::KeyBagOptions options;
+    backup::KeyBagOptions options;
 };
 
 } // namespace
@@ -49,7 +49,7 @@ TEST_F(UnlockTest, TheRightPasswordUnwrapsEveryClassKey)
         const crypto::ClassKeys keys = unlocked();
         const std::string manifestKey = testKey(9);
 
-        const auto unwrapped = crypto::unwrapManifestKey(testsupport::wrapWithClass(4, testKey(4), manifestKey), keys);
+        const auto unwrapped = crypto::unwrapManifestKey(backup::wrapWithClass(4, testKey(4), manifestKey), keys);
 
         EXPECT_EQ(keys.size(), 3u);
         ASSERT_TRUE(unwrapped) << unwrapped.error().detail;
@@ -59,37 +59,37 @@ TEST_F(UnlockTest, TheRightPasswordUnwrapsEveryClassKey)
 
 TEST_F(UnlockTest, AWrongPasswordIsToldApartFromADamagedKeyBag)
 {
-    const std::string bag = testsupport::makeKeyBag(options);
+    const std::string bag = backup::makeKeyBag(options);
 
     const auto wrong = unlock(bag, "correct horse ");
     EXPECT_EQ(wrong.error().kind, Failure::Kind::WrongPassword);
     EXPECT_EQ(unlock(bag, "").error().kind, Failure::Kind::WrongPassword);
 
     // A wrapped key of the wrong size is damage, whatever the password.
-    const std::string header = testsupport::keyBagHeader(options);
-    const std::string kek = testsupport::keyEncryptionKey(options);
-    const std::string shortKey = header + testsupport::classKeyRecords(1, 2, std::string(39, 'w'));
+    const std::string header = backup::keyBagHeader(options);
+    const std::string kek = backup::keyEncryptionKey(options);
+    const std::string shortKey = header + backup::classKeyRecords(1, 2, std::string(39, 'w'));
     EXPECT_EQ(unlock(shortKey, options.password).error().kind, Failure::Kind::Damaged);
     EXPECT_EQ(unlock(shortKey, "wrong").error().kind, Failure::Kind::Damaged);
 
     // A later key that fails after an earlier one unwrapped means the password was right.
-    const std::string good = testsupport::wrapWithClass(0, kek, testKey(1)).substr(4);
+    const std::string good = backup::wrapWithClass(0, kek, testKey(1)).substr(4);
     std::string garbled = good;
     garbled[5] = static_cast<char>(garbled[5] ^ 0x40);
     const std::string oneGarbled =
-        header + testsupport::classKeyRecords(1, 2, good) + testsupport::classKeyRecords(2, 2, garbled);
+        header + backup::classKeyRecords(1, 2, good) + backup::classKeyRecords(2, 2, garbled);
     EXPECT_EQ(unlock(oneGarbled, options.password).error().kind, Failure::Kind::Damaged);
     EXPECT_EQ(unlock(oneGarbled, "wrong").error().kind, Failure::Kind::WrongPassword);
 }
 
 TEST_F(UnlockTest, KeysTheDeviceWrapsAreLeftOut)
 {
-    const std::string header = testsupport::keyBagHeader(options);
+    const std::string header = backup::keyBagHeader(options);
     const std::string good =
-        testsupport::wrapWithClass(0, testsupport::keyEncryptionKey(options), testKey(5)).substr(4);
-    const std::string deviceOnly = testsupport::classKeyRecords(6, 1, std::string(40, 'd'));
+        backup::wrapWithClass(0, backup::keyEncryptionKey(options), testKey(5)).substr(4);
+    const std::string deviceOnly = backup::classKeyRecords(6, 1, std::string(40, 'd'));
 
-    const auto keys = unlock(header + deviceOnly + testsupport::classKeyRecords(5, 2, good), options.password);
+    const auto keys = unlock(header + deviceOnly + backup::classKeyRecords(5, 2, good), options.password);
 
     ASSERT_TRUE(keys) << keys.error().detail;
     EXPECT_TRUE(keys->contains(5));
@@ -100,11 +100,11 @@ TEST_F(UnlockTest, KeysTheDeviceWrapsAreLeftOut)
 TEST_F(UnlockTest, ADamagedOrForeignManifestKeyIsNamed)
 {
     const crypto::ClassKeys keys = unlocked();
-    const std::string manifestKey = testsupport::wrapWithClass(3, testKey(3), testKey(9));
+    const std::string manifestKey = backup::wrapWithClass(3, testKey(3), testKey(9));
     std::string flipped = manifestKey;
     flipped[10] = static_cast<char>(flipped[10] ^ 0x01);
 
-    EXPECT_EQ(crypto::unwrapManifestKey(testsupport::wrapWithClass(7, testKey(3), testKey(9)), keys).error().kind,
+    EXPECT_EQ(crypto::unwrapManifestKey(backup::wrapWithClass(7, testKey(3), testKey(9)), keys).error().kind,
               Failure::Kind::MissingClassKey);
     EXPECT_EQ(crypto::unwrapManifestKey(flipped, keys).error().kind, Failure::Kind::Damaged);
     EXPECT_EQ(crypto::unwrapManifestKey(manifestKey.substr(0, 43), keys).error().kind, Failure::Kind::Damaged);

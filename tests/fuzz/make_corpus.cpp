@@ -3,7 +3,7 @@
 // the output is committed. The typedstream writer does not build with clang yet, so this is built by a GCC configuration with TOVIK_FUZZ:
 //   cmake -S . -B build-seeds -G Ninja -DTOVIK_FUZZ=ON -DTOVIK_BUILD_GUI=OFF -DBUILD_TESTING=OFF
 //   cmake --build build-seeds --target tovik-fuzz-corpus && build-seeds/tests/fuzz/tovik-fuzz-corpus tests/fuzz/corpus
-#include "support/encrypted_backup_writer.h"
+#include "backup/encryption_writer.h"
 #include "typedstream/archive.h"
 
 #include <cstdio>
@@ -123,7 +123,7 @@ std::map<std::string, std::vector<std::string>> seeds()
         "Maya.Okafor@Example.COM",
         "1\r\n234567",
     };
-    namespace tw = testsupport;
+    namespace tw = backup;
     tw::KeyBagOptions recent;
     recent.classKeys = {{1, tw::testKey(1)}, {3, tw::testKey(3)}, {4, tw::testKey(4)}};
     tw::KeyBagOptions older = recent;

@@ -157,17 +157,7 @@ TEST_F(MessageSourceTest, MessagesStillInTheLogCountAndNothingIsWrittenIntoTheBa
     const auto live = dir / "live" / "sms.db";
     std::filesystem::create_directories(live.parent_path());
     std::filesystem::copy_file(db, live);
-    sqlite3 *raw = nullptr;
-    ASSERT_EQ(sqlite3_open(live.c_str(), &raw), SQLITE_OK);
-    sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
-                           "INSERT INTO message (guid, text, date, service, handle_id) VALUES ('wal-1', 'late', 1, 'SMS', 1);"
-                           "INSERT INTO chat_message_join (chat_id, message_id) VALUES (1, last_insert_rowid());",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
-    ASSERT_GT(std::filesystem::file_size(live.native() + "-wal"), 0u);
+    testsupport::addMessageInLog(live);
 
     const auto folder = dir / "Backup" / "with-log";
     testsupport::makeBackup(folder, {live, std::filesystem::path(live.native() + "-wal"), addressBook});

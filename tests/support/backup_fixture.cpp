@@ -3,6 +3,7 @@
 #include "support/messages_fixture.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -63,6 +64,21 @@ std::string smallHistoryVCard()
            "EMAIL;type=INTERNET:Ben@Example.com\r\nUID:BEN-2\r\nEND:VCARD\r\n"
            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:;;;;\r\nFN:Parcel Co\r\nORG:Parcel Co;\r\n"
            "X-ABShowAs:COMPANY\r\nTEL:(800) 555-0199\r\nUID:SHOP-3\r\nEND:VCARD\r\n";
+}
+
+void addMessageInLog(const std::filesystem::path &database)
+{
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &raw), SQLITE_OK);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    EXPECT_EQ(sqlite3_exec(raw,
+                           "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                           "INSERT INTO message (guid, text, date, service, handle_id) VALUES ('wal-1', 'late', 1, 'SMS', 1);"
+                           "INSERT INTO chat_message_join (chat_id, message_id) VALUES (1, last_insert_rowid());",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    ASSERT_GT(std::filesystem::file_size(database.native() + "-wal"), 0u);
 }
 
 void makeBackup(const std::filesystem::path &folder, const backup::BackupContents &contents, const backup::BackupOptions &options)

@@ -15,6 +15,10 @@ void writeSmallHistory(const std::filesystem::path &database);
 std::vector<backup::AddressBookPerson> smallHistoryPeople();
 std::string smallHistoryVCard();
 
+// Adds one message (text "late", to the first chat) that stays in the database's write-ahead log,
+// as a phone leaves its latest messages; the log is `database` + "-wal".
+void addMessageInLog(const std::filesystem::path &database);
+
 // writeBackup, failing the test on error.
 void makeBackup(const std::filesystem::path &folder,
                 const backup::BackupContents &contents,

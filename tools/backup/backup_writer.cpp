@@ -1,5 +1,6 @@
 #include "backup/backup_writer.h"
 
+#include "backup/encryption_writer.h"
 #include "sources/backup_files.h"
 
 #include <plist/plist.h>
@@ -76,6 +77,7 @@ std::optional<std::string> exec(sqlite3 *db, const std::string &sql)
 struct Bound {
     std::optional<std::string> text;
     std::int64_t integer = 0;
+    bool isBlob = false; // the text's bytes as a blob
 };
 std::optional<std::string> run(sqlite3 *db, const char *sql, const std::vector<Bound> &values, std::int64_t *rowId = nullptr)
 {
@@ -84,7 +86,9 @@ std::optional<std::string> run(sqlite3 *db, const char *sql, const std::vector<B
         return sqlite3_errmsg(db);
     int index = 1;
     for (const auto &value : values) {
-        if (value.text)
+        if (value.text && value.isBlob)
+            sqlite3_bind_blob(stmt, index, value.text->data(), static_cast<int>(value.text->size()), SQLITE_TRANSIENT);
+        else if (value.text)
             sqlite3_bind_text(stmt, index, value.text->c_str(), -1, SQLITE_TRANSIENT);
         else
             sqlite3_bind_int64(stmt, index, value.integer);
@@ -108,10 +112,35 @@ Db create(const std::filesystem::path &file)
     return Db(raw);
 }
 
+std::optional<std::string> readBytes(const std::filesystem::path &file, std::string &into)
+{
+    std::ifstream in(file, std::ios::binary);
+    into.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in && !in.eof())
+        return "cannot read " + file.string();
+    return std::nullopt;
+}
+
+// Replaces `file` by its encryption with `key`.
+std::optional<std::string> encryptInPlace(const std::filesystem::path &file, const std::string &key)
+{
+    std::string plain;
+    if (auto failed = readBytes(file, plain))
+        return failed;
+    return writeBytes(file, encryptFile(key, plain));
+}
+
+// A stored file and, in an encrypted backup, its file record for Manifest.db.
+struct Stored {
+    sources::BackupFile file;
+    std::optional<std::string> record;
+};
+
 std::optional<std::string> copyStored(const std::filesystem::path &folder,
                                       const sources::BackupFile &file,
                                       const std::filesystem::path &from,
-                                      Layout layout)
+                                      Layout layout,
+                                      const std::string *key)
 {
     const std::string id(file.fileId);
     const auto place = layout == Layout::Hashed ? folder / id.substr(0, 2) : folder;
@@ -120,10 +149,10 @@ std::optional<std::string> copyStored(const std::filesystem::path &folder,
     std::filesystem::copy_file(from, place / id, std::filesystem::copy_options::overwrite_existing, ec);
     if (ec)
         return "cannot store " + from.string() + ": " + ec.message();
-    return std::nullopt;
+    return key != nullptr ? encryptInPlace(place / id, *key) : std::nullopt;
 }
 
-std::optional<std::string> writeManifestDb(const std::filesystem::path &file, const std::vector<sources::BackupFile> &stored)
+std::optional<std::string> writeManifestDb(const std::filesystem::path &file, const std::vector<Stored> &stored)
 {
     const Db db = create(file);
     if (auto failed = exec(db.get(),
@@ -137,9 +166,14 @@ std::optional<std::string> writeManifestDb(const std::filesystem::path &file, co
                            "'Library/SMS', 2, NULL);"))
         return failed;
     for (const auto &entry : stored) {
-        if (auto failed = run(db.get(),
-                              "INSERT INTO Files (fileID, domain, relativePath, flags, file) VALUES (?, ?, ?, 1, NULL)",
-                              {{std::string(entry.fileId)}, {std::string(entry.domain)}, {std::string(entry.relativePath)}}))
+        const char *sql = entry.record
+            ? "INSERT INTO Files (fileID, domain, relativePath, flags, file) VALUES (?, ?, ?, 1, ?)"
+            : "INSERT INTO Files (fileID, domain, relativePath, flags, file) VALUES (?, ?, ?, 1, NULL)";
+        std::vector<Bound> values{
+            {std::string(entry.file.fileId)}, {std::string(entry.file.domain)}, {std::string(entry.file.relativePath)}};
+        if (entry.record)
+            values.push_back(Bound{entry.record, 0, true});
+        if (auto failed = run(db.get(), sql, values))
             return failed;
     }
     return std::nullopt;
@@ -197,14 +231,58 @@ std::optional<std::string> writeAddressBook(const std::filesystem::path &file,
     return exec(db.get(), "COMMIT;");
 }
 
-std::optional<std::string> writeBackup(const std::filesystem::path &folder,
-                                       const BackupContents &contents,
-                                       const BackupOptions &options)
+namespace
+{
+
+// The keys of an encrypted backup being written.
+struct Keys {
+    static constexpr std::uint32_t filesClass = 3;
+    static constexpr std::uint32_t manifestClass = 4;
+    Encryption options;
+    std::string keyBag;
+    std::string manifestKey; // as Manifest.plist holds it: class, then the wrapped key
+    std::string manifestDbKey;
+    std::string filesClassKey = testKey(filesClass);
+};
+
+Keys makeKeys(const Encryption &encryption)
+{
+    Keys keys;
+    keys.options = encryption;
+    KeyBagOptions bag;
+    bag.password = encryption.password;
+    bag.iterations = encryption.iterations;
+    bag.passwordIterations = encryption.passwordIterations;
+    bag.classKeys = {{1, testKey(1)}, {keys.manifestClass, testKey(keys.manifestClass)}};
+    if (encryption.fault != Encryption::Fault::MissingClassKey)
+        bag.classKeys.emplace(keys.filesClass, keys.filesClassKey);
+    keys.keyBag = makeKeyBag(bag);
+    keys.manifestDbKey = testKey(40);
+    keys.manifestKey = wrapWithClass(keys.manifestClass, testKey(keys.manifestClass), keys.manifestDbKey);
+    if (encryption.fault == Encryption::Fault::DamagedManifestKey)
+        keys.manifestKey[10] = static_cast<char>(keys.manifestKey[10] ^ 0x40);
+    return keys;
+}
+
+// The file record of a stored file encrypted with `key`.
+std::string recordOf(const Keys &keys, const sources::BackupFile &file, const std::string &key, std::uint64_t size)
+{
+    std::string wrapped = wrapWithClass(keys.filesClass, keys.filesClassKey, key);
+    if (keys.options.fault == Encryption::Fault::WrongSizeFileKey && file.fileId == sources::messagesFile.fileId)
+        wrapped.resize(wrapped.size() - 8);
+    return fileRecord(wrapped, keys.filesClass, size);
+}
+
+} // namespace
+
+std::optional<std::string>
+writeBackup(const std::filesystem::path &folder, const BackupContents &contents, const BackupOptions &options)
 {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec)
         return "cannot create " + folder.string() + ": " + ec.message();
+    const std::optional<Keys> keys = options.encryption ? std::optional(makeKeys(*options.encryption)) : std::nullopt;
 
     const Plist info(plist_new_dict());
     plist_dict_set_item(static_cast<plist_t>(info.get()), "Device Name", plist_new_string(options.deviceName.c_str()));
@@ -215,8 +293,14 @@ std::optional<std::string> writeBackup(const std::filesystem::path &folder,
         return failed;
 
     const Plist manifest(plist_new_dict());
-    plist_dict_set_item(static_cast<plist_t>(manifest.get()), "IsEncrypted", plist_new_bool(options.encrypted ? 1 : 0));
-    plist_dict_set_item(static_cast<plist_t>(manifest.get()), "Version", plist_new_string("10.0"));
+    const auto manifestDict = static_cast<plist_t>(manifest.get());
+    plist_dict_set_item(manifestDict, "IsEncrypted", plist_new_bool(options.encrypted || keys ? 1 : 0));
+    plist_dict_set_item(manifestDict, "Version", plist_new_string("10.0"));
+    if (keys) {
+        plist_dict_set_item(manifestDict, "BackupKeyBag", plist_new_data(keys->keyBag.data(), keys->keyBag.size()));
+        plist_dict_set_item(manifestDict, "ManifestKey",
+                            plist_new_data(keys->manifestKey.data(), keys->manifestKey.size()));
+    }
     if (auto failed = writePlist(folder / "Manifest.plist", manifest, PlistFormat::Binary))
         return failed;
 
@@ -228,12 +312,23 @@ std::optional<std::string> writeBackup(const std::filesystem::path &folder,
     if (auto failed = writePlist(folder / "Status.plist", status, PlistFormat::Binary))
         return failed;
 
-    std::vector<sources::BackupFile> stored;
-    const auto store = [&](const sources::BackupFile &file, const std::optional<std::filesystem::path> &from) -> std::optional<std::string> {
+    std::vector<Stored> stored;
+    const auto store = [&](const sources::BackupFile &file,
+                           const std::optional<std::filesystem::path> &from) -> std::optional<std::string> {
         if (!from)
             return std::nullopt;
-        stored.push_back(file);
-        return copyStored(folder, file, *from, options.layout);
+        if (!keys) {
+            stored.push_back({file, std::nullopt});
+            return copyStored(folder, file, *from, options.layout, nullptr);
+        }
+        // Each file its own key, different for each file.
+        const std::string key = testKey(static_cast<std::uint8_t>(50 + stored.size()));
+        std::error_code sizeError;
+        const auto size = std::filesystem::file_size(*from, sizeError);
+        if (sizeError)
+            return "cannot read " + from->string() + ": " + sizeError.message();
+        stored.push_back({file, recordOf(*keys, file, key, size)});
+        return copyStored(folder, file, *from, options.layout, &key);
     };
     if (auto failed = store(sources::messagesFile, contents.messages))
         return failed;
@@ -244,7 +339,9 @@ std::optional<std::string> writeBackup(const std::filesystem::path &folder,
 
     switch (options.manifest) {
     case Manifest::Database:
-        return writeManifestDb(folder / "Manifest.db", stored);
+        if (auto failed = writeManifestDb(folder / "Manifest.db", stored))
+            return failed;
+        return keys ? encryptInPlace(folder / "Manifest.db", keys->manifestDbKey) : std::nullopt;
     case Manifest::Missing:
         return std::nullopt;
     case Manifest::Damaged:

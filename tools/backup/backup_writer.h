@@ -46,10 +46,29 @@ enum class Manifest {
     OldIndex, // only the Manifest.mbdb of old backups
 };
 
+// How an encrypted backup is made: Manifest.db and every stored file encrypted with a key of its
+// own, the keys wrapped with class keys that a key bag keeps wrapped with the password's key.
+// Small round counts keep tests fast; a phone uses about ten million for the first derivation.
+struct Encryption {
+    std::string password = "correct horse";
+    std::uint32_t iterations = 3; // ITER, PBKDF2-HMAC-SHA1
+    std::optional<std::uint32_t> passwordIterations = 2; // DPIC, PBKDF2-HMAC-SHA256; none before iOS 10.2
+
+    // A damage to build on purpose, to see how a reader meets it.
+    enum class Fault {
+        None,
+        DamagedManifestKey, // ManifestKey's wrapped key garbled
+        WrongSizeFileKey, // the messages' file record holds a wrapped key 8 bytes short
+        MissingClassKey, // the stored files' protection class is not in the key bag
+    };
+    Fault fault = Fault::None;
+};
+
 struct BackupOptions {
     std::string deviceName = "Anna's iPhone";
     std::int64_t lastBackup = 1710000000; // Unix seconds
-    bool encrypted = false;
+    bool encrypted = false;               // only says so in Manifest.plist, encrypting nothing
+    std::optional<Encryption> encryption; // encrypts the backup (and says so)
     bool finished = true;
     Layout layout = Layout::Hashed;
     Manifest manifest = Manifest::Database;

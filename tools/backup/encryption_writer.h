@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-// The encrypting half of an iPhone backup, for building encrypted backups in tests: key bags,
+// The encrypting half of an iPhone backup, for building encrypted backups (tests, benchmarks): key bags,
 // wrapped keys, encrypted files and file records. Bytes in, bytes out (std::string holds bytes).
-namespace testsupport
+namespace backup
 {
 
 // One record of a key bag: tag, 4-byte big-endian length, value.
@@ -56,4 +56,4 @@ std::string binaryPlist(plist_t root);
 // A key of `size` bytes, different for each seed.
 std::string testKey(std::uint8_t seed, std::size_t size = 32);
 
-} // namespace testsupport
+} // namespace backup

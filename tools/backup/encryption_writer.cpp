@@ -1,4 +1,4 @@
-#include "support/encrypted_backup_writer.h"
+#include "backup/encryption_writer.h"
 
 #include "crypto/aes.h"
 #include "crypto/key_bag.h"
@@ -8,7 +8,7 @@
 #include <memory>
 #include <plist/plist.h>
 
-namespace testsupport
+namespace backup
 {
 
 namespace
@@ -151,4 +151,4 @@ std::string testKey(std::uint8_t seed, std::size_t size)
     return key;
 }
 
-} // namespace testsupport
+} // namespace backup

@@ -1,0 +1,151 @@
+#include "sources/encrypted_backup.h"
+
+#include "crypto/decrypting_file.h"
+#include "crypto/file_key.h"
+#include "crypto/key_bag.h"
+#include "crypto/manifest_key.h"
+#include "crypto/unlock.h"
+#include "sources/backup_files.h"
+#include "sources/backup_layout.h"
+#include "sources/plist_reader.h"
+
+#include <map>
+#include <memory>
+
+namespace sources
+{
+
+namespace
+{
+
+// A key of one encrypted file and the plain size its record gives.
+struct FileSecret {
+    crypto::SecureBytes key;
+    std::optional<std::uint64_t> size;
+};
+
+// What an unlocked backup keeps: never a plain copy of any key.
+struct BackupSecrets {
+    crypto::ClassKeys classKeys;
+    FileSecret manifest;
+    std::map<std::string, FileSecret, std::less<>> files; // by fileID
+};
+
+FileOpener
+decryptingOpener(std::filesystem::path path, std::shared_ptr<const BackupSecrets> secrets, const FileSecret &secret)
+{
+    return [path = std::move(path), secrets = std::move(secrets),
+            &secret]() -> common::Result<std::unique_ptr<common::ReadOnlyFile>> {
+        auto file = crypto::DecryptingFile::open(path, crypto::SecureBytes(secret.key.span()), secret.size);
+        if (!file)
+            return common::failure(std::move(file.error()));
+        return std::unique_ptr<common::ReadOnlyFile>(std::make_unique<crypto::DecryptingFile>(std::move(*file)));
+    };
+}
+
+FileOpener refusingOpener(const std::filesystem::path &path)
+{
+    return [detail = path.string()
+                + " has no key in this backup's manifest"]() -> common::Result<std::unique_ptr<common::ReadOnlyFile>> {
+        return common::failure(common::Error{common::Error::Kind::Invalid, detail});
+    };
+}
+
+// Every file is read decrypted with its own key; a file without one is not read at all.
+BackupFileReader decryptingReader(std::shared_ptr<const BackupSecrets> secrets)
+{
+    return [secrets = std::move(secrets)](const std::filesystem::path &file) -> FileOpener {
+        if (file.filename() == manifestDbName)
+            return decryptingOpener(file, secrets, secrets->manifest);
+        if (const auto found = secrets->files.find(file.filename().string()); found != secrets->files.end())
+            return decryptingOpener(file, secrets, found->second);
+        return refusingOpener(file);
+    };
+}
+
+// The keys of the files this program reads, from their records in Manifest.db (read decrypted).
+common::Result<void, crypto::Failure> readFileSecrets(const std::filesystem::path &folder,
+                                                      const std::shared_ptr<BackupSecrets> &secrets)
+{
+    const auto manifest = folder / manifestDbName;
+    // Checked first, so that a key that does not fit says so rather than as SQLite's "not a database".
+    if (auto opened = crypto::DecryptingFile::open(manifest, crypto::SecureBytes(secrets->manifest.key.span()));
+        !opened)
+        return crypto::damaged("Manifest.db does not decrypt with its key: " + opened.error().detail);
+    auto registration =
+        VfsRegistration::add(VfsDatabase{decryptingOpener(manifest, secrets, secrets->manifest), std::nullopt});
+    auto db = store::SQLiteDB::openThroughVfs(registration->name(), readOnlyVfs(), registration);
+    if (!db)
+        return crypto::damaged("Manifest.db cannot be opened: " + db.error().message);
+    const FilesQuery query = filesReadQuery("fileID, relativePath, file");
+    std::optional<crypto::Failure> failed;
+    auto read = db->execute(query.sql, query.parameters, [&](const store::Statement &row) {
+        const std::string where = row.text(1);
+        auto record = crypto::readFileKey(row.bytesView(2));
+        if (!record) {
+            failed = crypto::Failure{record.error().kind, where + ": " + record.error().detail};
+            return store::RowFlow::Stop;
+        }
+        auto key = secrets->classKeys.unwrap(record->key);
+        if (!key) {
+            failed = crypto::Failure{key.error().kind, where + ": " + key.error().detail};
+            return store::RowFlow::Stop;
+        }
+        secrets->files.insert_or_assign(row.text(0), FileSecret{std::move(*key), record->size});
+        return store::RowFlow::Continue;
+    });
+    if (failed)
+        return common::failure(std::move(*failed));
+    if (!read)
+        return crypto::damaged("Manifest.db cannot be read: " + read.error().message);
+    return {};
+}
+
+common::Result<MessageSource, SourceProblem> unreadable(const BackupInfo &backup, crypto::Failure failure)
+{
+    return common::failure(SourceProblem{problem::UnreadableEncryption{backup, std::move(failure)}});
+}
+
+} // namespace
+
+common::Result<MessageSource, SourceProblem> unlockBackup(const BackupInfo &backup, std::string_view password)
+{
+    if (!backup.encrypted)
+        return openBackup(backup);
+    if (!backup.complete)
+        return common::failure(SourceProblem{problem::IncompleteBackup{backup}});
+    // Before iOS 10 an encrypted backup kept its index in a form this program does not read; no
+    // key is derived for it.
+    if (hasOnlyOldManifest(backup.folder))
+        return common::failure(SourceProblem{problem::TooOldBackup{backup}});
+
+    const auto plist = PlistDictionary::read(backup.folder / manifestPlistName);
+    if (!plist)
+        return unreadable(backup, crypto::Failure{crypto::Failure::Kind::Damaged, plist.error().detail});
+    const auto keyBagBytes = plist->data("BackupKeyBag");
+    const auto manifestKey = plist->data("ManifestKey");
+    if (!keyBagBytes || !manifestKey)
+        return unreadable(
+            backup,
+            crypto::Failure{crypto::Failure::Kind::Damaged, "Manifest.plist lacks its BackupKeyBag or ManifestKey"});
+    const auto bag = crypto::parseKeyBag(*keyBagBytes);
+    if (!bag)
+        return unreadable(backup, bag.error());
+
+    auto secrets = std::make_shared<BackupSecrets>();
+    auto classKeys = crypto::unlock(*bag, password);
+    if (!classKeys && classKeys.error().kind == crypto::Failure::Kind::WrongPassword)
+        return common::failure(SourceProblem{problem::WrongPassword{backup}});
+    if (!classKeys)
+        return unreadable(backup, classKeys.error());
+    secrets->classKeys = std::move(*classKeys);
+    auto manifestDbKey = crypto::unwrapManifestKey(*manifestKey, secrets->classKeys);
+    if (!manifestDbKey)
+        return unreadable(backup, manifestDbKey.error());
+    secrets->manifest.key = std::move(*manifestDbKey);
+    if (auto read = readFileSecrets(backup.folder, secrets); !read)
+        return unreadable(backup, read.error());
+    return openBackup(backup, decryptingReader(std::move(secrets)));
+}
+
+} // namespace sources

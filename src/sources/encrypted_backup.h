@@ -1,0 +1,21 @@
+#pragma once
+
+#include "sources/message_source.h"
+
+#include <string_view>
+
+namespace sources
+{
+
+// Opens a backup with its password. For an encrypted backup this derives the key that unlocks its
+// key bag, which takes a phone's round count (seconds): call it off any thread that must stay
+// responsive. The password is not kept; the class keys and the keys of the files read stay inside
+// the source, shared by its copies, and are wiped when the last copy goes. Every file is decrypted
+// only as SQLite reads it, into memory.
+// Problems beyond openBackup's: WrongPassword, UnreadableEncryption (a damaged key bag, ManifestKey
+// or file record, a missing class key), and TooOldBackup for an encrypted backup of before iOS 10.
+// A backup that is not encrypted opens as openBackup opens it, whatever the password.
+[[nodiscard]] common::Result<MessageSource, SourceProblem> unlockBackup(const BackupInfo &backup,
+                                                                        std::string_view password);
+
+} // namespace sources

@@ -1,0 +1,172 @@
+#include "sources/encrypted_backup.h"
+
+#include "catalogue/conversations.h"
+#include "export/build_export.h"
+#include "sources/backup_files.h"
+#include "support/backup_fixture.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using backup::BackupOptions;
+using backup::Encryption;
+using sources::MessageSource;
+using sources::SourceProblem;
+using testsupport::TempDir;
+namespace problem = sources::problem;
+
+namespace
+{
+
+// Everything a source gives: the people of its address book, and the list and every export it
+// makes, in the list's order.
+struct Reading {
+    std::vector<std::string> people;
+    std::vector<catalogue::Conversation> list;
+    std::vector<std::string> exports;
+    bool operator==(const Reading &) const = default;
+};
+
+Reading readAll(const MessageSource &source)
+{
+    Reading reading;
+    for (const auto &person : source.addressBook())
+        reading.people.push_back(person.formattedName.value_or(""));
+    auto store = source.openStore();
+    EXPECT_TRUE(store.has_value());
+    if (!store)
+        return reading;
+    const auto index = sources::indexOf(source.addressBook());
+    auto list = catalogue::loadConversations(*store, index);
+    EXPECT_TRUE(list.has_value());
+    if (!list)
+        return reading;
+    reading.list = *list;
+    for (const auto &conversation : reading.list) {
+        auto built = exporter::buildExport(*store, conversation, index);
+        EXPECT_TRUE(built.has_value());
+        reading.exports.push_back(built ? built->text : "");
+    }
+    return reading;
+}
+
+} // namespace
+
+class EncryptedBackupTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        testsupport::writeSmallHistory(db);
+        testsupport::addMessageInLog(db);
+        ASSERT_FALSE(backup::writeAddressBook(addressBook, testsupport::smallHistoryPeople()).has_value());
+        const auto plain = makeBackup("plain", std::nullopt);
+        auto opened = sources::openSource(plain);
+        ASSERT_TRUE(opened.has_value());
+        twin = readAll(*opened);
+        ASSERT_EQ(twin.list.size(), 4u);
+        ASSERT_EQ(twin.people.size(), 3u);
+    }
+
+    std::filesystem::path
+    makeBackup(const std::string &name, std::optional<Encryption> encryption, BackupOptions options = {})
+    {
+        options.encryption = std::move(encryption);
+        const auto folder = dir / name;
+        testsupport::makeBackup(folder, {db, std::filesystem::path(db.native() + "-wal"), addressBook}, options);
+        return folder;
+    }
+
+    common::Result<MessageSource, SourceProblem> unlock(const std::filesystem::path &folder, std::string_view password)
+    {
+        return sources::unlockBackup(sources::readBackupInfo(folder), password);
+    }
+
+    TempDir dir;
+    std::filesystem::path db = dir / "sms.db";
+    std::filesystem::path addressBook = dir / "AddressBook.sqlitedb";
+    Reading twin;
+};
+
+TEST_F(EncryptedBackupTest, TheRightPasswordReadsExactlyWhatTheUnencryptedTwinGives)
+{
+    Encryption older; // before iOS 10.2: the SHA-1 derivation alone
+    older.passwordIterations = std::nullopt;
+    for (const auto &[name, encryption] :
+         std::vector<std::pair<std::string, Encryption>>{{"current", {}}, {"older", older}}) {
+        const auto folder = makeBackup(name, encryption);
+        const auto before = testsupport::folderState(folder);
+        const auto info = sources::readBackupInfo(folder);
+        ASSERT_TRUE(info.encrypted);
+        // Without its password the backup only says it is encrypted.
+        EXPECT_TRUE(std::holds_alternative<problem::EncryptedBackup>(sources::openSource(folder).error()));
+
+        std::optional<MessageSource> copy;
+        {
+            auto source = unlock(folder, encryption.password);
+            ASSERT_TRUE(source.has_value()) << name << " problem #" << source.error().index();
+            EXPECT_EQ(readAll(*source), twin) << name;
+            copy = *source;
+        }
+        // A copy keeps the keys after the original is gone.
+        EXPECT_EQ(readAll(*copy), twin) << name;
+        EXPECT_EQ(testsupport::folderState(folder), before);
+    }
+    // A backup that is not encrypted opens with any password.
+    EXPECT_EQ(readAll(*unlock(dir / "plain", "anything")), twin);
+}
+
+TEST_F(EncryptedBackupTest, AWrongPasswordIsToldApartFromDamage)
+{
+    const auto folder = makeBackup("locked", Encryption{});
+    const auto wrong = unlock(folder, "Correct horse");
+    ASSERT_FALSE(wrong.has_value());
+    EXPECT_TRUE(std::holds_alternative<problem::WrongPassword>(wrong.error()));
+
+    const auto expectUnreadable = [&](Encryption::Fault fault, crypto::Failure::Kind kind, const std::string &naming) {
+        Encryption damaged;
+        damaged.fault = fault;
+        const auto opened =
+            unlock(makeBackup("fault-" + std::to_string(static_cast<int>(fault)), damaged), damaged.password);
+        ASSERT_FALSE(opened.has_value());
+        const auto *unreadable = std::get_if<problem::UnreadableEncryption>(&opened.error());
+        ASSERT_NE(unreadable, nullptr) << "problem #" << opened.error().index();
+        EXPECT_EQ(unreadable->failure.kind, kind) << unreadable->failure.detail;
+        EXPECT_NE(unreadable->failure.detail.find(naming), std::string::npos) << unreadable->failure.detail;
+    };
+    expectUnreadable(Encryption::Fault::DamagedManifestKey, crypto::Failure::Kind::Damaged, "ManifestKey");
+    expectUnreadable(Encryption::Fault::WrongSizeFileKey, crypto::Failure::Kind::Damaged, "Library/SMS/sms.db: ");
+    expectUnreadable(Encryption::Fault::MissingClassKey, crypto::Failure::Kind::MissingClassKey, "class 3");
+
+    BackupOptions old;
+    old.manifest = backup::Manifest::OldIndex;
+    old.layout = backup::Layout::Flat;
+    const auto tooOld = unlock(makeBackup("old", Encryption{}, old), Encryption{}.password);
+    ASSERT_FALSE(tooOld.has_value());
+    EXPECT_TRUE(std::holds_alternative<problem::TooOldBackup>(tooOld.error()));
+}
+
+TEST_F(EncryptedBackupTest, TheReadOnlyVfsOpensOnlyTheRegisteredFilesAndTheirLogs)
+{
+    auto source = unlock(makeBackup("counted", Encryption{}), Encryption{}.password);
+    ASSERT_TRUE(source.has_value());
+    const auto before = sources::vfsOpenCounts();
+    EXPECT_EQ(readAll(*source), twin);
+    const auto after = sources::vfsOpenCounts();
+    EXPECT_EQ(after.served - before.served, 2u); // the database and its log, once
+    EXPECT_EQ(after.refused, before.refused);
+
+    // Anything else SQLite might open through it (another name, a journal, a second log) is refused.
+    const char *vfs = sources::readOnlyVfs();
+    auto registration = sources::VfsRegistration::add({sources::plainFileOpener(db), std::nullopt});
+    for (const std::string &name :
+         {std::string("/elsewhere/sms.db"), registration->name() + "-journal", registration->name() + "-wal-wal"}) {
+        sqlite3 *raw = nullptr;
+        const int rc = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, vfs);
+        EXPECT_NE(rc, SQLITE_OK) << name;
+        sqlite3_close(raw);
+    }
+    EXPECT_EQ(sources::vfsOpenCounts().refused - after.refused, 3u);
+    EXPECT_EQ(sources::vfsOpenCounts().served, after.served);
+}
