@@ -1,5 +1,7 @@
 #include "file_system_sources.h"
 
+#include "sources/encrypted_backup.h"
+
 #include <algorithm>
 #include <type_traits>
 
@@ -75,6 +77,7 @@ std::vector<BackupDescription> describeAll(const std::vector<sources::BackupInfo
 
 SourceCheck FileSystemSources::check(const fs::path &path) const
 {
+    forgetUnlockedOtherThan(path);
     if (!isFolder(path)) {
         keep(std::nullopt);
         return m_databases.check(path);
@@ -107,6 +110,9 @@ SourceCheck FileSystemSources::check(const fs::path &path) const
                 return {SourceKind::EncryptedBackup, why.backup.folder, {}};
             else if constexpr (std::is_same_v<Problem, problem::IncompleteBackup>)
                 return {SourceKind::BackupIncomplete, why.backup.folder, {}};
+            else if constexpr (std::is_same_v<Problem, problem::WrongPassword>
+                               || std::is_same_v<Problem, problem::UnreadableEncryption>)
+                return {SourceKind::EncryptedBackup, path, {}}; // only unlocking says these
             else if constexpr (std::is_same_v<Problem, problem::TooOldBackup>)
                 return {SourceKind::BackupTooOld, why.backup.folder, {}};
             else {
@@ -119,13 +125,16 @@ SourceCheck FileSystemSources::check(const fs::path &path) const
 
 UnlockOutcome FileSystemSources::unlock(const fs::path &backup, const std::string &password)
 {
-    // The one place an encrypted backup is opened with its password. The source it gives must
-    // stay readable for as long as this object lives (kept apart from m_kept, which a change of
-    // source drops), so that openStore() and contacts() find it without the password again.
-    // No encrypted backup can be opened yet.
-    static_cast<void>(backup);
-    static_cast<void>(password);
-    return UnlockOutcome::Failed;
+    // The slow part (the key derivation) runs here, on the caller's thread, outside the lock.
+    auto opened = sources::unlockBackup(sources::readBackupInfo(backup), password);
+    if (!opened) {
+        return std::holds_alternative<problem::WrongPassword>(opened.error()) ? UnlockOutcome::WrongPassword
+                                                                               : UnlockOutcome::Failed;
+    }
+    const std::lock_guard lock(m_mutex);
+    // The keys of a backup unlocked before are wiped when its last copy goes.
+    m_unlocked.emplace(Unlocked{backup, std::move(*opened)});
+    return UnlockOutcome::Unlocked;
 }
 
 common::Result<store::MessagesStore, store::SQLiteDB::Failure>
@@ -150,6 +159,8 @@ std::optional<sources::MessageSource> FileSystemSources::backupAt(const fs::path
 {
     {
         const std::lock_guard lock(m_mutex);
+        if (m_unlocked && m_unlocked->folder == source)
+            return m_unlocked->source;
         if (m_kept && m_kept->path() == source)
             return m_kept;
     }
@@ -161,6 +172,13 @@ std::optional<sources::MessageSource> FileSystemSources::backupAt(const fs::path
         return std::nullopt;
     keep(*opened);
     return std::move(*opened);
+}
+
+void FileSystemSources::forgetUnlockedOtherThan(const fs::path &path) const
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_unlocked && m_unlocked->folder != path)
+        m_unlocked.reset();
 }
 
 void FileSystemSources::keep(std::optional<sources::MessageSource> backup) const

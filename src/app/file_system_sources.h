@@ -16,8 +16,9 @@ namespace app
 // DatabaseFileSources; folders are read as backups first.
 //
 // The backup opened last is kept, so that a load and an export after a check do not read its
-// Manifest.db and address book again; opening another source drops it. All calls are safe from
-// any thread.
+// Manifest.db and address book again; opening another source drops it. An encrypted backup, once
+// unlocked, is kept with its keys until another path is checked, so that loads and exports never
+// derive them again; then its keys are wiped. All calls are safe from any thread.
 class FileSystemSources final : public MessageSources
 {
 public:
@@ -36,10 +37,18 @@ private:
     // backup with messages can be read there.
     std::optional<sources::MessageSource> backupAt(const std::filesystem::path &source) const;
     void keep(std::optional<sources::MessageSource> backup) const;
+    // Drops (and so wipes the keys of) the unlocked backup unless it is at `path`.
+    void forgetUnlockedOtherThan(const std::filesystem::path &path) const;
+
+    struct Unlocked {
+        std::filesystem::path folder;
+        sources::MessageSource source;
+    };
 
     DatabaseFileSources m_databases;
     mutable std::mutex m_mutex;
     mutable std::optional<sources::MessageSource> m_kept; // guarded by m_mutex
+    mutable std::optional<Unlocked> m_unlocked;           // guarded by m_mutex
 };
 
 } // namespace app

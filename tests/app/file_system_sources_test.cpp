@@ -134,6 +134,28 @@ TEST_F(FileSystemSourcesTest, AFolderOfBackupsListsThemNewestFirstAndEachTellsWh
     EXPECT_EQ(sources.contacts(folder / "b-locked"), nullptr);
 }
 
+TEST_F(FileSystemSourcesTest, AnEncryptedBackupOpensWithItsPasswordUntilAnotherSourceIsChosen)
+{
+    BackupOptions options;
+    options.encryption = backup::Encryption{};
+    const auto locked = backupAt(dir / "locked", options);
+    const auto plain = backupAt(dir / "plain");
+
+    ASSERT_EQ(sources.check(locked).kind, SourceKind::EncryptedBackup);
+    EXPECT_EQ(sources.unlock(locked, "wrong horse"), app::UnlockOutcome::WrongPassword);
+    EXPECT_FALSE(sources.openStore(locked).has_value());
+
+    ASSERT_EQ(sources.unlock(locked, "correct horse"), app::UnlockOutcome::Unlocked);
+    // Loads and exports use the keys kept, and the names come from the decrypted address book.
+    EXPECT_EQ(titlesOf(listOf(locked)), titlesOf(listOf(plain)));
+    EXPECT_EQ(titlesOf(listOf(locked)).front(), "Dr. Maya Okafor");
+    // Checking the same backup again keeps it open; choosing another source drops its keys.
+    EXPECT_EQ(sources.check(locked).kind, SourceKind::EncryptedBackup);
+    EXPECT_TRUE(sources.openStore(locked).has_value());
+    EXPECT_EQ(sources.check(plain).kind, SourceKind::Backup);
+    EXPECT_FALSE(sources.openStore(locked).has_value());
+}
+
 TEST_F(FileSystemSourcesTest, BackupsWithoutMessagesOrTooOldSayWhy)
 {
     testsupport::makeBackup(dir / "empty", {std::nullopt, std::nullopt, addressBook});
