@@ -52,6 +52,19 @@ bool MainWindow::scrolls() const
     return m_scroll->verticalScrollBar()->maximum() > 0;
 }
 
+void MainWindow::bringToFront()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::chooseContactsFile(std::function<void(std::optional<QString> chosen)> done)
+{
+    m_contactsChooser.choose(this, std::move(done));
+}
+
 void MainWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
