@@ -18,7 +18,9 @@ namespace ui
 class TextButton;
 
 // One backup in the picker: the device's name, when the backup was made, and whether it is
-// encrypted or incomplete. The whole row is a button.
+// encrypted or incomplete. The whole row is a button. Tab reaches it; focused, it shows the focus
+// ring, takes Space, Return and Enter itself, and Up, Down, Home and End move the focus to the
+// row above, below, first or last.
 class BackupRow : public QAbstractButton
 {
     Q_OBJECT
@@ -35,6 +37,9 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

@@ -33,6 +33,7 @@ PasswordScreen::PasswordScreen(app::AppModel &model, QWidget *parent)
     m_password = new QLineEdit;
     m_password->setEchoMode(QLineEdit::Password);
     m_password->setPlaceholderText(app::qs(l10n::passwordPlaceholder()));
+    m_password->setAccessibleName(m_password->placeholderText());
     m_password->setFont(uiFont(15));
     m_password->setMinimumHeight(44);
     m_password->setTextMargins(10, 0, 10, 0);
@@ -49,7 +50,9 @@ PasswordScreen::PasswordScreen(app::AppModel &model, QWidget *parent)
     unlocking->setContentsMargins(0, 0, 0, 0);
     unlocking->setSpacing(8);
     unlocking->addStretch(1);
-    unlocking->addWidget(new Spinner(16, Palette::muted()), 0, Qt::AlignVCenter);
+    auto *spinner = new Spinner(16, Palette::muted());
+    spinner->setAccessibleName(app::qs(l10n::unlockingBackup()));
+    unlocking->addWidget(spinner, 0, Qt::AlignVCenter);
     unlocking->addWidget(makeLabel(app::qs(l10n::unlockingBackup()), uiFont(13), Palette::muted(), Lines::OneLine),
                          0,
                          Qt::AlignVCenter);

@@ -226,6 +226,27 @@ void ScreenTest::start(const std::filesystem::path &database)
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
 }
 
+void ScreenTest::startChoosing(std::optional<std::filesystem::path> asked)
+{
+    ui::useInterfaceFont();
+    model = std::make_unique<app::AppModel>(services, sources, dir / "no-home" / "chat.db", std::move(asked));
+    window = std::make_unique<ui::MainWindow>(*model);
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+}
+
+apptest::FakeMessageSources::Source ScreenTest::backupSource(const std::string &password)
+{
+    apptest::FakeMessageSources::Source source;
+    source.kind = password.empty() ? app::SourceKind::Backup : app::SourceKind::EncryptedBackup;
+    source.database = writeStandardHistory();
+    source.password = password;
+    source.hasAddressBook = true;
+    source.addressBook = services.contactRecords;
+    return source;
+}
+
 void ScreenTest::startOnList()
 {
     services.contactsStatus = contacts::AuthorizationStatus::Authorized;
