@@ -29,6 +29,16 @@ namespace
 constexpr int rowHeight = 64;
 constexpr qreal cornerRadius = 14;
 
+QFont titleFont()
+{
+    return uiFont(15, QFont::DemiBold);
+}
+
+QFont detailsFont()
+{
+    return uiFont(12);
+}
+
 QString whenMade(const app::BackupDescription &backup)
 {
     if (!backup.date)
@@ -102,6 +112,18 @@ void BackupRow::keyPressEvent(QKeyEvent *event)
     rows.at(next)->setFocus(Qt::OtherFocusReason);
 }
 
+QRect BackupRow::wordsRect() const
+{
+    return rect().adjusted(16, 11, -16, -11);
+}
+
+bool BackupRow::isCut() const
+{
+    const int room = wordsRect().width();
+    return QFontMetrics(titleFont()).horizontalAdvance(m_title) > room
+        || QFontMetrics(detailsFont()).horizontalAdvance(m_details) > room;
+}
+
 QSize BackupRow::sizeHint() const
 {
     return {200, rowHeight};
@@ -120,13 +142,13 @@ void BackupRow::paintEvent(QPaintEvent *)
         FocusRing::paint(painter, face, cornerRadius, Palette::accent());
     // An incomplete backup reads dimmer, as a too-short conversation does in the list.
     painter.setOpacity(m_backup.complete ? 1.0 : 0.55);
-    const QRect words = rect().adjusted(16, 11, -16, -11);
-    painter.setFont(uiFont(15, QFont::DemiBold));
+    const QRect words = wordsRect();
+    painter.setFont(titleFont());
     painter.setPen(Palette::ink());
     painter.drawText(words,
                      Qt::AlignLeft | Qt::AlignTop,
                      painter.fontMetrics().elidedText(m_title, Qt::ElideRight, words.width()));
-    painter.setFont(uiFont(12));
+    painter.setFont(detailsFont());
     painter.setPen(m_backup.complete ? Palette::muted() : Palette::accentDeep());
     painter.drawText(words,
                      Qt::AlignLeft | Qt::AlignBottom,

@@ -33,6 +33,8 @@ public:
     // The row's words as drawn: name, then date and marks.
     QString title() const { return m_title; }
     QString details() const { return m_details; }
+    // True when the name or the details line is cut at the row's width.
+    bool isCut() const;
 
     QSize sizeHint() const override;
 
@@ -43,6 +45,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Where the name and the details line are drawn.
+    QRect wordsRect() const;
+
     app::BackupDescription m_backup;
     QString m_title;
     QString m_details;

@@ -81,7 +81,9 @@ void PasswordScreen::showState()
     const bool unlocking = m_model.unlocking();
     m_wrong->setVisible(m_model.wrongPassword() && !unlocking);
     m_unlocking->setVisible(unlocking);
-    m_password->setEnabled(!unlocking);
+    // Read-only rather than disabled, so that the focus stays in the field and a second Return
+    // meets the disabled unlock button instead of whatever control would take the focus next.
+    m_password->setReadOnly(unlocking);
     m_unlock->setEnabled(!unlocking && !m_password->text().isEmpty());
     m_unlock->setBusy(unlocking);
     if (m_model.wrongPassword() && !unlocking) {

@@ -179,9 +179,16 @@ TEST_F(KeyboardTest, BackupRowsFollowTheArrowKeysAndThePasswordScreenTheTabKey)
     press(Qt::Key_Return);
     QCoreApplication::processEvents();
     EXPECT_EQ(sources.unlockAttempts(), 0);
+    const auto gate = std::make_shared<apptest::Gate>();
+    sources.holdUnlocks(gate);
     QTest::keyClicks(password->passwordInput(), QStringLiteral("wrong"));
     press(Qt::Key_Return);
+    ASSERT_TRUE(uitest::waitUntil([&] { return model->unlocking(); }));
+    EXPECT_EQ(QApplication::focusWidget(), password->passwordInput());
+    press(Qt::Key_Return); // while unlocking: nothing
+    gate->open();
     ASSERT_TRUE(uitest::waitUntil([&] { return password->wrongLabel()->isVisible(); }));
+    EXPECT_EQ(model->phase(), Phase::Password);
     EXPECT_EQ(sources.unlockAttempts(), 1);
     EXPECT_EQ(QApplication::focusWidget(), password->passwordInput());
     EXPECT_EQ(password->passwordInput()->selectedText(), QStringLiteral("wrong"));
