@@ -37,9 +37,7 @@ void ContactsFileChooser::choose(QWidget *parent, std::function<void(std::option
         m_dialog->activateWindow();
         return;
     }
-    m_dialog = new QFileDialog(parent,
-                               app::qs(l10n::contactsFileTitle()),
-                               startFolder(),
+    m_dialog = new QFileDialog(parent, app::qs(l10n::contactsFileTitle()), startFolder(),
                                QStringLiteral("vCard (*.vcf *.vcard *.VCF *.VCARD)"));
     m_dialog->setFileMode(QFileDialog::ExistingFile);
     m_dialog->setAcceptMode(QFileDialog::AcceptOpen);

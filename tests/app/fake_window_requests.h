@@ -8,7 +8,8 @@
 #include <optional>
 #include <utility>
 
-namespace apptest {
+namespace apptest
+{
 
 // A window that counts how often it was brought forward and keeps the contacts file request for the
 // test to answer.

@@ -34,10 +34,14 @@ TEST(ContactsFileChooser, AsksForAVCardInDownloadsAndSharesOneAnswerBetweenReque
     ui::ContactsFileChooser chooser;
     std::vector<std::optional<QString>> answers;
 
-    chooser.choose(nullptr, [&](std::optional<QString> chosen) { answers.push_back(chosen); });
+    chooser.choose(nullptr, [&](std::optional<QString> chosen) {
+        answers.push_back(chosen);
+    });
     QFileDialog *dialog = chooser.dialog();
     ASSERT_NE(dialog, nullptr);
-    chooser.choose(nullptr, [&](std::optional<QString> chosen) { answers.push_back(chosen); });
+    chooser.choose(nullptr, [&](std::optional<QString> chosen) {
+        answers.push_back(chosen);
+    });
     EXPECT_EQ(chooser.dialog(), dialog); // the same chooser, brought forward
     EXPECT_EQ(dialog->windowTitle(), app::qs(l10n::contactsFileTitle()));
     EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("vCard (*.vcf *.vcard *.VCF *.VCARD)")});
@@ -49,7 +53,9 @@ TEST(ContactsFileChooser, AsksForAVCardInDownloadsAndSharesOneAnswerBetweenReque
     ASSERT_EQ(answers.size(), 2U);
     EXPECT_EQ(answers[0], qpath(dir / "contacts.vcf"));
     EXPECT_EQ(answers[1], answers[0]);
-    EXPECT_TRUE(waitUntil([&] { return chooser.dialog() == nullptr; }));
+    EXPECT_TRUE(waitUntil([&] {
+        return chooser.dialog() == nullptr;
+    }));
 }
 
 TEST(ContactsFileChooser, ACancelAnswersNone)
@@ -57,7 +63,9 @@ TEST(ContactsFileChooser, ACancelAnswersNone)
     ui::ContactsFileChooser chooser;
     std::vector<std::optional<QString>> answers;
 
-    chooser.choose(nullptr, [&](std::optional<QString> chosen) { answers.push_back(chosen); });
+    chooser.choose(nullptr, [&](std::optional<QString> chosen) {
+        answers.push_back(chosen);
+    });
     ASSERT_NE(chooser.dialog(), nullptr);
     chooser.dialog()->reject();
 
@@ -65,8 +73,7 @@ TEST(ContactsFileChooser, ACancelAnswersNone)
 }
 
 class WindowRequestsTest : public uitest::ScreenTest
-{
-};
+{};
 
 TEST_F(WindowRequestsTest, TheWindowComesBackFromMinimisedAndOwnsTheChooser)
 {
