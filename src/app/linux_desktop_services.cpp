@@ -1,24 +1,20 @@
 #include "linux_desktop_services.h"
 
 #include "contacts/vcard_contacts_service.h"
-#include "export/downloads_folder.h"
-#include "l10n/strings.h"
-#include "texts.h"
 
-#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QPixmap>
 #include <QProcess>
+#include <QWindow>
 
 #include <unistd.h>
 
@@ -52,14 +48,6 @@ QIcon bundledIcon(const QString &resource, const QColor &fill)
     painter.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
     painter.end();
     return QIcon(square);
-}
-
-// Where the contacts chooser opens: the Downloads folder the export writes to, where a vCard
-// exported elsewhere usually lands too; home while it does not exist.
-QString contactsChooserFolder()
-{
-    const QString downloads = QFile::decodeName(exporter::downloadsFolder().c_str());
-    return QFileInfo(downloads).isDir() ? downloads : QDir::homePath();
 }
 
 bool isReadableFile(const QString &path)
@@ -152,18 +140,16 @@ void LinuxDesktopServices::revealFile(const QString &path, std::function<void(bo
 
 void LinuxDesktopServices::activate()
 {
-    QList<QWidget *> windows;
-    if (m_window)
-        windows.append(m_window->window());
-    else
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            if (widget->isVisible())
-                windows.append(widget);
-    for (QWidget *window : windows) {
-        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-        window->show();
+    if (m_window != nullptr) {
+        m_window->bringToFront();
+        return;
+    }
+    for (QWindow *window : QGuiApplication::topLevelWindows()) {
+        if (!window->isVisible())
+            continue;
+        window->setWindowStates((window->windowStates() & ~Qt::WindowMinimized) | Qt::WindowActive);
         window->raise();
-        window->activateWindow();
+        window->requestActivate();
     }
 }
 
@@ -219,39 +205,32 @@ void LinuxDesktopServices::setContactsFile(const std::optional<QString> &path)
     m_settings->sync();
 }
 
+bool LinuxDesktopServices::settleContactsAnswer(const std::optional<QString> &chosen)
+{
+    if (chosen) {
+        const QString file = QFileInfo(*chosen).absoluteFilePath();
+        setContactsFile(file);
+        return isReadableFile(file);
+    }
+    if (textSetting(contactsFileKey()).value_or(QString()).isEmpty()) {
+        setContactsFile(std::nullopt);
+        return false;
+    }
+    return contactsAuthorizationStatus() == contacts::AuthorizationStatus::Authorized;
+}
+
 void LinuxDesktopServices::requestContactsAccess(std::function<void(bool granted)> done)
 {
-    m_waitingForChooser.push_back(std::move(done));
-    if (m_chooser) {
-        m_chooser->raise();
-        m_chooser->activateWindow();
+    auto answer = [this, done = std::move(done)](const std::optional<QString> &chosen) {
+        done(settleContactsAnswer(chosen));
+    };
+    if (m_window != nullptr) {
+        m_window->chooseContactsFile(std::move(answer));
         return;
     }
-    m_chooser = new QFileDialog(m_window.data(),
-                                qs(l10n::contactsFileTitle()),
-                                contactsChooserFolder(),
-                                QStringLiteral("vCard (*.vcf *.vcard *.VCF *.VCARD)"));
-    m_chooser->setFileMode(QFileDialog::ExistingFile);
-    m_chooser->setAcceptMode(QFileDialog::AcceptOpen);
-    m_chooser->setAttribute(Qt::WA_DeleteOnClose);
-    QFileDialog *chooser = m_chooser.data();
-    QObject::connect(chooser, &QFileDialog::finished, chooser, [this, chooser](int result) {
-        const QStringList files = chooser->selectedFiles();
-        bool granted = false;
-        if (result == QDialog::Accepted && !files.isEmpty()) {
-            const QString chosen = QFileInfo(files.constFirst()).absoluteFilePath();
-            setContactsFile(chosen);
-            granted = isReadableFile(chosen);
-        } else if (textSetting(contactsFileKey()).value_or(QString()).isEmpty()) {
-            setContactsFile(std::nullopt);
-        } else {
-            granted = contactsAuthorizationStatus() == contacts::AuthorizationStatus::Authorized;
-        }
-        m_chooser.clear();
-        for (const auto &waiting : std::exchange(m_waitingForChooser, {}))
-            waiting(granted);
-    });
-    m_chooser->open();
+    // No window to ask in: answered as a cancel, after this returns.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [answer = std::move(answer)] { answer(std::nullopt); }, Qt::QueuedConnection);
 }
 
 std::shared_ptr<contacts::ContactsService> LinuxDesktopServices::contactsService()

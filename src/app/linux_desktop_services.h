@@ -1,16 +1,13 @@
 #pragma once
 
 #include "desktop_services.h"
+#include "window_requests.h"
 
 #include <QDBusConnection>
-#include <QFileDialog>
-#include <QPointer>
 #include <QSettings>
-#include <QWidget>
 
 #include <memory>
 #include <optional>
-#include <vector>
 
 namespace app {
 
@@ -26,9 +23,10 @@ public:
     ~LinuxDesktopServices() override;
     Q_DISABLE_COPY_MOVE(LinuxDesktopServices)
 
-    // The window that activate() raises and that the contacts file chooser belongs to. Without one,
-    // activate() raises every visible top-level window.
-    void setWindow(QWidget *window) { m_window = window; }
+    // The window that activate() brings to the front and that asks for the contacts file; it stays
+    // until replaced or cleared (nullptr). Without one, activate() raises every visible top-level
+    // window and a contacts request is answered as a cancelled chooser.
+    void setWindow(WindowRequests *window) { m_window = window; }
 
     // The bus on which revealFile() asks the file manager; the session bus unless set.
     void setBus(const QDBusConnection &bus) { m_bus = bus; }
@@ -53,10 +51,9 @@ public:
     // the chosen file is there but cannot be read.
     contacts::AuthorizationStatus contactsAuthorizationStatus() override;
 
-    // Shows a file chooser for vCard files, opening in Downloads. A readable file grants access
-    // and is remembered. Cancelling keeps a file chosen before; without one it refuses, and the
-    // refusal is remembered until a file is chosen. A request made while the chooser is open brings
-    // it forward and shares its answer.
+    // Has the window ask for a vCard file. A readable file grants access and is remembered.
+    // Cancelling keeps a file chosen before; without one it refuses, and the refusal is remembered
+    // until a file is chosen.
     void requestContactsAccess(std::function<void(bool granted)> done) override;
 
     std::shared_ptr<contacts::ContactsService> contactsService() override;
@@ -68,10 +65,11 @@ public:
     static QString contactsFileKey();
 
 private:
+    // Remembers what the chooser answered; true when access is granted now.
+    bool settleContactsAnswer(const std::optional<QString> &chosen);
+
     std::unique_ptr<QSettings> m_settings;
-    QPointer<QWidget> m_window;
-    QPointer<QFileDialog> m_chooser;
-    std::vector<std::function<void(bool)>> m_waitingForChooser;
+    WindowRequests *m_window = nullptr;
     std::optional<QDBusConnection> m_bus;
 };
 

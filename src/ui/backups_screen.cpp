@@ -2,7 +2,8 @@
 
 #include "app/app_model.h"
 #include "app/texts.h"
-#include "card.h"
+#include "focus_ring.h"
+#include "key_activation.h"
 #include "l10n/strings.h"
 #include "palette.h"
 #include "text_button.h"
@@ -11,10 +12,13 @@
 #include <QBoxLayout>
 #include <QDateTime>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
 #include <QScrollArea>
+
+#include <algorithm>
 
 namespace ui
 {
@@ -23,6 +27,17 @@ namespace
 {
 
 constexpr int rowHeight = 64;
+constexpr qreal cornerRadius = 14;
+
+QFont titleFont()
+{
+    return uiFont(15, QFont::DemiBold);
+}
+
+QFont detailsFont()
+{
+    return uiFont(12);
+}
 
 QString whenMade(const app::BackupDescription &backup)
 {
@@ -48,8 +63,65 @@ BackupRow::BackupRow(const app::BackupDescription &backup, QWidget *parent)
         details.append(app::qs(l10n::incompleteBadge()));
     m_details = details.join(QStringLiteral(" \u00B7 "));
     setText(m_title);
+    setAccessibleDescription(m_details);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The keyboard's, not the mouse's: a click does not leave a ring behind.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+bool BackupRow::event(QEvent *event)
+{
+    return takeActivationKeys(*this, event) || QAbstractButton::event(event);
+}
+
+void BackupRow::focusInEvent(QFocusEvent *event)
+{
+    QAbstractButton::focusInEvent(event);
+    // The picker's rows scroll inside the screen: the focused one is brought into sight there.
+    for (QWidget *up = parentWidget(); up != nullptr; up = up->parentWidget()) {
+        if (auto *scroll = qobject_cast<QScrollArea *>(up)) {
+            scroll->ensureWidgetVisible(this, 0, 0);
+            break;
+        }
+    }
+}
+
+void BackupRow::keyPressEvent(QKeyEvent *event)
+{
+    const QList<BackupRow *> rows = parentWidget()->findChildren<BackupRow *>(Qt::FindDirectChildrenOnly);
+    const qsizetype here = rows.indexOf(this);
+    qsizetype next = here;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        next = std::max<qsizetype>(here - 1, 0);
+        break;
+    case Qt::Key_Down:
+        next = std::min<qsizetype>(here + 1, rows.size() - 1);
+        break;
+    case Qt::Key_Home:
+        next = 0;
+        break;
+    case Qt::Key_End:
+        next = rows.size() - 1;
+        break;
+    default:
+        QAbstractButton::keyPressEvent(event);
+        return;
+    }
+    rows.at(next)->setFocus(Qt::OtherFocusReason);
+}
+
+QRect BackupRow::wordsRect() const
+{
+    return rect().adjusted(16, 11, -16, -11);
+}
+
+bool BackupRow::isCut() const
+{
+    const int room = wordsRect().width();
+    return QFontMetrics(titleFont()).horizontalAdvance(m_title) > room
+        || QFontMetrics(detailsFont()).horizontalAdvance(m_details) > room;
 }
 
 QSize BackupRow::sizeHint() const
@@ -62,19 +134,21 @@ void BackupRow::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF face = QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75);
-    const bool lit = isDown() || underMouse() || hasFocus();
+    const bool lit = isDown() || underMouse();
     painter.setPen(QPen(lit ? Palette::accent() : Palette::line(), 1.5));
     painter.setBrush(isDown() ? Palette::accentSoft() : Palette::white());
-    painter.drawRoundedRect(face, 14, 14);
+    painter.drawRoundedRect(face, cornerRadius, cornerRadius);
+    if (hasFocus())
+        FocusRing::paint(painter, face, cornerRadius, Palette::accent());
     // An incomplete backup reads dimmer, as a too-short conversation does in the list.
     painter.setOpacity(m_backup.complete ? 1.0 : 0.55);
-    const QRect words = rect().adjusted(16, 11, -16, -11);
-    painter.setFont(uiFont(15, QFont::DemiBold));
+    const QRect words = wordsRect();
+    painter.setFont(titleFont());
     painter.setPen(Palette::ink());
     painter.drawText(words,
                      Qt::AlignLeft | Qt::AlignTop,
                      painter.fontMetrics().elidedText(m_title, Qt::ElideRight, words.width()));
-    painter.setFont(uiFont(12));
+    painter.setFont(detailsFont());
     painter.setPen(m_backup.complete ? Palette::muted() : Palette::accentDeep());
     painter.drawText(words,
                      Qt::AlignLeft | Qt::AlignBottom,
@@ -107,6 +181,8 @@ BackupsScreen::BackupsScreen(app::AppModel &model, QWidget *parent)
     scroll->setWidget(list);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    // Not a stop of its own for Tab: the rows are, and scroll themselves into sight.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->viewport()->setAutoFillBackground(false);
     list->setAutoFillBackground(false);

@@ -18,7 +18,9 @@ namespace ui
 class TextButton;
 
 // One backup in the picker: the device's name, when the backup was made, and whether it is
-// encrypted or incomplete. The whole row is a button.
+// encrypted or incomplete. The whole row is a button. Tab reaches it; focused, it shows the focus
+// ring, takes Space, Return and Enter itself, and Up, Down, Home and End move the focus to the
+// row above, below, first or last.
 class BackupRow : public QAbstractButton
 {
     Q_OBJECT
@@ -31,13 +33,21 @@ public:
     // The row's words as drawn: name, then date and marks.
     QString title() const { return m_title; }
     QString details() const { return m_details; }
+    // True when the name or the details line is cut at the row's width.
+    bool isCut() const;
 
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Where the name and the details line are drawn.
+    QRect wordsRect() const;
+
     app::BackupDescription m_backup;
     QString m_title;
     QString m_details;

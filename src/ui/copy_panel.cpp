@@ -23,13 +23,14 @@ CopyPanel::CopyPanel(app::AppModel &model, QWidget *parent)
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 10, 0, 0);
     column->setSpacing(6);
-    column->addWidget(
-        makeLabel(app::qs(l10n::couldNotOpen()), uiFont(12), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter));
+    QLabel *why = makeLabel(app::qs(l10n::couldNotOpen()), uiFont(12), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
+    column->addWidget(why);
     auto *row = new QHBoxLayout;
     row->setSpacing(10);
     m_text = new QLineEdit;
     m_text->setReadOnly(true);
     m_text->setFont(uiFont(12));
+    m_text->setAccessibleName(why->text());
     row->addWidget(m_text, 1);
     m_copy = new TextButton(app::qs(l10n::copyButton()), uiFont(13, QFont::DemiBold), Palette::accentDeep());
     m_copy->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);

@@ -36,7 +36,6 @@ MainWindow::MainWindow(app::AppModel &model, QWidget *parent)
     // Not a stop of its own for Tab: it scrolls to whatever control takes the focus.
     m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->setWidget(m_root);
     layout->addWidget(m_scroll);
     // Whatever takes the focus, by Tab or otherwise, is scrolled into sight.
@@ -50,6 +49,19 @@ MainWindow::MainWindow(app::AppModel &model, QWidget *parent)
 bool MainWindow::scrolls() const
 {
     return m_scroll->verticalScrollBar()->maximum() > 0;
+}
+
+void MainWindow::bringToFront()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::chooseContactsFile(std::function<void(std::optional<QString> chosen)> done)
+{
+    m_contactsChooser.choose(this, std::move(done));
 }
 
 void MainWindow::showEvent(QShowEvent *event)
@@ -71,9 +83,13 @@ void MainWindow::fitToScreen()
         available = screen->availableGeometry().height() - (frame > 0 ? frame : titleBarAllowance);
     }
     if (available >= contentHeight) {
+        // No bar at all: one left over from a layout made before the window had its size would
+        // otherwise cover the right edge of the content.
+        m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setFixedSize(contentWidth, contentHeight);
         return;
     }
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The scroll bar takes its own room beside the content rather than covering it.
     const int bar = m_scroll->verticalScrollBar()->sizeHint().width();
     setFixedSize(contentWidth + bar, std::max(available, 1));

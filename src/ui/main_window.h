@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/window_requests.h"
+#include "contacts_file_chooser.h"
+
 #include <QWidget>
 
 class QScrollArea;
@@ -18,8 +21,9 @@ class RootView;
 // background, the root view filling it. The desktop's own frame stays, so the window can be moved.
 // On a screen too short for 680 and a title bar (1366 by 768 at 125 %, 1920 by 1080 at 150 %) the
 // window takes the height there is and the content scrolls, so every control stays reachable;
-// moving the keyboard focus scrolls it into sight.
-class MainWindow : public QWidget
+// moving the keyboard focus scrolls it into sight. The desktop services ask it to come forward
+// and to ask for a contacts file.
+class MainWindow : public QWidget, public app::WindowRequests
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
@@ -37,6 +41,11 @@ public:
     // True when the content is taller than the window and scrolls.
     bool scrolls() const;
 
+    void bringToFront() override;
+    void chooseContactsFile(std::function<void(std::optional<QString> chosen)> done) override;
+    // The contacts file chooser while it is open.
+    QFileDialog *contactsFileDialog() const { return m_contactsChooser.dialog(); }
+
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -46,6 +55,7 @@ private:
 
     RootView *m_root = nullptr;
     QScrollArea *m_scroll = nullptr;
+    ContactsFileChooser m_contactsChooser;
 };
 
 // The light look on every desktop: the Fusion style with the application's colours, whatever the

@@ -33,6 +33,7 @@ PasswordScreen::PasswordScreen(app::AppModel &model, QWidget *parent)
     m_password = new QLineEdit;
     m_password->setEchoMode(QLineEdit::Password);
     m_password->setPlaceholderText(app::qs(l10n::passwordPlaceholder()));
+    m_password->setAccessibleName(m_password->placeholderText());
     m_password->setFont(uiFont(15));
     m_password->setMinimumHeight(44);
     m_password->setTextMargins(10, 0, 10, 0);
@@ -49,7 +50,9 @@ PasswordScreen::PasswordScreen(app::AppModel &model, QWidget *parent)
     unlocking->setContentsMargins(0, 0, 0, 0);
     unlocking->setSpacing(8);
     unlocking->addStretch(1);
-    unlocking->addWidget(new Spinner(16, Palette::muted()), 0, Qt::AlignVCenter);
+    auto *spinner = new Spinner(16, Palette::muted());
+    spinner->setAccessibleName(app::qs(l10n::unlockingBackup()));
+    unlocking->addWidget(spinner, 0, Qt::AlignVCenter);
     unlocking->addWidget(makeLabel(app::qs(l10n::unlockingBackup()), uiFont(13), Palette::muted(), Lines::OneLine),
                          0,
                          Qt::AlignVCenter);
@@ -78,7 +81,9 @@ void PasswordScreen::showState()
     const bool unlocking = m_model.unlocking();
     m_wrong->setVisible(m_model.wrongPassword() && !unlocking);
     m_unlocking->setVisible(unlocking);
-    m_password->setEnabled(!unlocking);
+    // Read-only rather than disabled, so that the focus stays in the field and a second Return
+    // meets the disabled unlock button instead of whatever control would take the focus next.
+    m_password->setReadOnly(unlocking);
     m_unlock->setEnabled(!unlocking && !m_password->text().isEmpty());
     m_unlock->setBusy(unlocking);
     if (m_model.wrongPassword() && !unlocking) {

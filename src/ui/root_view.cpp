@@ -12,6 +12,7 @@
 #include "source_screen.h"
 #include "welcome_screen.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -177,6 +178,11 @@ void RootView::showPhase()
     // The old screen may be in the middle of handling the click that changed the phase: hide it now
     // and let it go once control is back in the event loop.
     if (m_screen) {
+        // The keyboard focus does not stay behind on a control of the old screen, which would
+        // otherwise still take Return and Space until it is deleted: the window holds it until Tab
+        // or the new screen hands it on.
+        if (m_screen->isAncestorOf(QApplication::focusWidget()))
+            window()->setFocus(Qt::OtherFocusReason);
         m_screen->hide();
         m_screen->deleteLater();
     }

@@ -85,7 +85,9 @@ SourceScreen::SourceScreen(app::AppModel &model, QWidget *parent)
     auto *checking = new QHBoxLayout(m_checking);
     checking->setContentsMargins(0, 0, 0, 0);
     checking->setSpacing(8);
-    checking->addWidget(new Spinner(16, Palette::muted()), 0, Qt::AlignVCenter);
+    auto *spinner = new Spinner(16, Palette::muted());
+    spinner->setAccessibleName(app::qs(l10n::checkingSource()));
+    checking->addWidget(spinner, 0, Qt::AlignVCenter);
     checking->addWidget(makeLabel(app::qs(l10n::checkingSource()), uiFont(13), Palette::muted(), Lines::OneLine),
                         0,
                         Qt::AlignVCenter);
@@ -93,7 +95,7 @@ SourceScreen::SourceScreen(app::AppModel &model, QWidget *parent)
     column->addWidget(m_checking);
 
     addFlexibleSpace(column, 16);
-    m_choose = new ChunkyButton(withArrow(l10n::chooseSource()), ChunkyButton::Look::Primary);
+    m_choose = arrowButton(l10n::chooseSource());
     column->addWidget(m_choose);
     setDefaultButton(this, m_choose);
     connect(m_choose, &ChunkyButton::clicked, this, &SourceScreen::openDialog);

@@ -1,19 +1,16 @@
 #include "app/linux_desktop_services.h"
 
-#include "app/texts.h"
 #include "contacts/contacts_index.h"
-#include "l10n/strings.h"
+#include "fake_window_requests.h"
 #include "support/temp_dir.h"
 
-#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
-#include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +18,7 @@
 #include <optional>
 
 using app::LinuxDesktopServices;
+using apptest::FakeWindowRequests;
 using contacts::AuthorizationStatus;
 using testsupport::TempDir;
 using testsupport::writeFile;
@@ -73,21 +71,6 @@ public Q_SLOTS:
         startupId = startup;
     }
 };
-
-// The file chooser the services opened, once it is on screen.
-QFileDialog *openChooser()
-{
-    QFileDialog *found = nullptr;
-    static_cast<void>(QTest::qWaitFor(
-        [&] {
-            for (QWidget *widget : QApplication::topLevelWidgets())
-                if (auto *dialog = qobject_cast<QFileDialog *>(widget); dialog && dialog->isVisible())
-                    found = dialog;
-            return found != nullptr;
-        },
-        patienceMs));
-    return found;
-}
 
 } // namespace
 
@@ -143,22 +126,20 @@ TEST_F(LinuxDesktopServicesTest, ChosenFileThatHasGoneAsksTheQuestionAgain)
     EXPECT_TRUE(contacts::ContactsIndex::build(*services.contactsService()).byKey.empty());
 }
 
-TEST_F(LinuxDesktopServicesTest, TheChooserAsksForAVCardAndACancelKeepsTheFileChosenBefore)
+TEST_F(LinuxDesktopServicesTest, ACancelKeepsTheFileChosenBefore)
 {
     writeFile(dir / "contacts.vcf", annaCard);
     LinuxDesktopServices services(settingsFile());
+    FakeWindowRequests window;
+    services.setWindow(&window);
     services.setContactsFile(qpath(dir / "contacts.vcf"));
     std::optional<bool> answer;
 
     services.requestContactsAccess([&](bool granted) { answer = granted; });
-    QFileDialog *chooser = openChooser();
-    ASSERT_NE(chooser, nullptr);
-    EXPECT_EQ(chooser->windowTitle(), app::qs(l10n::contactsFileTitle()));
-    EXPECT_EQ(chooser->nameFilters(), QStringList{QStringLiteral("vCard (*.vcf *.vcard *.VCF *.VCARD)")});
-    chooser->reject();
+    ASSERT_TRUE(window.pendingChoice);
+    window.answer(std::nullopt);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, patienceMs));
-    EXPECT_TRUE(*answer);
+    EXPECT_EQ(answer, true);
     EXPECT_EQ(services.textSetting(LinuxDesktopServices::contactsFileKey()), qpath(dir / "contacts.vcf"));
 }
 
@@ -180,59 +161,51 @@ TEST_F(LinuxDesktopServicesTest, IndexIsBuiltFromTheChosenFileAndIsEmptyOtherwis
     EXPECT_TRUE(refused.byKey.empty());
 }
 
-TEST_F(LinuxDesktopServicesTest, ChoosingAFileInTheChooserGrantsAccessAndIsRemembered)
+TEST_F(LinuxDesktopServicesTest, ChoosingAFileGrantsAccessAndIsRemembered)
 {
     writeFile(dir / "contacts.vcf", annaCard);
     LinuxDesktopServices services(settingsFile());
+    FakeWindowRequests window;
+    services.setWindow(&window);
     std::optional<bool> answer;
 
     services.requestContactsAccess([&](bool granted) { answer = granted; });
-    EXPECT_FALSE(answer); // never before the request returns
-    QFileDialog *chooser = openChooser();
-    ASSERT_NE(chooser, nullptr);
-    chooser->selectFile(qpath(dir / "contacts.vcf"));
-    static_cast<QDialog *>(chooser)->accept(); // public in QDialog, dispatched to the chooser
+    EXPECT_FALSE(answer);
+    window.answer(qpath(dir / "contacts.vcf"));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, patienceMs));
-    EXPECT_TRUE(*answer);
+    EXPECT_EQ(answer, true);
     EXPECT_EQ(LinuxDesktopServices(settingsFile()).contactsAuthorizationStatus(), AuthorizationStatus::Authorized);
     EXPECT_EQ(services.textSetting(LinuxDesktopServices::contactsFileKey()), qpath(dir / "contacts.vcf"));
 }
 
-TEST_F(LinuxDesktopServicesTest, CancellingTheChooserRefusesAndIsRemembered)
+TEST_F(LinuxDesktopServicesTest, CancellingWithoutAnEarlierFileRefusesAndIsRemembered)
 {
     LinuxDesktopServices services(settingsFile());
+    FakeWindowRequests window;
+    services.setWindow(&window);
     std::optional<bool> answer;
 
     services.requestContactsAccess([&](bool granted) { answer = granted; });
-    QFileDialog *chooser = openChooser();
-    ASSERT_NE(chooser, nullptr);
-    chooser->reject();
+    window.answer(std::nullopt);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, patienceMs));
-    EXPECT_FALSE(*answer);
+    EXPECT_EQ(answer, false);
     EXPECT_EQ(LinuxDesktopServices(settingsFile()).contactsAuthorizationStatus(), AuthorizationStatus::Denied);
 }
 
-TEST_F(LinuxDesktopServicesTest, SecondRequestWhileTheChooserIsOpenSharesItsAnswer)
+TEST_F(LinuxDesktopServicesTest, WithoutAWindowARequestIsAnsweredAsACancelAfterItReturns)
 {
     writeFile(dir / "contacts.vcf", annaCard);
     LinuxDesktopServices services(settingsFile());
-    std::vector<bool> answers;
+    services.setContactsFile(qpath(dir / "contacts.vcf"));
+    std::optional<bool> answer;
 
-    services.requestContactsAccess([&](bool granted) { answers.push_back(granted); });
-    QFileDialog *chooser = openChooser();
-    ASSERT_NE(chooser, nullptr);
-    services.requestContactsAccess([&](bool granted) { answers.push_back(granted); });
-    long choosers = 0;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        choosers += qobject_cast<QFileDialog *>(widget) != nullptr && widget->isVisible();
-    chooser->selectFile(qpath(dir / "contacts.vcf"));
-    static_cast<QDialog *>(chooser)->accept();
+    services.requestContactsAccess([&](bool granted) { answer = granted; });
+    const bool answeredAtOnce = answer.has_value();
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }, patienceMs));
-    EXPECT_EQ(choosers, 1);
-    EXPECT_EQ(answers, (std::vector<bool> {true, true}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, patienceMs));
+    EXPECT_FALSE(answeredAtOnce);
+    EXPECT_TRUE(*answer);
+    EXPECT_EQ(services.contactsAuthorizationStatus(), AuthorizationStatus::Authorized);
 }
 
 TEST_F(LinuxDesktopServicesTest, IconsAreNeverNull)
@@ -252,17 +225,22 @@ TEST_F(LinuxDesktopServicesTest, ApplicationIsTheRunningExecutable)
     EXPECT_TRUE(QFileInfo(services.applicationPath()).isExecutable());
 }
 
-TEST_F(LinuxDesktopServicesTest, ActivateBringsAMinimisedWindowBack)
+TEST_F(LinuxDesktopServicesTest, ActivateAsksTheWindowOrRestoresEveryVisibleOne)
 {
     LinuxDesktopServices services(settingsFile());
-    QWidget window;
-    window.showMinimized();
-    services.setWindow(&window);
+    QWindow minimised;
+    minimised.showMinimized();
 
     services.activate();
+    const bool restored = !(minimised.windowStates() & Qt::WindowMinimized);
+    FakeWindowRequests window;
+    services.setWindow(&window);
+    minimised.showMinimized();
+    services.activate();
 
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(window.isMinimized());
+    EXPECT_TRUE(restored);
+    EXPECT_EQ(window.broughtToFront, 1);
+    EXPECT_TRUE(minimised.windowStates() & Qt::WindowMinimized);
 }
 
 TEST_F(LinuxDesktopServicesTest, OpenUrlAndPrivacySettings)

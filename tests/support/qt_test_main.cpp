@@ -1,6 +1,13 @@
 // The main of the Qt test executables: GoogleTest on a QApplication that needs no display, in a
-// home folder of its own so that settings and exports never touch the real one.
+// home folder of its own so that settings and exports never touch the real one. Tests of code
+// without widgets define TOVIK_TEST_WITHOUT_WIDGETS and run on a QGuiApplication.
+#ifdef TOVIK_TEST_WITHOUT_WIDGETS
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#else
 #include <QApplication>
+using TestApplication = QApplication;
+#endif
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -34,6 +41,6 @@ int main(int argc, char **argv)
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
 
     testing::InitGoogleTest(&argc, argv);
-    const QApplication application(argc, argv);
+    const TestApplication application(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,13 +1,18 @@
 #include "app/texts.h"
 #include "l10n/strings.h"
 #include "ui/access_screen.h"
+#include "ui/backups_screen.h"
+#include "ui/chunky_button.h"
 #include "ui/list_screen.h"
 #include "ui/owl.h"
+#include "ui/password_screen.h"
 #include "ui/welcome_screen.h"
 #include "ui_test_support.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QLineEdit>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -133,4 +138,49 @@ TEST_F(AccessibilityTest, RowsCarryTheirSubtitleAndTheExportButtonItsState)
     button = find(nodes, QAccessible::PushButton, text(l10n::exportButton()) + QStringLiteral(": Anna Smith"));
     ASSERT_NE(button, nullptr);
     EXPECT_FALSE(button->state.disabled);
+}
+
+TEST_F(AccessibilityTest, SourceStepBackupRowsAndTheUnlockingAreNamedAndDescribed)
+{
+    startChoosing();
+    ASSERT_TRUE(waitForPhase(app::AppModel::Phase::Source));
+    std::vector<Node> nodes = accessibleTree(window.get());
+    expectNamedAndUndecorated(nodes);
+    EXPECT_NE(find(nodes, QAccessible::PushButton, text(l10n::chooseSource())), nullptr);
+    EXPECT_NE(find(nodes, QAccessible::StaticText, text(l10n::sourceTitle())), nullptr);
+
+    TearDown();
+    const app::BackupDescription locked{dir / "all/locked", "Anna's iPhone", std::nullopt, true, true};
+    sources.add(dir / "all", {app::SourceKind::BackupFolder, {}, {locked}, {}, {}, false, false});
+    sources.add(locked.path, backupSource("secret"));
+    const auto gate = std::make_shared<apptest::Gate>();
+    sources.holdUnlocks(gate);
+    startChoosing(dir / "all");
+    ASSERT_TRUE(waitForPhase(app::AppModel::Phase::Backups));
+    nodes = accessibleTree(window.get());
+    expectNamedAndUndecorated(nodes);
+    const Node *row = find(nodes, QAccessible::PushButton, QStringLiteral("Anna's iPhone"));
+    ASSERT_NE(row, nullptr);
+    EXPECT_TRUE(row->description.contains(text(l10n::encryptedBadge())));
+
+    screen<ui::BackupsScreen>()->rows()[0]->click();
+    ASSERT_TRUE(waitForPhase(app::AppModel::Phase::Password));
+    auto *password = screen<ui::PasswordScreen>();
+    QTest::keyClicks(password->passwordInput(), QStringLiteral("secret"));
+    password->unlockButton()->click();
+    ASSERT_TRUE(uitest::waitUntil([&] { return model->unlocking(); }));
+    nodes = accessibleTree(window.get());
+    expectNamedAndUndecorated(nodes);
+    const Node *field = find(nodes, QAccessible::EditableText, text(l10n::passwordPlaceholder()));
+    ASSERT_NE(field, nullptr);
+    EXPECT_TRUE(field->state.passwordEdit);
+    const Node *spinner = find(nodes, QAccessible::ProgressBar, text(l10n::unlockingBackup()));
+    ASSERT_NE(spinner, nullptr);
+    EXPECT_TRUE(spinner->state.busy);
+    EXPECT_FALSE(spinner->state.invisible);
+    const Node *unlock = find(nodes, QAccessible::PushButton, text(l10n::unlockButton()));
+    ASSERT_NE(unlock, nullptr);
+    EXPECT_TRUE(unlock->state.disabled);
+    gate->open();
+    EXPECT_TRUE(waitForPhase(app::AppModel::Phase::List));
 }

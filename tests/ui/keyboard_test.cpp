@@ -1,15 +1,19 @@
 #include "ui/access_screen.h"
+#include "ui/backups_screen.h"
 #include "ui/chunky_button.h"
 #include "ui/contacts_screen.h"
 #include "ui/conversation_list_model.h"
 #include "ui/conversation_list_view.h"
 #include "ui/list_screen.h"
 #include "ui/palette.h"
+#include "ui/password_screen.h"
+#include "ui/source_screen.h"
 #include "ui/text_button.h"
 #include "ui_test_support.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -139,4 +143,66 @@ TEST_F(KeyboardTest, ListSelectionFollowsTheKeysAndReturnExportsOnlyWhatIsLongEn
     EXPECT_EQ(selectedTitle(list), "Bob Jones");
     press(Qt::Key_Return);
     EXPECT_TRUE(waitForPhase(Phase::Done));
+}
+
+TEST_F(KeyboardTest, BackupRowsFollowTheArrowKeysAndThePasswordScreenTheTabKey)
+{
+    const app::BackupDescription anna{dir / "all/anna", "Anna's iPhone", std::nullopt, false, true};
+    const app::BackupDescription bob{dir / "all/bob", "Bob's iPad", std::nullopt, true, true};
+    const app::BackupDescription old{dir / "all/old", "Old iPhone", std::nullopt, false, false};
+    sources.add(dir / "all", {app::SourceKind::BackupFolder, {}, {anna, bob, old}, {}, {}, false, false});
+    sources.add(bob.path, backupSource("secret"));
+    startChoosing(dir / "all");
+    ASSERT_TRUE(waitForPhase(Phase::Backups));
+    const auto &rows = screen<ui::BackupsScreen>()->rows();
+    ASSERT_EQ(rows.size(), 3U);
+    const QPoint onRing(rows[0]->width() / 2, 4);
+    const QImage before = rows[0]->grab().toImage();
+
+    press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), rows[0]);
+    EXPECT_EQ(before.pixelColor(onRing), ui::Palette::white());
+    EXPECT_EQ(rows[0]->grab().toImage().pixelColor(onRing), ui::Palette::accent());
+    press(Qt::Key_End);
+    EXPECT_EQ(QApplication::focusWidget(), rows[2]);
+    press(Qt::Key_Down); // stays on the last row
+    press(Qt::Key_Home);
+    EXPECT_EQ(QApplication::focusWidget(), rows[0]);
+    press(Qt::Key_Down);
+    ASSERT_EQ(QApplication::focusWidget(), rows[1]);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(waitForPhase(Phase::Password));
+
+    // The field has the focus; Return does nothing while the unlock button is disabled.
+    auto *password = screen<ui::PasswordScreen>();
+    ASSERT_TRUE(uitest::waitUntil([&] { return QApplication::focusWidget() == password->passwordInput(); }));
+    press(Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sources.unlockAttempts(), 0);
+    const auto gate = std::make_shared<apptest::Gate>();
+    sources.holdUnlocks(gate);
+    QTest::keyClicks(password->passwordInput(), QStringLiteral("wrong"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(uitest::waitUntil([&] { return model->unlocking(); }));
+    EXPECT_EQ(QApplication::focusWidget(), password->passwordInput());
+    press(Qt::Key_Return); // while unlocking: nothing
+    gate->open();
+    ASSERT_TRUE(uitest::waitUntil([&] { return password->wrongLabel()->isVisible(); }));
+    EXPECT_EQ(model->phase(), Phase::Password);
+    EXPECT_EQ(sources.unlockAttempts(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), password->passwordInput());
+    EXPECT_EQ(password->passwordInput()->selectedText(), QStringLiteral("wrong"));
+
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), password->unlockButton());
+    press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), password->backButton());
+    press(Qt::Key_Space);
+    ASSERT_TRUE(waitForPhase(Phase::Source));
+    EXPECT_EQ(sources.unlockAttempts(), 1);
+
+    // The source step's one button is its default.
+    press(Qt::Key_Return);
+    EXPECT_NE(screen<ui::SourceScreen>()->dialog(), nullptr);
+    screen<ui::SourceScreen>()->dialog()->reject();
 }

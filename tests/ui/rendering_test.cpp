@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSet>
 #include <QStyleOptionViewItem>
 #include <QTest>
@@ -119,4 +120,14 @@ TEST_F(SmallScreen, WindowFitsTheScreenAndEveryControlIsReachable)
     model->exportConversation(model->conversations().front());
     ASSERT_TRUE(waitForPhase(Phase::Done));
     expectEveryControlReachable();
+}
+
+TEST_F(SmallScreen, TheFullWidthOfTheContentIsInSightFromTheFirstPicture)
+{
+    model = std::make_unique<app::AppModel>(services, dir / "chat.db");
+    window = std::make_unique<ui::MainWindow>(*model);
+    window->show();
+
+    // With or without a scroll bar beside it, before any event has been handled.
+    EXPECT_EQ(window->findChild<QScrollArea *>()->viewport()->width(), ui::MainWindow::contentWidth);
 }

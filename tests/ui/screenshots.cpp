@@ -18,6 +18,7 @@
 #include "ui/list_rules.h"
 #include "ui/list_screen.h"
 #include "ui/main_window.h"
+#include "ui/password_screen.h"
 #include "ui/root_view.h"
 #include "ui_test_support.h"
 
@@ -26,11 +27,13 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
+#include <QTest>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace
@@ -61,6 +64,10 @@ std::optional<Options> parseOptions(int argc, char **argv)
     return options;
 }
 
+void noChange(uitest::FakeServices &)
+{
+}
+
 class Shooter
 {
 public:
@@ -75,44 +82,82 @@ public:
     const std::filesystem::path &home() const { return m_home; }
     int failures() const { return m_failures; }
 
-    // One window on a fresh model: `prepare` sets up the services, `act` drives the window once
-    // the model has settled, and the picture is taken when `ready` holds.
+    // One window on a fresh model of the database: `prepare` sets up the services, `act` drives the
+    // window once the model has settled, and the picture is taken when `ready` holds.
     void shoot(const QString &name,
                const std::filesystem::path &database,
                const std::function<void(uitest::FakeServices &)> &prepare,
                const std::function<void(app::AppModel &, ui::MainWindow &)> &act = {},
                const std::function<bool(app::AppModel &)> &ready = {})
     {
+        shootModel(
+            name,
+            prepare,
+            [&](uitest::FakeServices &services) {
+                return std::make_unique<app::AppModel>(services, database);
+            },
+            act,
+            ready);
+    }
+
+    // The same on message sources: the source step, or the source `asked` for at start; `after`
+    // runs once the picture is taken, before the model goes.
+    void shootSources(const QString &name,
+                      apptest::FakeMessageSources &sources,
+                      const std::optional<std::filesystem::path> &asked,
+                      const std::function<void(app::AppModel &, ui::MainWindow &)> &act = {},
+                      const std::function<bool(app::AppModel &)> &ready = {},
+                      const std::function<void()> &after = {})
+    {
+        shootModel(
+            name,
+            noChange,
+            [&](uitest::FakeServices &services) {
+                return std::make_unique<app::AppModel>(services, sources, m_home / "no-home/chat.db", asked);
+            },
+            act,
+            ready,
+            after);
+    }
+
+private:
+    void shootModel(const QString &name,
+                    const std::function<void(uitest::FakeServices &)> &prepare,
+                    const std::function<std::unique_ptr<app::AppModel>(uitest::FakeServices &)> &makeModel,
+                    const std::function<void(app::AppModel &, ui::MainWindow &)> &act,
+                    const std::function<bool(app::AppModel &)> &ready,
+                    const std::function<void()> &after = {})
+    {
         uitest::FakeServices services;
         services.contactsSource = std::make_shared<contacts::VCardContactsService>(m_home / "contacts.vcf");
         services.contactsStatus = contacts::AuthorizationStatus::Authorized;
         prepare(services);
-        app::AppModel model(services, database);
-        ui::MainWindow window(model);
+        const std::unique_ptr<app::AppModel> model = makeModel(services);
+        ui::MainWindow window(*model);
         window.show();
-        // Active, as on a desktop, so that keyboard focus shows.
-        QApplication::setActiveWindow(&window);
-        (void)QTest::qWaitForWindowActive(&window);
         uitest::waitUntil([&] {
-            return !model.loading();
+            return !model->loading() && !model->checkingSource();
         });
         if (act)
-            act(model, window);
+            act(*model, window);
         bool settled = true;
         if (ready)
             settled = uitest::waitUntil([&] {
-                return ready(model);
+                return ready(*model);
             });
         settled = settled && uitest::waitUntil([&] {
                       return !window.rootView()->isTransitionRunning();
                   });
         const QString file = m_out + QLatin1Char('/') + name + QStringLiteral(".png");
-        if (!settled || !window.grab().save(file)) {
+        const bool saved = settled && window.grab().save(file);
+        const QStringList misfits = uitest::textsThatDoNotFit(&window);
+        if (after)
+            after();
+        if (!saved) {
             std::fprintf(stderr, "ui_screenshots: %s failed\n", qPrintable(name));
             ++m_failures;
             return;
         }
-        const QStringList misfits = uitest::textsThatDoNotFit(&window);
         for (const QString &misfit : misfits)
             std::fprintf(stderr, "ui_screenshots: %s: does not fit: %s\n", qPrintable(name), qPrintable(misfit));
         if (!misfits.isEmpty())
@@ -120,7 +165,6 @@ public:
         std::printf("%s\n", qPrintable(file));
     }
 
-private:
     QString m_out;
     std::filesystem::path m_home;
     std::filesystem::path m_database;
@@ -130,10 +174,6 @@ private:
 ui::ListScreen *listScreen(ui::MainWindow &window)
 {
     return qobject_cast<ui::ListScreen *>(window.rootView()->currentScreen());
-}
-
-void noChange(uitest::FakeServices &)
-{
 }
 
 // The last conversation of the list that is too short to export.
@@ -301,6 +341,86 @@ int main(int argc, char **argv)
     QApplication::setFont(systemSans);
     shooter.shoot(QStringLiteral("16-no-messages-system-font"), missing, noChange);
     QApplication::setFont(interfaceFont);
+
+    // Choosing the source: the step itself, what was wrong with a path, the backups of a folder, the
+    // password of an encrypted one (wrong, then while unlocking), and the copy panel of a desktop
+    // that could not open an address.
+    using Phase = app::AppModel::Phase;
+    const auto reaches = [](Phase phase) {
+        return [phase](app::AppModel &model) {
+            return model.phase() == phase;
+        };
+    };
+    apptest::FakeMessageSources sources;
+    shooter.shootSources(QStringLiteral("17-source"), sources, std::nullopt, {}, reaches(Phase::Source));
+
+    const std::filesystem::path oldBackup = homePath / "Backups/00008030-001A2B3C4D5E6F70";
+    sources.add(oldBackup, {app::SourceKind::BackupTooOld, {}, {}, {}, {}, false, false});
+    shooter.shootSources(QStringLiteral("18-source-problem"), sources, oldBackup, {}, [](app::AppModel &model) {
+        return model.phase() == Phase::Source && model.sourceProblem().has_value();
+    });
+
+    const auto madeOn = [](std::int64_t unixSeconds) {
+        return std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds));
+    };
+    const app::BackupDescription annasPhone{homePath / "Backups/anna", "Anna's iPhone", madeOn(1717200000), true, true};
+    const app::BackupDescription ipad{homePath / "Backups/ipad", "iPad", madeOn(1709251200), false, true};
+    const app::BackupDescription oldPhone{homePath / "Backups/old", "iPhone 8", madeOn(1614556800), false, false};
+    sources.add(homePath / "Backups", {app::SourceKind::BackupFolder, {}, {annasPhone, ipad, oldPhone}, {}, {}, false, false});
+    shooter.shootSources(QStringLiteral("19-backups"), sources, homePath / "Backups", {}, reaches(Phase::Backups));
+
+    apptest::FakeMessageSources::Source encrypted;
+    encrypted.kind = app::SourceKind::EncryptedBackup;
+    encrypted.database = database;
+    encrypted.password = "secret";
+    sources.add(annasPhone.path, encrypted);
+    const auto typePassword = [](app::AppModel &, ui::MainWindow &window) {
+        auto *screen = qobject_cast<ui::PasswordScreen *>(window.rootView()->currentScreen());
+        if (screen == nullptr)
+            return;
+        QTest::keyClicks(screen->passwordInput(), QStringLiteral("wrong"));
+        screen->unlockButton()->click();
+    };
+    const auto onPassword = [&](app::AppModel &model, ui::MainWindow &window) {
+        uitest::waitUntil([&] {
+            return model.phase() == Phase::Password;
+        });
+        typePassword(model, window);
+    };
+    shooter.shootSources(QStringLiteral("20-password-wrong"), sources, annasPhone.path, onPassword, [](app::AppModel &model) {
+        return model.wrongPassword() && !model.unlocking();
+    });
+
+    const auto gate = std::make_shared<apptest::Gate>();
+    sources.holdUnlocks(gate);
+    shooter.shootSources(
+        QStringLiteral("21-password-unlocking"),
+        sources,
+        annasPhone.path,
+        onPassword,
+        [](app::AppModel &model) {
+            return model.unlocking();
+        },
+        [&] {
+            gate->open();
+        });
+
+    shooter.shoot(
+        QStringLiteral("22-copy-panel"),
+        database,
+        [](uitest::FakeServices &services) {
+            services.desktopOpensThings = false;
+        },
+        [](app::AppModel &model, ui::MainWindow &) {
+            model.exportConversation(model.conversations().front());
+        },
+        [](app::AppModel &model) {
+            if (model.phase() != Phase::Done)
+                return false;
+            if (!model.unopened())
+                model.openUploadPage();
+            return true;
+        });
 
     return shooter.failures() == 0 ? 0 : 1;
 }

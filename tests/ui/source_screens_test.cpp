@@ -21,7 +21,6 @@
 
 using app::BackupDescription;
 using app::SourceKind;
-using apptest::FakeMessageSources;
 using uitest::waitUntil;
 using Phase = app::AppModel::Phase;
 namespace fs = std::filesystem;
@@ -39,29 +38,9 @@ QString qpath(const fs::path &path)
 class SourceScreensTest : public uitest::ScreenTest
 {
 protected:
-    void startChoosing(std::optional<fs::path> asked = std::nullopt)
-    {
-        model = std::make_unique<app::AppModel>(services, sources, dir / "no-home" / "chat.db", std::move(asked));
-        window = std::make_unique<ui::MainWindow>(*model);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-
     void addDatabase(const fs::path &path)
     {
         sources.add(path, {SourceKind::Database, path, {}, {}, {}, false, false});
-    }
-
-    FakeMessageSources::Source backup(const std::string &password = {})
-    {
-        FakeMessageSources::Source source;
-        source.kind = password.empty() ? SourceKind::Backup : SourceKind::EncryptedBackup;
-        source.database = writeStandardHistory();
-        source.password = password;
-        source.hasAddressBook = true;
-        source.addressBook = services.contactRecords;
-        return source;
     }
 
     void drop(const fs::path &path)
@@ -74,8 +53,6 @@ protected:
         QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window->rootView(), &dropped);
     }
-
-    FakeMessageSources sources;
 };
 
 TEST_F(SourceScreensTest, WithoutMessagesTheSourceStepShowsAndADroppedPathThatIsNotThereIsNamed)
@@ -135,7 +112,7 @@ TEST_F(SourceScreensTest, PickingAnEncryptedBackupAsksItsPasswordUntilItIsRight)
     const BackupDescription locked{dir / "all" / "locked", "Anna's iPhone", std::nullopt, true, true};
     const BackupDescription partial{dir / "all" / "partial", "Old iPhone", std::nullopt, false, false};
     sources.add(dir / "all", {SourceKind::BackupFolder, {}, {locked, partial}, {}, {}, false, false});
-    sources.add(locked.path, backup("hunter2"));
+    sources.add(locked.path, backupSource("hunter2"));
     startChoosing(dir / "all");
 
     ASSERT_TRUE(waitForPhase(Phase::Backups));
@@ -167,7 +144,7 @@ TEST_F(SourceScreensTest, PickingAnEncryptedBackupAsksItsPasswordUntilItIsRight)
 
 TEST_F(SourceScreensTest, ThePasswordScreenAndTheListLeadBackToTheSourceStep)
 {
-    sources.add(dir / "locked", backup("x"));
+    sources.add(dir / "locked", backupSource("x"));
     addDatabase(dir / "chat.db");
     startChoosing(dir / "locked");
     ASSERT_TRUE(waitForPhase(Phase::Password));

@@ -1,5 +1,6 @@
 #include "ui_test_support.h"
 
+#include "ui/backups_screen.h"
 #include "ui/chunky_button.h"
 #include "ui/interface_font.h"
 #include "ui/resources.h"
@@ -145,6 +146,9 @@ QStringList textsThatDoNotFit(const QWidget *root)
         } else if (const auto *button = qobject_cast<const ui::ChunkyButton *>(widget)) {
             if (button->isLabelCut() || button->heightForWidth(button->width()) > button->height())
                 report(button, button->text());
+        } else if (const auto *row = qobject_cast<const ui::BackupRow *>(widget)) {
+            if (row->isCut())
+                report(row, row->title() + QStringLiteral(" / ") + row->details());
         } else if (const auto *link = qobject_cast<const ui::TextButton *>(widget)) {
             if (!fits(*link, link->rect(), Qt::TextWordWrap, link->text()))
                 report(link, link->text());
@@ -224,6 +228,27 @@ void ScreenTest::start(const std::filesystem::path &database)
     window->show();
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+}
+
+void ScreenTest::startChoosing(std::optional<std::filesystem::path> asked)
+{
+    ui::useInterfaceFont();
+    model = std::make_unique<app::AppModel>(services, sources, dir / "no-home" / "chat.db", std::move(asked));
+    window = std::make_unique<ui::MainWindow>(*model);
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+}
+
+apptest::FakeMessageSources::Source ScreenTest::backupSource(const std::string &password)
+{
+    apptest::FakeMessageSources::Source source;
+    source.kind = password.empty() ? app::SourceKind::Backup : app::SourceKind::EncryptedBackup;
+    source.database = writeStandardHistory();
+    source.password = password;
+    source.hasAddressBook = true;
+    source.addressBook = services.contactRecords;
+    return source;
 }
 
 void ScreenTest::startOnList()

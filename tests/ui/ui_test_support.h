@@ -2,6 +2,7 @@
 
 #include "app/app_model.h"
 #include "app/desktop_services.h"
+#include "app/fake_message_sources.h"
 #include "catalogue/conversation.h"
 #include "contacts/contact_record.h"
 #include "support/messages_fixture.h"
@@ -145,6 +146,12 @@ protected:
     void start(const std::filesystem::path &database);
     // start() on the standard history, with contacts answered, and waits for the list.
     void startOnList();
+    // Creates the model on `sources`, with no database at home, starting with `asked` when given
+    // (as from the command line), and shows the window.
+    void startChoosing(std::optional<std::filesystem::path> asked = std::nullopt);
+    // A backup whose messages are the standard history and whose address book holds the
+    // services' contact records; encrypted with `password` when one is given.
+    apptest::FakeMessageSources::Source backupSource(const std::string &password = {});
 
     template<typename Screen>
     Screen *screen() const
@@ -158,6 +165,7 @@ protected:
 
     testsupport::TempDir dir;
     FakeServices services;
+    apptest::FakeMessageSources sources;
     std::unique_ptr<app::AppModel> model;
     std::unique_ptr<ui::MainWindow> window;
 };
