@@ -91,11 +91,7 @@ void report(const char *label, const Figures &scan, const Figures &decode)
         return static_cast<double>(f.bodies) / f.seconds;
     };
     std::printf("%-28s scan %9.1f MB/s %12.0f bodies/s | decode %8.1f MB/s %11.0f bodies/s | decode/scan time %5.1fx\n",
-                label,
-                mbPerSecond(scan),
-                perSecond(scan),
-                mbPerSecond(decode),
-                perSecond(decode),
+                label, mbPerSecond(scan), perSecond(scan), mbPerSecond(decode), perSecond(decode),
                 perSecond(scan) / perSecond(decode));
 }
 

@@ -59,9 +59,7 @@ int main(int argc, char **argv)
         return 1;
     }
     std::printf("key derivation (PBKDF2-HMAC-SHA256 %u rounds, then PBKDF2-HMAC-SHA1 %u rounds): %.2f s\n",
-                passwordRounds,
-                rounds,
-                deriveSeconds);
+                passwordRounds, rounds, deriveSeconds);
 
     // The same bytes kept plain and encrypted, made once per size.
     const auto dir = bench::dataDir();
@@ -105,10 +103,8 @@ int main(int argc, char **argv)
     const auto [ours, floor] = bench::alternate(5, decrypting, plainReads);
     ::close(plainFd);
 
-    std::printf("sequential 4 KiB reads of %zu MiB (%.0f MB/s decrypting, %.0f MB/s plain):\n",
-                mebibytes,
-                static_cast<double>(size) / ours / 1e6,
-                static_cast<double>(size) / floor / 1e6);
+    std::printf("sequential 4 KiB reads of %zu MiB (%.0f MB/s decrypting, %.0f MB/s plain):\n", mebibytes,
+                static_cast<double>(size) / ours / 1e6, static_cast<double>(size) / floor / 1e6);
     bench::printRatio("DecryptingFile::readAt", ours, "pread of the plain file", floor, 1.5);
     return sink == 0 ? 1 : 0;
 }

@@ -16,7 +16,8 @@
 #include <cstdio>
 #include <iostream>
 
-namespace {
+namespace
+{
 
 std::filesystem::path ensure(const std::string &name, const demo::LargeHistory &options)
 {
@@ -69,8 +70,8 @@ void printPeak(std::int64_t peakBytes, std::uintmax_t fileBytes)
 {
     const double peakMb = static_cast<double>(peakBytes) / 1e6;
     const double fileMb = static_cast<double>(fileBytes) / 1e6;
-    std::printf("  tovik-export peak memory %.1f MB, file %.1f MB, peak - file %.1f MB (target at most 30 MB): %s\n", peakMb,
-                fileMb, peakMb - fileMb, peakMb - fileMb <= 30 ? "met" : "NOT met");
+    std::printf("  tovik-export peak memory %.1f MB, file %.1f MB, peak - file %.1f MB (target at most 30 MB): %s\n",
+                peakMb, fileMb, peakMb - fileMb, peakMb - fileMb <= 30 ? "met" : "NOT met");
 }
 
 } // namespace
@@ -95,14 +96,18 @@ int main()
         const auto [exportSeconds, floorSeconds] = bench::alternate(
             3,
             [&] {
-                const auto run = bench::runProcess({TOVIK_EXPORT_BINARY, "export", "--db", file.string(), "--id", id, "--out", out.string()});
+                const auto run = bench::runProcess(
+                    {TOVIK_EXPORT_BINARY, "export", "--db", file.string(), "--id", id, "--out", out.string()});
                 peakBytes = std::max(peakBytes, run.peakBytes);
                 return run.seconds;
             },
-            [&] { return bench::runProcess({"sqlite3", "-readonly", file.string()}, sql + ";\n").seconds; });
+            [&] {
+                return bench::runProcess({"sqlite3", "-readonly", file.string()}, sql + ";\n").seconds;
+            });
         const std::uintmax_t fileBytes = largestFileIn(out);
 
-        std::printf("export of a %lld-message conversation (%s)\n", static_cast<long long>(conversation.count), file.filename().c_str());
+        std::printf("export of a %lld-message conversation (%s)\n", static_cast<long long>(conversation.count),
+                    file.filename().c_str());
         bench::printRatio("tovik-export export", exportSeconds, "sqlite3 shell, same message query", floorSeconds, 1.3);
         printPeak(peakBytes, fileBytes);
         std::filesystem::remove_all(out);
@@ -115,7 +120,8 @@ int main()
         const auto out = bench::dataDir() / "exports-long";
         std::filesystem::remove_all(out);
         std::filesystem::create_directories(out);
-        const auto run = bench::runProcess({TOVIK_EXPORT_BINARY, "export", "--db", file.string(), "--id", id, "--out", out.string()});
+        const auto run = bench::runProcess(
+            {TOVIK_EXPORT_BINARY, "export", "--db", file.string(), "--id", id, "--out", out.string()});
         const std::uintmax_t fileBytes = largestFileIn(out);
         std::printf("export of a 680,000-message conversation with longer messages (%s)\n", file.filename().c_str());
         printPeak(run.peakBytes, fileBytes);

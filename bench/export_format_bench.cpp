@@ -67,28 +67,10 @@ std::string cleanWithIcu(std::string_view text)
 // multi-line with CR LF, attachments' U+FFFC, and a few pasted timestamp lines.
 std::vector<std::string> sampleMessages(std::size_t count)
 {
-    const std::vector<std::string> words = {"ok",
-                                            "see",
-                                            "you",
-                                            "tomorrow",
-                                            "haha",
-                                            "the",
-                                            "train",
-                                            "is",
-                                            "late",
-                                            "love",
-                                            "it",
-                                            "what",
-                                            "time",
-                                            "dinner",
-                                            "at",
-                                            "8",
-                                            "?",
-                                            "!",
-                                            "sure"};
-    const std::vector<std::string> extras = {"\xF0\x9F\x98\x82",
-                                             "\xF0\x9F\x91\x8D",
-                                             "caf\xC3\xA9",
+    const std::vector<std::string> words = {"ok", "see",  "you",  "tomorrow", "haha", "the",  "train",
+                                            "is", "late", "love", "it",       "what", "time", "dinner",
+                                            "at", "8",    "?",    "!",        "sure"};
+    const std::vector<std::string> extras = {"\xF0\x9F\x98\x82", "\xF0\x9F\x91\x8D", "caf\xC3\xA9",
                                              "\xC3\xBC"
                                              "ber",
                                              "\xE2\x9D\xA4\xEF\xB8\x8F"};
@@ -130,13 +112,9 @@ double secondsFor(Body body)
 
 void reportPair(const char *what, std::size_t items, double fast, double icu)
 {
-    std::printf("%-34s fast %8.1f ns/item (%6.2f M/s)   ICU %8.1f ns/item (%6.2f M/s)   ratio %6.1fx\n",
-                what,
-                fast * 1e9 / static_cast<double>(items),
-                static_cast<double>(items) / fast / 1e6,
-                icu * 1e9 / static_cast<double>(items),
-                static_cast<double>(items) / icu / 1e6,
-                icu / fast);
+    std::printf("%-34s fast %8.1f ns/item (%6.2f M/s)   ICU %8.1f ns/item (%6.2f M/s)   ratio %6.1fx\n", what,
+                fast * 1e9 / static_cast<double>(items), static_cast<double>(items) / fast / 1e6,
+                icu * 1e9 / static_cast<double>(items), static_cast<double>(items) / icu / 1e6, icu / fast);
 }
 
 void benchCleaning()
@@ -165,14 +143,10 @@ void benchCleaning()
     for (std::size_t i = 0; i < icuMessages; ++i)
         fastChecksumOfSubset += exporter::cleanMessageText(messages[i]).size();
 
-    std::printf("cleanMessageText over %zu messages, %.1f MB (ICU side: first %zu)%s\n",
-                messages.size(),
-                static_cast<double>(bytes) / 1e6,
-                icuMessages,
+    std::printf("cleanMessageText over %zu messages, %.1f MB (ICU side: first %zu)%s\n", messages.size(),
+                static_cast<double>(bytes) / 1e6, icuMessages,
                 icuChecksum == fastChecksumOfSubset ? "" : "   OUTPUTS DIFFER");
-    reportPair("cleanMessageText",
-               messages.size(),
-               fast,
+    reportPair("cleanMessageText", messages.size(), fast,
                icu * static_cast<double>(messages.size()) / static_cast<double>(icuMessages));
     std::printf("%-34s fast %8.1f MB/s\n", "", static_cast<double>(bytes) / fast / 1e6);
 
@@ -254,9 +228,7 @@ void benchTimestamps()
         for (std::size_t i = 0; i < icuCount; ++i)
             checksum += formatter.formatWithIcu(shuffled[i]).size();
     });
-    reportPair("timestamp Berlin, shuffled",
-               count,
-               fast,
+    reportPair("timestamp Berlin, shuffled", count, fast,
                icu * static_cast<double>(count) / static_cast<double>(icuCount));
     std::printf("(checksum %zu)\n", checksum);
 }

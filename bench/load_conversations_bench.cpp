@@ -34,10 +34,11 @@ int main()
         listed = list->size();
     };
 
-    std::string queries = "SELECT ROWID, COALESCE(chat_identifier, ''), COALESCE(display_name, ''), COALESCE(style, 0) FROM chat;\n"
-                          "SELECT j.chat_id, h.id FROM chat_handle_join j JOIN handle h ON h.ROWID = j.handle_id;\n"
-                          "SELECT cmj.chat_id, COUNT(*), MIN(m.date), MAX(m.date)\n"
-                          "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\nWHERE ";
+    std::string queries =
+        "SELECT ROWID, COALESCE(chat_identifier, ''), COALESCE(display_name, ''), COALESCE(style, 0) FROM chat;\n"
+        "SELECT j.chat_id, h.id FROM chat_handle_join j JOIN handle h ON h.ROWID = j.handle_id;\n"
+        "SELECT cmj.chat_id, COUNT(*), MIN(m.date), MAX(m.date)\n"
+        "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\nWHERE ";
     queries += store::countableMessageFilter;
     queries += "\nGROUP BY cmj.chat_id;\n";
     // Wall time on a busy machine is noisy; CPU time (user + system) is printed beside it.

@@ -128,11 +128,8 @@ int main(int argc, char **argv)
     const double reloadMs = millisecondsSince(clock);
 
     // Typing: each key press until the window has been repainted with the filtered list.
-    const std::vector<QString> words = {QStringLiteral("person12"),
-                                        QStringLiteral("+1 415"),
-                                        QStringLiteral("555 01"),
-                                        QStringLiteral("example.com"),
-                                        QStringLiteral("zz")};
+    const std::vector<QString> words = {QStringLiteral("person12"), QStringLiteral("+1 415"), QStringLiteral("555 01"),
+                                        QStringLiteral("example.com"), QStringLiteral("zz")};
     std::vector<double> typing;
     std::vector<double> erasing;
     QLineEdit *input = list->searchInput();
@@ -155,18 +152,10 @@ int main(int argc, char **argv)
     const Figures erased = figuresOf(erasing);
     std::printf("show the list:               %8.2f ms\n", showMs);
     std::printf("replace the list (reload):   %8.2f ms\n", reloadMs);
-    std::printf("keystroke, typing   (%3zu):   mean %6.2f  median %6.2f  p95 %6.2f  max %6.2f ms\n",
-                typing.size(),
-                typed.mean,
-                typed.median,
-                typed.p95,
-                typed.max);
-    std::printf("keystroke, erasing  (%3zu):   mean %6.2f  median %6.2f  p95 %6.2f  max %6.2f ms\n",
-                erasing.size(),
-                erased.mean,
-                erased.median,
-                erased.p95,
-                erased.max);
+    std::printf("keystroke, typing   (%3zu):   mean %6.2f  median %6.2f  p95 %6.2f  max %6.2f ms\n", typing.size(),
+                typed.mean, typed.median, typed.p95, typed.max);
+    std::printf("keystroke, erasing  (%3zu):   mean %6.2f  median %6.2f  p95 %6.2f  max %6.2f ms\n", erasing.size(),
+                erased.mean, erased.median, erased.p95, erased.max);
     std::printf("target: under 16 ms per keystroke\n");
     return 0;
 }

@@ -13,9 +13,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace app {
+namespace app
+{
 
-namespace {
+namespace
+{
 
 constexpr std::size_t probeLength = 16;
 

@@ -3,7 +3,8 @@
 #include <filesystem>
 #include <string>
 
-namespace app {
+namespace app
+{
 
 // How the Messages database looks from this process, without opening it as a database.
 enum class AccessProbe {

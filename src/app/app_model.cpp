@@ -1,10 +1,10 @@
 #include "app_model.h"
 
 #include "catalogue/conversations.h"
+#include "database_file_sources.h"
 #include "export/export_conversation.h"
 #include "l10n/language.h"
 #include "l10n/strings.h"
-#include "database_file_sources.h"
 #include "store/messages_store.h"
 #include "texts.h"
 
@@ -15,9 +15,11 @@
 #include <algorithm>
 #include <utility>
 
-namespace app {
+namespace app
+{
 
-namespace {
+namespace
+{
 
 const QString siteKey = QStringLiteral("TovikSite");
 const QString seenWelcomeKey = QStringLiteral("seenWelcome");
@@ -172,8 +174,7 @@ void AppModel::decide(Trigger trigger)
 
 void AppModel::showContactsOrList(Trigger trigger)
 {
-    if (!m_sourceContacts
-        && m_services.contactsAuthorizationStatus() == contacts::AuthorizationStatus::NotDetermined) {
+    if (!m_sourceContacts && m_services.contactsAuthorizationStatus() == contacts::AuthorizationStatus::NotDetermined) {
         setPhase(Phase::Contacts);
         return;
     }
@@ -457,8 +458,9 @@ void AppModel::startLoad()
     auto contactsSource = m_sourceContacts ? m_sourceContacts : m_services.contactsService();
     m_pool.start([this, contactsSource, sources = &m_sources, path = *m_source] {
         // Pool thread: only the captured copies are used here, never the model's fields.
-        LoadOutcome outcome{std::make_shared<const contacts::ContactsIndex>(contacts::ContactsIndex::build(*contactsSource)),
-                            common::failure(store::SQLiteDB::Failure{})};
+        LoadOutcome outcome{
+            std::make_shared<const contacts::ContactsIndex>(contacts::ContactsIndex::build(*contactsSource)),
+            common::failure(store::SQLiteDB::Failure{})};
         {
             auto store = sources->openStore(path);
             if (store)
@@ -500,7 +502,8 @@ void AppModel::exportConversation(const catalogue::Conversation &conversation)
         // The reason of a failure is for diagnostics; the window shows its one failure text.
         if (auto store = sources->openStore(path)) {
             if (auto written = exporter::exportConversation(*store, conversation, *index))
-                outcome.written = Exported{QFile::decodeName(written->file.c_str()), outcome.title, written->built.messages};
+                outcome.written =
+                    Exported{QFile::decodeName(written->file.c_str()), outcome.title, written->built.messages};
         } // the connection closes here, before the outcome is applied
         QMetaObject::invokeMethod(
             this,

@@ -19,7 +19,8 @@
 #include <set>
 #include <vector>
 
-namespace app {
+namespace app
+{
 
 // The file an export wrote, what it holds, for the done screen.
 struct Exported {
@@ -41,10 +42,10 @@ struct Exported {
 [[nodiscard]] QUrl startURLFor(const std::optional<QString> &site, const QString &language);
 
 // The one controller of the application: which screen is shown, where the messages come from, the
-// conversation list, the state of the one export that may run, and the access timer. Every field is read and written on the main
-// thread; loads and exports run on the model's own pool, each with its own database connection,
-// and their outcomes are applied on the main thread in the order they finish, never dropped.
-// Every assignment to a published field emits its change signal, also when the value is unchanged.
+// conversation list, the state of the one export that may run, and the access timer. Every field is read and written on
+// the main thread; loads and exports run on the model's own pool, each with its own database connection, and their
+// outcomes are applied on the main thread in the order they finish, never dropped. Every assignment to a published
+// field emits its change signal, also when the value is unchanged.
 class AppModel : public QObject
 {
     Q_OBJECT
@@ -226,7 +227,8 @@ private:
     void check(const std::filesystem::path &path, Trigger trigger);
     void applyCheck(CheckOutcome outcome);
     void applyUnlock(UnlockResult result);
-    void adopt(const std::filesystem::path &path, std::shared_ptr<contacts::ContactsService> ownContacts, Trigger trigger);
+    void
+    adopt(const std::filesystem::path &path, std::shared_ptr<contacts::ContactsService> ownContacts, Trigger trigger);
     void showContactsOrList(Trigger trigger);
     void reveal(const QString &path);
     void startLoad();

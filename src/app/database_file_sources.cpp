@@ -13,9 +13,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace app {
+namespace app
+{
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 
@@ -105,7 +107,8 @@ UnlockOutcome DatabaseFileSources::unlock(const fs::path &, const std::string &)
     return UnlockOutcome::Failed;
 }
 
-common::Result<store::MessagesStore, store::SQLiteDB::Failure> DatabaseFileSources::openStore(const fs::path &source) const
+common::Result<store::MessagesStore, store::SQLiteDB::Failure>
+DatabaseFileSources::openStore(const fs::path &source) const
 {
     // What is at the path is checked first: SQLite would wait for ever on a FIFO there, holding a
     // pool thread.

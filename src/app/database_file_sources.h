@@ -2,7 +2,8 @@
 
 #include "message_sources.h"
 
-namespace app {
+namespace app
+{
 
 // Messages databases as plain files: a chat.db copied from a Mac, or a folder holding one (a
 // copied Messages folder). Knows no backups: a folder without chat.db holds no Messages history.

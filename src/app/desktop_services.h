@@ -10,7 +10,8 @@
 #include <memory>
 #include <optional>
 
-namespace app {
+namespace app
+{
 
 // What the application asks of the desktop it runs on: settings, opening and revealing, the
 // application's own process and window, icons, and the user's contacts. Every call is made on the

@@ -110,8 +110,9 @@ SourceCheck FileSystemSources::check(const fs::path &path) const
                 return {SourceKind::EncryptedBackup, why.backup.folder, {}};
             else if constexpr (std::is_same_v<Problem, problem::IncompleteBackup>)
                 return {SourceKind::BackupIncomplete, why.backup.folder, {}};
-            else if constexpr (std::is_same_v<Problem, problem::WrongPassword>
-                               || std::is_same_v<Problem, problem::UnreadableEncryption>)
+            else if constexpr (std::is_same_v<
+                                   Problem,
+                                   problem::WrongPassword> || std::is_same_v<Problem, problem::UnreadableEncryption>)
                 return {SourceKind::EncryptedBackup, path, {}}; // only unlocking says these
             else if constexpr (std::is_same_v<Problem, problem::TooOldBackup>)
                 return {SourceKind::BackupTooOld, why.backup.folder, {}};
@@ -129,7 +130,7 @@ UnlockOutcome FileSystemSources::unlock(const fs::path &backup, const std::strin
     auto opened = sources::unlockBackup(sources::readBackupInfo(backup), password);
     if (!opened) {
         return std::holds_alternative<problem::WrongPassword>(opened.error()) ? UnlockOutcome::WrongPassword
-                                                                               : UnlockOutcome::Failed;
+                                                                              : UnlockOutcome::Failed;
     }
     const std::lock_guard lock(m_mutex);
     // The keys of a backup unlocked before are wiped when its last copy goes.

@@ -48,7 +48,7 @@ private:
     DatabaseFileSources m_databases;
     mutable std::mutex m_mutex;
     mutable std::optional<sources::MessageSource> m_kept; // guarded by m_mutex
-    mutable std::optional<Unlocked> m_unlocked;           // guarded by m_mutex
+    mutable std::optional<Unlocked> m_unlocked; // guarded by m_mutex
 };
 
 } // namespace app

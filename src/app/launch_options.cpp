@@ -6,9 +6,11 @@
 #include <system_error>
 #include <utility>
 
-namespace app {
+namespace app
+{
 
-namespace {
+namespace
+{
 
 constexpr std::string_view dbOption = "--db";
 constexpr std::string_view dbOptionWithValue = "--db=";
@@ -27,7 +29,8 @@ std::filesystem::path absoluteSource(const std::string &text)
 common::Result<LaunchOptions, LaunchUsageError> parseLaunchOptions(const std::vector<std::string> &arguments)
 {
     LaunchOptions options;
-    const auto takeSource = [&options](const std::string &path, std::string_view named) -> std::optional<LaunchUsageError> {
+    const auto takeSource = [&options](const std::string &path,
+                                       std::string_view named) -> std::optional<LaunchUsageError> {
         if (path.empty())
             return LaunchUsageError{std::string(named) + " needs a path"};
         if (options.source)

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace app
+{
 
 // What the `tovik` command line asks for. Read before anything needs a display, so that
 // "--help" and "--version" work on a machine without one.
@@ -34,8 +35,8 @@ struct LaunchUsageError {
 //   --                           every later argument is a PATH, even one starting with "-"
 // Any other argument starting with "-", a missing or empty PATH and a second source are usage
 // errors.
-[[nodiscard]] common::Result<LaunchOptions, LaunchUsageError> parseLaunchOptions(
-    const std::vector<std::string> &arguments);
+[[nodiscard]] common::Result<LaunchOptions, LaunchUsageError>
+parseLaunchOptions(const std::vector<std::string> &arguments);
 
 // The text of "tovik --help", and the line of "tovik --version".
 [[nodiscard]] std::string launchUsageText();

@@ -25,9 +25,11 @@ static void initAppResources()
     Q_INIT_RESOURCE(app);
 }
 
-namespace app {
+namespace app
+{
 
-namespace {
+namespace
+{
 
 const QString applicationIconPath = QStringLiteral(":/tovik/tovik.svg");
 const QString textFileIconPath = QStringLiteral(":/tovik/text-file.svg");
@@ -69,9 +71,7 @@ LinuxDesktopServices::LinuxDesktopServices(const QString &settingsFile)
     if (settingsFile.isEmpty())
         // The settings file keeps the name it was first written under, so that nothing stored in it
         // (the welcome seen, the contacts file, the source) is lost.
-        m_settings = std::make_unique<QSettings>(QSettings::NativeFormat,
-                                                 QSettings::UserScope,
-                                                 QStringLiteral("Tovik"),
+        m_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tovik"),
                                                  QStringLiteral("Tovik for Mac"));
     else
         m_settings = std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
@@ -123,10 +123,9 @@ void LinuxDesktopServices::revealFile(const QString &path, std::function<void(bo
             done(shown);
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
-                                                       QStringLiteral("/org/freedesktop/FileManager1"),
-                                                       QStringLiteral("org.freedesktop.FileManager1"),
-                                                       QStringLiteral("ShowItems"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
     // Asynchronous: a file manager that is slow to start must not freeze the window.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), QCoreApplication::instance());
@@ -230,7 +229,11 @@ void LinuxDesktopServices::requestContactsAccess(std::function<void(bool granted
     }
     // No window to ask in: answered as a cancel, after this returns.
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [answer = std::move(answer)] { answer(std::nullopt); }, Qt::QueuedConnection);
+        QCoreApplication::instance(),
+        [answer = std::move(answer)] {
+            answer(std::nullopt);
+        },
+        Qt::QueuedConnection);
 }
 
 std::shared_ptr<contacts::ContactsService> LinuxDesktopServices::contactsService()

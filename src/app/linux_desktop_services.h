@@ -9,7 +9,8 @@
 #include <memory>
 #include <optional>
 
-namespace app {
+namespace app
+{
 
 // The desktop services of a freedesktop.org system: QSettings, the desktop's URL handlers, the
 // FileManager1 D-Bus interface, the running executable as "the application", and a vCard file the

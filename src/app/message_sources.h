@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace app
+{
 
 // One iPhone backup found in a folder, as the backup picker lists it.
 struct BackupDescription {
@@ -80,7 +81,8 @@ public:
     openStore(const std::filesystem::path &source) const = 0;
 
     // The contacts of `source` when it carries an address book of its own (a backup), else null.
-    [[nodiscard]] virtual std::shared_ptr<contacts::ContactsService> contacts(const std::filesystem::path &source) const = 0;
+    [[nodiscard]] virtual std::shared_ptr<contacts::ContactsService>
+    contacts(const std::filesystem::path &source) const = 0;
 
 protected:
     MessageSources() = default;

@@ -2,7 +2,8 @@
 
 #include "l10n/message_count.h"
 
-namespace app {
+namespace app
+{
 
 QString messageCount(std::int64_t n)
 {

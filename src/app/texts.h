@@ -9,7 +9,8 @@
 #include <string_view>
 
 // Where the core's UTF-8 texts become Qt's: the screens call these instead of converting.
-namespace app {
+namespace app
+{
 
 [[nodiscard]] inline QString qs(const std::string &utf8)
 {

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <optional>
 
-namespace catalogue {
+namespace catalogue
+{
 
 // Seconds from the Unix epoch to the Messages reference date, 2001-01-01 00:00:00 UTC.
 inline constexpr double appleReferenceUnixSeconds = 978307200.0;

@@ -2,12 +2,14 @@
 
 #include <string>
 
-namespace catalogue {
+namespace catalogue
+{
 
 using store::RowFlow;
 using store::Statement;
 
-namespace {
+namespace
+{
 
 // Stores the three aggregates of a count row in its chat; rows of unknown chats are ignored.
 store::RowFlow applyCount(ChatRowMap &rows, const Statement &row)
@@ -28,8 +30,7 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRowsWithoutCounts(store
     ChatRowMap rows;
 
     auto chats = store.db().execute(
-        "SELECT ROWID, COALESCE(chat_identifier, ''), COALESCE(display_name, ''), COALESCE(style, 0) FROM chat",
-        {},
+        "SELECT ROWID, COALESCE(chat_identifier, ''), COALESCE(display_name, ''), COALESCE(style, 0) FROM chat", {},
         [&](const Statement &row) {
             store::MessagesStore::ChatRow chat;
             chat.identifier = row.text(1);
@@ -41,17 +42,16 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRowsWithoutCounts(store
     if (!chats)
         return common::failure(std::move(chats.error()));
 
-    auto participants = store.db().execute(
-        "SELECT j.chat_id, h.id FROM chat_handle_join j JOIN handle h ON h.ROWID = j.handle_id",
-        {},
-        [&](const Statement &row) {
-            if (row.isNull(1))
-                return RowFlow::Continue;
-            const auto chat = rows.find(row.integer(0));
-            if (chat != rows.end())
-                chat->second.handles.push_back(row.text(1));
-            return RowFlow::Continue;
-        });
+    auto participants =
+        store.db().execute("SELECT j.chat_id, h.id FROM chat_handle_join j JOIN handle h ON h.ROWID = j.handle_id", {},
+                           [&](const Statement &row) {
+                               if (row.isNull(1))
+                                   return RowFlow::Continue;
+                               const auto chat = rows.find(row.integer(0));
+                               if (chat != rows.end())
+                                   chat->second.handles.push_back(row.text(1));
+                               return RowFlow::Continue;
+                           });
     if (!participants)
         return common::failure(std::move(participants.error()));
     return rows;
@@ -68,7 +68,9 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesSto
                            "WHERE ";
     countSql += store::countableMessageFilter;
     countSql += "\nGROUP BY cmj.chat_id";
-    auto counts = store.db().execute(countSql, {}, [&](const Statement &row) { return applyCount(*rows, row); });
+    auto counts = store.db().execute(countSql, {}, [&](const Statement &row) {
+        return applyCount(*rows, row);
+    });
     if (!counts)
         return common::failure(std::move(counts.error()));
     return rows;
@@ -88,7 +90,9 @@ countChats(store::MessagesStore &store, ChatRowMap &rows, const std::vector<std:
     countSql += ") AND ";
     countSql += store::countableMessageFilter;
     countSql += "\nGROUP BY cmj.chat_id";
-    return store.db().execute(countSql, parameters, [&](const Statement &row) { return applyCount(rows, row); });
+    return store.db().execute(countSql, parameters, [&](const Statement &row) {
+        return applyCount(rows, row);
+    });
 }
 
 } // namespace catalogue

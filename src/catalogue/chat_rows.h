@@ -6,7 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
-namespace catalogue {
+namespace catalogue
+{
 
 using ChatRowMap = std::unordered_map<std::int64_t, store::MessagesStore::ChatRow>;
 

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 
-namespace catalogue {
+namespace catalogue
+{
 
-namespace {
+namespace
+{
 
 bool sameTexts(const std::vector<std::string> &a, const std::vector<std::string> &b)
 {
@@ -36,9 +38,9 @@ void combineDate(std::size_t &seed, const std::optional<common::Instant> &date)
 
 bool Conversation::operator==(const Conversation &other) const
 {
-    return common::canonicallyEqual(id, other.id) && chatIDs == other.chatIDs && common::canonicallyEqual(title, other.title)
-        && isGroup == other.isGroup && sameTexts(members, other.members) && sameTexts(handles, other.handles)
-        && count == other.count && first == other.first && last == other.last;
+    return common::canonicallyEqual(id, other.id) && chatIDs == other.chatIDs
+        && common::canonicallyEqual(title, other.title) && isGroup == other.isGroup && sameTexts(members, other.members)
+        && sameTexts(handles, other.handles) && count == other.count && first == other.first && last == other.last;
 }
 
 std::size_t hashValue(const Conversation &conversation)

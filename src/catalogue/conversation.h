@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-namespace catalogue {
+namespace catalogue
+{
 
 // One entry of the conversation list: the chats of one correspondent, or of one set of
 // correspondents, merged. `id` is the entry's identity in lists and selections.

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <unordered_map>
 
-namespace catalogue {
+namespace catalogue
+{
 
-namespace {
+namespace
+{
 
 constexpr std::int64_t groupStyle = 43;
 
@@ -27,8 +29,13 @@ std::vector<std::string> distinctSorted(const std::vector<std::string> &texts)
     keyed.reserve(texts.size());
     for (const std::string &text : texts)
         keyed.push_back({common::toNFC(text), text});
-    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) { return a.composed < b.composed; });
-    keyed.erase(std::unique(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) { return a.composed == b.composed; }),
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+        return a.composed < b.composed;
+    });
+    keyed.erase(std::unique(keyed.begin(), keyed.end(),
+                            [](const Keyed &a, const Keyed &b) {
+                                return a.composed == b.composed;
+                            }),
                 keyed.end());
     std::vector<std::string> out;
     out.reserve(keyed.size());
@@ -66,7 +73,10 @@ struct ChatKey {
 };
 
 // The conversation key of one chat from its distinct, sorted handles.
-ChatKey chatKey(std::int64_t rowid, std::int64_t style, const std::vector<std::string> &handles, const contacts::ContactsIndex &contacts)
+ChatKey chatKey(std::int64_t rowid,
+                std::int64_t style,
+                const std::vector<std::string> &handles,
+                const contacts::ContactsIndex &contacts)
 {
     if (handles.empty())
         return {"x:" + std::to_string(rowid), style == groupStyle};
@@ -86,8 +96,10 @@ ChatKey chatKey(std::int64_t rowid, std::int64_t style, const std::vector<std::s
 std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> ascendingById(ChatRowMap rows)
 {
     std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> ordered(std::make_move_iterator(rows.begin()),
-                                                                               std::make_move_iterator(rows.end()));
-    std::sort(ordered.begin(), ordered.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+                                                                                std::make_move_iterator(rows.end()));
+    std::sort(ordered.begin(), ordered.end(), [](const auto &a, const auto &b) {
+        return a.first < b.first;
+    });
     return ordered;
 }
 
@@ -115,8 +127,9 @@ std::string firstWord(const std::string &name)
     return name.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
-std::vector<Conversation> buildConversations(const std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> &rowsByAscendingId,
-                                             const contacts::ContactsIndex &contacts)
+std::vector<Conversation>
+buildConversations(const std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> &rowsByAscendingId,
+                   const contacts::ContactsIndex &contacts)
 {
     std::vector<Conversation> conversations;
     std::unordered_map<std::string, std::size_t> byKey;
@@ -149,8 +162,15 @@ std::vector<Conversation> buildConversations(const std::vector<std::pair<std::in
         const auto existing = byKey.find(key);
         if (existing == byKey.end()) {
             byKey.emplace(key, conversations.size());
-            conversations.push_back(Conversation{std::move(key), {rowid}, std::move(title), isGroup, std::move(members),
-                                                 std::move(handles), row.count, first, last});
+            conversations.push_back(Conversation{std::move(key),
+                                                 {rowid},
+                                                 std::move(title),
+                                                 isGroup,
+                                                 std::move(members),
+                                                 std::move(handles),
+                                                 row.count,
+                                                 first,
+                                                 last});
             continue;
         }
 
@@ -188,8 +208,8 @@ std::vector<Conversation> buildConversations(const std::vector<std::pair<std::in
     return sorted;
 }
 
-common::Result<std::vector<Conversation>, store::SQLiteDB::Failure> loadConversations(store::MessagesStore &store,
-                                                                                        const contacts::ContactsIndex &contacts)
+common::Result<std::vector<Conversation>, store::SQLiteDB::Failure>
+loadConversations(store::MessagesStore &store, const contacts::ContactsIndex &contacts)
 {
     auto rows = chatRows(store);
     if (!rows)
@@ -197,7 +217,8 @@ common::Result<std::vector<Conversation>, store::SQLiteDB::Failure> loadConversa
     return buildConversations(ascendingById(std::move(*rows)), contacts);
 }
 
-namespace {
+namespace
+{
 
 // The chats whose key is `id`: a conversation is exactly these, whatever their counts.
 ChatRowMap chatsWithKey(ChatRowMap &rows, const contacts::ContactsIndex &contacts, std::string_view id)

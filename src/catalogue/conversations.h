@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-namespace catalogue {
+namespace catalogue
+{
 
 // The conversation key of one handle: "c:" + the contact's identifier when the index knows
 // the handle, else "e:" + the lowercased address for an e-mail handle, else "p:" + its phone
@@ -40,7 +41,8 @@ findConversation(store::MessagesStore &store, const contacts::ContactsIndex &con
 findConversationToExport(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id);
 
 // The merging step on its own, for chat rows read already.
-[[nodiscard]] std::vector<Conversation> buildConversations(const std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> &rowsByAscendingId,
-                                                           const contacts::ContactsIndex &contacts);
+[[nodiscard]] std::vector<Conversation>
+buildConversations(const std::vector<std::pair<std::int64_t, store::MessagesStore::ChatRow>> &rowsByAscendingId,
+                   const contacts::ContactsIndex &contacts);
 
 } // namespace catalogue

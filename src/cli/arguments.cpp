@@ -3,9 +3,11 @@
 #include <functional>
 #include <map>
 
-namespace cli {
+namespace cli
+{
 
-namespace {
+namespace
+{
 
 using Setter = std::function<void(const std::string &)>;
 
@@ -53,7 +55,8 @@ std::string usageText()
 {
     // The "Usage:" and "or:" lines are the shape help2man reads the man page's synopsis from.
     return "Usage: tovik-export list [--db PATH] [--contacts FILE.vcf] [--password-file FILE] [--json]\n"
-           "  or:  tovik-export export (--id ID | --title TITLE) [--db PATH] [--contacts FILE.vcf] [--password-file FILE] [--out DIR] [--json]\n"
+           "  or:  tovik-export export (--id ID | --title TITLE) [--db PATH] [--contacts FILE.vcf] [--password-file "
+           "FILE] [--out DIR] [--json]\n"
            "  or:  tovik-export backups [DIR] [--json]\n"
            "  or:  tovik-export --help | --version\n"
            "\n"
@@ -98,11 +101,19 @@ common::Result<Command, UsageError> parseArguments(const std::vector<std::string
     }
     if (command == "list") {
         ListCommand list;
-        auto read = readOptions(arguments,
-                                1,
-                                {{"--db", [&](const std::string &v) { list.db = v; }},
-                                 {"--contacts", [&](const std::string &v) { list.contacts = v; }},
-                                 {"--password-file", [&](const std::string &v) { list.passwordFile = v; }}},
+        auto read = readOptions(arguments, 1,
+                                {{"--db",
+                                  [&](const std::string &v) {
+                                      list.db = v;
+                                  }},
+                                 {"--contacts",
+                                  [&](const std::string &v) {
+                                      list.contacts = v;
+                                  }},
+                                 {"--password-file",
+                                  [&](const std::string &v) {
+                                      list.passwordFile = v;
+                                  }}},
                                 {{"--json", &list.json}});
         if (!read)
             return common::failure(read.error());
@@ -110,14 +121,31 @@ common::Result<Command, UsageError> parseArguments(const std::vector<std::string
     }
     if (command == "export") {
         ExportCommand run;
-        auto read = readOptions(arguments,
-                                1,
-                                {{"--id", [&](const std::string &v) { run.id = v; }},
-                                 {"--title", [&](const std::string &v) { run.title = v; }},
-                                 {"--db", [&](const std::string &v) { run.db = v; }},
-                                 {"--contacts", [&](const std::string &v) { run.contacts = v; }},
-                                 {"--password-file", [&](const std::string &v) { run.passwordFile = v; }},
-                                 {"--out", [&](const std::string &v) { run.out = v; }}},
+        auto read = readOptions(arguments, 1,
+                                {{"--id",
+                                  [&](const std::string &v) {
+                                      run.id = v;
+                                  }},
+                                 {"--title",
+                                  [&](const std::string &v) {
+                                      run.title = v;
+                                  }},
+                                 {"--db",
+                                  [&](const std::string &v) {
+                                      run.db = v;
+                                  }},
+                                 {"--contacts",
+                                  [&](const std::string &v) {
+                                      run.contacts = v;
+                                  }},
+                                 {"--password-file",
+                                  [&](const std::string &v) {
+                                      run.passwordFile = v;
+                                  }},
+                                 {"--out",
+                                  [&](const std::string &v) {
+                                      run.out = v;
+                                  }}},
                                 {{"--json", &run.json}});
         if (!read)
             return common::failure(read.error());

@@ -8,7 +8,8 @@
 #include <variant>
 #include <vector>
 
-namespace cli {
+namespace cli
+{
 
 struct ListCommand {
     std::optional<std::filesystem::path> db;
@@ -33,10 +34,8 @@ struct BackupsCommand {
     bool json = false;
 };
 
-struct HelpCommand {
-};
-struct VersionCommand {
-};
+struct HelpCommand {};
+struct VersionCommand {};
 
 using Command = std::variant<ListCommand, ExportCommand, HelpCommand, VersionCommand, BackupsCommand>;
 

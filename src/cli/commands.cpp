@@ -3,8 +3,8 @@
 #include "catalogue/conversations.h"
 #include "cli/json.h"
 #include "cli/password.h"
-#include "common/home.h"
 #include "cli/sources_output.h"
+#include "common/home.h"
 #include "common/text.h"
 #include "common/version.h"
 #include "contacts/contacts_index.h"
@@ -22,10 +22,11 @@
 #include <iomanip>
 #include <sstream>
 
-namespace cli {
+namespace cli
+{
 
-namespace {
-
+namespace
+{
 
 // The contacts of the file, as if access had been granted; an empty index without a file.
 common::Result<contacts::ContactsIndex> loadContacts(const std::optional<std::filesystem::path> &file)
@@ -34,7 +35,8 @@ common::Result<contacts::ContactsIndex> loadContacts(const std::optional<std::fi
         return contacts::ContactsIndex{};
     contacts::VCardContactsService service(*file);
     if (service.authorizationStatus() != contacts::AuthorizationStatus::Authorized)
-        return common::failure(common::Error{common::Error::Kind::NotFound, "cannot read the contacts file " + file->string()});
+        return common::failure(
+            common::Error{common::Error::Kind::NotFound, "cannot read the contacts file " + file->string()});
     return contacts::ContactsIndex::build(service);
 }
 
@@ -127,8 +129,9 @@ std::string terminalText(std::string_view text)
 
 void printTable(const std::vector<catalogue::Conversation> &list, std::ostream &out)
 {
-    out << std::setw(9) << "MESSAGES" << "  " << std::left << std::setw(23) << "DATES" << "  TITLE  [ID]" << std::right
-        << "\n";
+    out << std::setw(9) << "MESSAGES"
+        << "  " << std::left << std::setw(23) << "DATES"
+        << "  TITLE  [ID]" << std::right << "\n";
     for (const auto &c : list) {
         out << std::setw(9) << c.count << "  " << localDate(c.first) << " – " << localDate(c.last) << "  "
             << printable(c.title) << (c.isGroup ? " (group)" : "") << "  [" << printable(c.id) << "]\n";
@@ -245,7 +248,8 @@ int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err
             err << "tovik-export: " << matches.size() << " conversations have the title " << *command.title
                 << "; choose one with --id:\n";
             for (const auto *match : matches)
-                err << "  " << match->id << "  (" << match->count << (match->count == 1 ? " message)\n" : " messages)\n");
+                err << "  " << match->id << "  (" << match->count
+                    << (match->count == 1 ? " message)\n" : " messages)\n");
             return Usage;
         }
         if (matches.size() == 1)

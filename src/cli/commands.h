@@ -4,13 +4,14 @@
 
 #include <ostream>
 
-namespace cli {
+namespace cli
+{
 
 // Exit statuses, part of the command line's contract: scripts branch on them.
 enum ExitStatus : int {
     Success = 0,
     Failed = 1, // the database or a file could not be read or written
-    Usage = 2,  // bad arguments, or a conversation that does not exist
+    Usage = 2, // bad arguments, or a conversation that does not exist
 };
 
 // Runs one command, writing results to `out` and messages to `err`; returns the exit status.

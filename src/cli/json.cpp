@@ -3,7 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-namespace cli {
+namespace cli
+{
 
 std::string jsonString(std::string_view text)
 {

@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-namespace cli {
+namespace cli
+{
 
 // A JSON string literal for UTF-8 text: quotes, backslashes and control characters escaped,
 // everything else passed through.

@@ -6,9 +6,11 @@
 
 #include <ctime>
 
-namespace cli {
+namespace cli
+{
 
-namespace {
+namespace
+{
 
 std::string localDateTime(const std::optional<std::int64_t> &unixSeconds)
 {
@@ -77,8 +79,8 @@ int runBackups(const BackupsCommand &command, std::ostream &out, std::ostream &e
     for (std::size_t i = 0; i < backups->size(); ++i) {
         const auto &backup = (*backups)[i];
         out << (i > 0 ? ",\n " : "\n ") << "{\"folder\": " << jsonString(backup.folder.string())
-            << ", \"device\": " << jsonString(backup.deviceName) << ", \"lastBackup\": "
-            << (backup.lastBackup ? std::to_string(*backup.lastBackup) : "null")
+            << ", \"device\": " << jsonString(backup.deviceName)
+            << ", \"lastBackup\": " << (backup.lastBackup ? std::to_string(*backup.lastBackup) : "null")
             << ", \"encrypted\": " << (backup.encrypted ? "true" : "false")
             << ", \"complete\": " << (backup.complete ? "true" : "false") << "}";
     }
@@ -91,8 +93,8 @@ int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err
     namespace p = sources::problem;
     err << "tovik-export: ";
     if (const auto *several = std::get_if<p::SeveralBackups>(&problem)) {
-        err << several->folder.string() << " holds " << several->backups.size()
-            << " backups; choose one with --db " << (several->folder / "FOLDER").string() << ":\n";
+        err << several->folder.string() << " holds " << several->backups.size() << " backups; choose one with --db "
+            << (several->folder / "FOLDER").string() << ":\n";
         printBackupLines(several->backups, err, "  ");
         return Usage;
     }
@@ -115,13 +117,13 @@ int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err
     else if (const auto *damaged = std::get_if<p::UnreadableEncryption>(&problem))
         err << backupIn(damaged->backup) << " cannot be decrypted: "
             << (damaged->failure.kind == crypto::Failure::Kind::MissingClassKey ? "a file needs a key its key bag lacks"
-                                                                                  : "its keys are damaged")
+                                                                                : "its keys are damaged")
             << " (" << damaged->failure.detail << ")\n";
     else if (const auto *unfinished = std::get_if<p::IncompleteBackup>(&problem))
         err << backupIn(unfinished->backup) << " was not finished; make the backup again\n";
     else if (const auto *old = std::get_if<p::TooOldBackup>(&problem))
-        err << backupIn(old->backup) << " is too old to read (made before " << (old->backup.encrypted ? "iOS 10" : "iOS 5")
-            << "); make a new backup\n";
+        err << backupIn(old->backup) << " is too old to read (made before "
+            << (old->backup.encrypted ? "iOS 10" : "iOS 5") << "); make a new backup\n";
     else if (const auto *empty = std::get_if<p::NoMessagesInBackup>(&problem))
         err << backupIn(empty->backup) << " holds no messages\n";
     return Failed;

@@ -6,7 +6,8 @@
 #include <ostream>
 #include <string>
 
-namespace cli {
+namespace cli
+{
 
 // Where `backups` looks without a folder: ~/Library/Application Support/MobileSync/Backup.
 [[nodiscard]] std::filesystem::path defaultBackupFolder();

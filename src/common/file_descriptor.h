@@ -4,7 +4,8 @@
 
 #include <utility>
 
-namespace common {
+namespace common
+{
 
 // Owns a file descriptor: closes it when it goes, unless it was released or closed before.
 class FileDescriptor

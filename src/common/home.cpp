@@ -5,9 +5,11 @@
 #include <unistd.h>
 #include <vector>
 
-namespace common {
+namespace common
+{
 
-namespace {
+namespace
+{
 
 std::optional<std::string> passwdHomeFolder()
 {

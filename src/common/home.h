@@ -7,7 +7,8 @@
 
 // Where things live on this machine for this process: its environment, the home folder and the
 // Messages database in it. Every part of the program asks here, so that they all agree.
-namespace common {
+namespace common
+{
 
 // The value of the environment variable `name`; none when it is unset. An empty value is a value.
 [[nodiscard]] std::optional<std::string> environmentValue(const char *name);

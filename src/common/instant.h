@@ -2,7 +2,8 @@
 
 #include <chrono>
 
-namespace common {
+namespace common
+{
 
 // A point in time as seconds since the Unix epoch, kept in double precision as the Messages
 // database's dates are (see catalogue::appleDate).

@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 #include <system_error>
 
-namespace common {
+namespace common
+{
 
-namespace {
+namespace
+{
 
 Error errnoError(int error, const std::string &what)
 {
@@ -25,8 +27,7 @@ Result<std::unique_ptr<PlainFile>> PlainFile::open(const std::filesystem::path &
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd.isOpen())
         return failure(errnoError(errno, "cannot open " + path.string()));
-    struct stat info {
-    };
+    struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
         return failure(errnoError(errno, "cannot read " + path.string()));
     if (!S_ISREG(info.st_mode))
@@ -36,8 +37,7 @@ Result<std::unique_ptr<PlainFile>> PlainFile::open(const std::filesystem::path &
 
 Result<std::uint64_t> PlainFile::size() const
 {
-    struct stat info {
-    };
+    struct stat info {};
     if (::fstat(m_fd.get(), &info) != 0)
         return failure(errnoError(errno, "cannot read the file's size"));
     return static_cast<std::uint64_t>(info.st_size);
@@ -47,7 +47,8 @@ Result<std::size_t> PlainFile::readAt(std::uint64_t offset, std::span<std::byte>
 {
     std::size_t done = 0;
     while (done < into.size()) {
-        const ssize_t got = ::pread(m_fd.get(), into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
+        const ssize_t got =
+            ::pread(m_fd.get(), into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
         if (got < 0) {
             if (errno == EINTR)
                 continue;

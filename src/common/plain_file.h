@@ -7,7 +7,8 @@
 #include <filesystem>
 #include <memory>
 
-namespace common {
+namespace common
+{
 
 // A file on disk read as it is: positioned reads on a descriptor opened read-only. Creates and
 // changes nothing.

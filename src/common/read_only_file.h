@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <span>
 
-namespace common {
+namespace common
+{
 
 // The bytes of one file as a reader sees them, whatever stores them: a plain file, or a file kept
 // encrypted whose plain bytes are made on demand. Reads never change anything. An implementation

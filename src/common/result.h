@@ -5,7 +5,8 @@
 #include <string>
 #include <utility>
 
-namespace common {
+namespace common
+{
 
 // The error value of the core's file and system layers. `kind` is what callers branch on;
 // `detail` is English for diagnostics and is never shown to the user as is.

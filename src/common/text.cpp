@@ -13,13 +13,17 @@
 #include <cstdint>
 #include <cstring>
 
-namespace common {
+namespace common
+{
 
-namespace {
+namespace
+{
 
 bool isAscii(std::string_view text) noexcept
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x80;
+    });
 }
 
 // Byte order of well-formed UTF-8 is the order of its scalar values, so comparing bytes as
@@ -102,7 +106,8 @@ bool isComposedAsIs(std::string_view text)
     const icu::Normalizer2 *nfc = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status) || nfc == nullptr)
         return false;
-    const bool composed = nfc->isNormalizedUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), status);
+    const bool composed =
+        nfc->isNormalizedUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), status);
     return U_SUCCESS(status) && composed;
 }
 
@@ -155,8 +160,8 @@ std::string lowercased(std::string_view text)
         return repairUtf8(text);
     // fromUTF8 reads each ill-formed sequence as U+FFFD. The root locale selects the default
     // mapping: no Turkish dotless i, no Lithuanian dot rules; Final_Sigma still applies.
-    icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    icu::UnicodeString unicode =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
     unicode.toLower(icu::Locale::getRoot());
     std::string lower;
     lower.reserve(text.size());

@@ -6,7 +6,8 @@
 // The text rules every part of the core shares, so that the catalogue, the contacts index, the
 // export and the list screen compare, order and lower-case texts alike. All strings are UTF-8;
 // ill-formed input is read with U+FFFD in place of each bad sequence.
-namespace common {
+namespace common
+{
 
 // Canonical composition (NFC).
 [[nodiscard]] std::string toNFC(std::string_view text);

@@ -2,15 +2,19 @@
 
 #include <cstdint>
 
-namespace common {
+namespace common
+{
 
-namespace {
+namespace
+{
 
 // Length of the well-formed sequence starting at `i`, or the length of its maximal ill-formed
 // prefix as a negative number (at least 1 byte is always consumed).
 int sequenceAt(std::string_view s, std::size_t i) noexcept
 {
-    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(s[k]); };
+    const auto byte = [&](std::size_t k) {
+        return static_cast<std::uint8_t>(s[k]);
+    };
     const std::uint8_t b0 = byte(i);
     if (b0 < 0x80)
         return 1;

@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-namespace common {
+namespace common
+{
 
 // True when the bytes are well-formed UTF-8: no overlong forms, no surrogates, nothing above
 // U+10FFFF, no truncated sequence.

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-namespace contacts {
+namespace contacts
+{
 
 // One address-book contact as the index builder needs it, independent of where it came from
 // (the platform's Contacts service or a vCard file). Empty strings stand for absent texts,

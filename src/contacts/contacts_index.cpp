@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <vector>
 
-namespace contacts {
+namespace contacts
+{
 
-namespace {
+namespace
+{
 
 constexpr std::size_t minimumPhoneDigits = 6;
 constexpr std::size_t phoneKeyDigits = 9;
@@ -144,7 +146,9 @@ ContactsIndex ContactsIndex::build(ContactsService &service)
     if (service.authorizationStatus() != AuthorizationStatus::Authorized)
         return index;
     // A failed enumeration is not reported: the contacts read before it still name handles.
-    static_cast<void>(service.enumerate([&index](const ContactRecord &record) { addContact(record, index.byKey); }));
+    static_cast<void>(service.enumerate([&index](const ContactRecord &record) {
+        addContact(record, index.byKey);
+    }));
     return index;
 }
 

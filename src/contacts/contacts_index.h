@@ -8,7 +8,8 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace contacts {
+namespace contacts
+{
 
 // Maps phone keys and lowercased, composed e-mail addresses to the contact that owns them. Several keys
 // may point at entries of one contact; a key belongs to the first contact that claimed it. An

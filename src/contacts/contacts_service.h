@@ -4,7 +4,8 @@
 
 #include <functional>
 
-namespace contacts {
+namespace contacts
+{
 
 // The answer the user gave (or has not yet given) to the question whether the program may read
 // the contacts.

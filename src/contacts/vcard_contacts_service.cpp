@@ -6,9 +6,11 @@
 #include <memory>
 #include <system_error>
 
-namespace contacts {
+namespace contacts
+{
 
-namespace {
+namespace
+{
 
 struct FileCloser {
     void operator()(std::FILE *file) const noexcept { std::fclose(file); }

@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <optional>
 
-namespace contacts {
+namespace contacts
+{
 
 // Contacts read from a vCard file the user chose, for systems without a platform address book.
 // Choosing a readable file is the user's consent: without a file the question is still open

@@ -16,9 +16,11 @@
 #include <system_error>
 #include <utility>
 
-namespace contacts {
+namespace contacts
+{
 
-namespace {
+namespace
+{
 
 // ---------------------------------------------------------------------------------------------
 // Small byte helpers. Property names, parameters and the line structure are ASCII; values are
@@ -188,7 +190,7 @@ enum class Property {
     Telephone,
     Email,
     AbShowAs,
-    Other,   // a property this reader has no use for; its value is not kept
+    Other, // a property this reader has no use for; its value is not kept
     Invalid, // a line without a colon
 };
 
@@ -725,10 +727,7 @@ public:
         return record;
     }
 
-    bool hasOwnIdentifier() const
-    {
-        return (m_uid && !m_uid->empty()) || (m_abUid && !m_abUid->empty());
-    }
+    bool hasOwnIdentifier() const { return (m_uid && !m_uid->empty()) || (m_abUid && !m_abUid->empty()); }
 
 private:
     ContactRecord m_record;
@@ -868,9 +867,8 @@ common::Result<std::vector<ContactRecord>> readVCardFile(const std::filesystem::
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         const int error = errno;
-        return common::failure(common::Error{kindOf(error),
-                                             "cannot open " + path.string() + ": "
-                                                 + std::generic_category().message(error)});
+        return common::failure(common::Error{
+            kindOf(error), "cannot open " + path.string() + ": " + std::generic_category().message(error)});
     }
     std::string bytes;
     std::array<char, std::size_t{64} * 1024> buffer{};

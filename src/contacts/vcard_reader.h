@@ -1,13 +1,14 @@
 #pragma once
 
-#include "contact_record.h"
 #include "common/result.h"
+#include "contact_record.h"
 
 #include <filesystem>
 #include <string_view>
 #include <vector>
 
-namespace contacts {
+namespace contacts
+{
 
 // The contacts of a vCard file (versions 2.1, 3.0 and 4.0, as Apple, Google and Android write
 // them), in file order. A pure function of the bytes: a card that is not closed by its own

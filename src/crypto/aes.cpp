@@ -56,10 +56,7 @@ std::string wrapKey(std::span<const std::uint8_t> kek, std::span<const std::uint
         return {};
     std::string wrapped(key.size() + wrapOverhead, '\0');
     int written = 0;
-    if (EVP_EncryptUpdate(context.get(),
-                          reinterpret_cast<std::uint8_t *>(wrapped.data()),
-                          &written,
-                          key.data(),
+    if (EVP_EncryptUpdate(context.get(), reinterpret_cast<std::uint8_t *>(wrapped.data()), &written, key.data(),
                           static_cast<int>(key.size()))
             <= 0
         || static_cast<std::size_t>(written) != wrapped.size())

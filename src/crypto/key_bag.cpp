@@ -57,8 +57,8 @@ Result<void> checkClassKey(const KeyBag::ClassKey &key,
 
 bool isHeaderOnly(std::string_view tag)
 {
-    static constexpr std::array<std::string_view, 8> tags =
-        {"VERS", "TYPE", "HMCK", "SALT", "ITER", "DPWT", "DPIC", "DPSL"};
+    static constexpr std::array<std::string_view, 8> tags = {"VERS", "TYPE", "HMCK", "SALT",
+                                                             "ITER", "DPWT", "DPIC", "DPSL"};
     return std::find(tags.begin(), tags.end(), tag) != tags.end();
 }
 

@@ -19,14 +19,9 @@ pbkdf2(std::span<const std::uint8_t> secret, std::string_view salt, std::uint32_
         || salt.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return damaged("a key bag round count or salt is out of range");
     SecureBytes key(aesKeySize);
-    if (PKCS5_PBKDF2_HMAC(reinterpret_cast<const char *>(secret.data()),
-                          static_cast<int>(secret.size()),
-                          reinterpret_cast<const unsigned char *>(salt.data()),
-                          static_cast<int>(salt.size()),
-                          static_cast<int>(rounds),
-                          digest,
-                          static_cast<int>(key.size()),
-                          key.data())
+    if (PKCS5_PBKDF2_HMAC(reinterpret_cast<const char *>(secret.data()), static_cast<int>(secret.size()),
+                          reinterpret_cast<const unsigned char *>(salt.data()), static_cast<int>(salt.size()),
+                          static_cast<int>(rounds), digest, static_cast<int>(key.size()), key.data())
         != 1)
         return damaged("PBKDF2 failed");
     return key;

@@ -16,9 +16,11 @@
 
 #include <unistd.h>
 
-namespace exporter {
+namespace exporter
+{
 
-namespace {
+namespace
+{
 
 constexpr std::string_view me = "Me";
 constexpr std::string_view unknown = "Unknown";

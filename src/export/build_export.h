@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-namespace exporter {
+namespace exporter
+{
 
 // The sender line of a name: line feeds become spaces, tab and space separators are trimmed,
 // and an empty result reads "Unknown".

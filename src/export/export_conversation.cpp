@@ -5,9 +5,11 @@
 
 #include <utility>
 
-namespace exporter {
+namespace exporter
+{
 
-namespace {
+namespace
+{
 
 ExportFailure databaseFailure(const store::SQLiteDB::Failure &failure)
 {
@@ -17,9 +19,9 @@ ExportFailure databaseFailure(const store::SQLiteDB::Failure &failure)
 } // namespace
 
 common::Result<WrittenExport, ExportFailure> exportConversation(store::MessagesStore &store,
-                                                               const catalogue::Conversation &conversation,
-                                                               const contacts::ContactsIndex &contacts,
-                                                               std::optional<std::filesystem::path> folder)
+                                                                const catalogue::Conversation &conversation,
+                                                                const contacts::ContactsIndex &contacts,
+                                                                std::optional<std::filesystem::path> folder)
 {
     auto built = buildExport(store, conversation, contacts);
     if (!built)
@@ -31,9 +33,9 @@ common::Result<WrittenExport, ExportFailure> exportConversation(store::MessagesS
 }
 
 common::Result<WrittenExport, ExportFailure> exportConversation(const std::filesystem::path &database,
-                                                               const catalogue::Conversation &conversation,
-                                                               const contacts::ContactsIndex &contacts,
-                                                               std::optional<std::filesystem::path> folder)
+                                                                const catalogue::Conversation &conversation,
+                                                                const contacts::ContactsIndex &contacts,
+                                                                std::optional<std::filesystem::path> folder)
 {
     auto store = store::MessagesStore::open(database);
     if (!store)

@@ -10,7 +10,8 @@
 #include <optional>
 #include <string>
 
-namespace exporter {
+namespace exporter
+{
 
 // A conversation written to its file: where it went and what it holds.
 struct WrittenExport {
@@ -22,7 +23,7 @@ struct WrittenExport {
 struct ExportFailure {
     enum class Step {
         Database, // the database could not be opened or read: describe() of its failure
-        Write,    // the file could not be written: the file layer's detail
+        Write, // the file could not be written: the file layer's detail
     };
     Step step = Step::Database;
     std::string reason;

@@ -61,8 +61,7 @@ common::Error errnoError(int error, std::string_view action, const std::filesyst
 
 bool isFolder(const std::filesystem::path &path)
 {
-    struct stat info {
-    };
+    struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -82,8 +81,7 @@ common::Result<void> createFolders(const std::filesystem::path &folder)
         const int error = errno;
         if (isFolder(current))
             continue;
-        struct stat info {
-        };
+        struct stat info {};
         if (::lstat(current.c_str(), &info) == 0)
             return common::failure(common::Error{common::Error::Kind::Exists,
                                                  "Cannot create folder " + current.string()
@@ -264,8 +262,7 @@ common::Result<std::filesystem::path> writeExport(std::string_view text,
     PublishMethod method = firstMethod;
     for (unsigned number = 1; number <= maxCandidates; ++number) {
         const std::string name = exportFileName(safeName, number, nameMax);
-        struct stat info {
-        };
+        struct stat info {};
         if (::fstatat(folderFd.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
             continue; // A file, folder or even a dangling link: taken.
         if (errno != ENOENT)

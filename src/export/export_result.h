@@ -7,12 +7,13 @@
 #include <optional>
 #include <string>
 
-namespace exporter {
+namespace exporter
+{
 
 // One conversation as export text, with counts about it.
 struct ExportResult {
     std::string text;
-    std::int64_t messages = 0;                    // blocks written, placeholders included
+    std::int64_t messages = 0; // blocks written, placeholders included
     std::map<std::string, std::int64_t> senders; // sender line → blocks carrying it
     std::optional<common::Instant> first;
     std::optional<common::Instant> last;

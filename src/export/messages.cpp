@@ -6,9 +6,11 @@
 
 #include <vector>
 
-namespace exporter {
+namespace exporter
+{
 
-namespace {
+namespace
+{
 
 constexpr std::string_view objectReplacement = "\xEF\xBF\xBC"; // U+FFFC
 
@@ -63,8 +65,7 @@ readMessages(store::MessagesStore &store, const catalogue::Conversation &convers
 {
     std::string repaired;
     std::optional<std::string> fromBody;
-    return store.db().execute(messageQuery(store, conversation.chatIDs.size()),
-                              chatParameters(conversation),
+    return store.db().execute(messageQuery(store, conversation.chatIDs.size()), chatParameters(conversation),
                               [&](const store::Statement &row) {
                                   const auto instant = catalogue::appleDate(row.integer(1));
                                   if (!instant)
@@ -104,8 +105,7 @@ common::Result<std::int64_t, store::SQLiteDB::Failure> countReactions(store::Mes
                                                                       const catalogue::Conversation &conversation)
 {
     std::int64_t count = 0;
-    auto counted = store.db().execute(reactionQuery(conversation.chatIDs.size()),
-                                      chatParameters(conversation),
+    auto counted = store.db().execute(reactionQuery(conversation.chatIDs.size()), chatParameters(conversation),
                                       [&](const store::Statement &row) {
                                           count = row.integer(0);
                                           return store::RowFlow::Continue;

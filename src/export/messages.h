@@ -10,7 +10,8 @@
 #include <string>
 #include <string_view>
 
-namespace exporter {
+namespace exporter
+{
 
 // The values of one message row as the export needs them. The views are valid only during the
 // callback that receives them.
@@ -18,8 +19,8 @@ struct MessageValues {
     common::Instant instant;
     bool fromMe = false;
     std::optional<std::string_view> handle; // none when the message has no handle row
-    std::string_view text;                  // after the archived-body rule; well-formed UTF-8
-    bool media = false;                     // attachments, a voice message or an app message
+    std::string_view text; // after the archived-body rule; well-formed UTF-8
+    bool media = false; // attachments, a voice message or an app message
     bool retracted = false;
     bool edited = false;
 };
@@ -34,11 +35,12 @@ using MessageCallback = std::function<void(const MessageValues &)>;
 // Reads the conversation's messages and calls `onMessage` for each one that has a date. Where
 // the plain text is empty or a lone U+FFFC, the text comes from the archived body when one can
 // be read. Fails when the query cannot be prepared or the database fails part-way through.
-[[nodiscard]] common::Result<void, store::SQLiteDB::Failure>
-readMessages(store::MessagesStore &store, const catalogue::Conversation &conversation, const MessageCallback &onMessage);
+[[nodiscard]] common::Result<void, store::SQLiteDB::Failure> readMessages(store::MessagesStore &store,
+                                                                          const catalogue::Conversation &conversation,
+                                                                          const MessageCallback &onMessage);
 
 // The number of reactions (association types 2000 to 3999) in the conversation's chats.
-[[nodiscard]] common::Result<std::int64_t, store::SQLiteDB::Failure> countReactions(store::MessagesStore &store,
-                                                                                    const catalogue::Conversation &conversation);
+[[nodiscard]] common::Result<std::int64_t, store::SQLiteDB::Failure>
+countReactions(store::MessagesStore &store, const catalogue::Conversation &conversation);
 
 } // namespace exporter

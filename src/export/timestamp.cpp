@@ -30,8 +30,8 @@ constexpr double transitionMargin = 1000.0;
 // Enough for every transition of a zone over centuries; beyond it the cache starts afresh.
 constexpr std::size_t maxSpans = 4096;
 
-constexpr std::string_view monthNames[12] =
-    {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::string_view monthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 double udateFor(common::Instant instant)
 {
@@ -223,8 +223,7 @@ void TimestampFormatter::appendWithIcu(std::string &out, double millis)
         const icu::Locale locale("en_US_POSIX");
         auto calendar = std::make_unique<icu::GregorianCalendar>(m_zone->clone(), locale, status);
         auto format = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString::fromUTF8("MMM dd, yyyy  h:mm:ss a"),
-                                                              locale,
-                                                              status);
+                                                              locale, status);
         if (U_FAILURE(status))
             return; // Only without ICU's data; the line is then left empty rather than wrong.
         format->adoptCalendar(calendar.release());

@@ -52,8 +52,16 @@ std::uint64_t utf16Units(std::string_view utf8)
 // One entry of the object table: an object (numbered when its NEW tag is read), a class of a
 // class chain, or a C string.
 struct Entry {
-    enum class Kind : std::uint8_t { Object, Class, CString };
-    enum class FirstGroup : std::uint8_t { None, Bytes, Other };
+    enum class Kind : std::uint8_t {
+        Object,
+        Class,
+        CString
+    };
+    enum class FirstGroup : std::uint8_t {
+        None,
+        Bytes,
+        Other
+    };
 
     Kind kind = Kind::Object;
     FirstGroup firstGroup = FirstGroup::None;
@@ -90,7 +98,11 @@ public:
     std::optional<std::string> rootText();
 
 private:
-    enum class RootState { ExpectString, ExpectRun, ExpectDictionary };
+    enum class RootState {
+        ExpectString,
+        ExpectRun,
+        ExpectDictionary
+    };
 
     bool next(std::uint8_t &out);
     bool take(std::uint64_t count, std::string_view &out);

@@ -5,9 +5,11 @@
 #include <mutex>
 #include <optional>
 
-namespace l10n {
+namespace l10n
+{
 
-namespace {
+namespace
+{
 
 // The two-letter codes that stand for themselves; Portuguese is told apart before these are looked at.
 constexpr std::array<std::string_view, 6> twoLetterCodes = {"en", "fr", "de", "es", "it", "tr"};
@@ -84,10 +86,8 @@ std::string decideLanguage(const std::vector<std::string> &preferred)
     return "en";
 }
 
-std::vector<std::string> preferredLanguagesFromEnvironment(const char *language,
-                                                           const char *lcAll,
-                                                           const char *lcMessages,
-                                                           const char *lang)
+std::vector<std::string>
+preferredLanguagesFromEnvironment(const char *language, const char *lcAll, const char *lcMessages, const char *lang)
 {
     std::vector<std::string> preferred;
     if (isSet(language)) {

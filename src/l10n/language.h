@@ -7,7 +7,8 @@
 
 // The one language of the user interface, decided once per process from the user's preferred
 // languages and never changed while the process runs.
-namespace l10n {
+namespace l10n
+{
 
 // Every value currentLanguage() can produce: lower-case two-letter codes, and the two Portuguese
 // codes with an upper-case region.
@@ -24,10 +25,8 @@ inline constexpr std::array<std::string_view, 8> languageCodes = {"en", "fr", "d
 // The preferred-language list the environment describes: the entries of LANGUAGE (colon-separated),
 // then the locale that governs messages (LC_ALL, else LC_MESSAGES, else LANG). Null and empty values
 // count as unset. The entries are returned as found; decideLanguage() reads them.
-[[nodiscard]] std::vector<std::string> preferredLanguagesFromEnvironment(const char *language,
-                                                                         const char *lcAll,
-                                                                         const char *lcMessages,
-                                                                         const char *lang);
+[[nodiscard]] std::vector<std::string>
+preferredLanguagesFromEnvironment(const char *language, const char *lcAll, const char *lcMessages, const char *lang);
 
 // Hands the user's preferred languages to the process before the language is first needed (the
 // application passes QLocale::uiLanguages()). The first decision wins: this decides at once and

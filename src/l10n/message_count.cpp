@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <optional>
 
-namespace l10n {
+namespace l10n
+{
 
-namespace {
+namespace
+{
 
 struct PluralForms {
     std::string_view language;

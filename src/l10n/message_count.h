@@ -6,7 +6,8 @@
 
 // The counted text "1 message" / "1,234 messages": the words follow the language of the user
 // interface, the digit grouping follows the user's number locale, which may differ from it.
-namespace l10n {
+namespace l10n
+{
 
 // The POSIX locale that governs number formatting: LC_ALL, else LC_NUMERIC, else LANG (null and empty
 // count as unset), without its encoding or modifier ("de_DE.UTF-8@euro" → "de_DE"); "C" when none is

@@ -8,9 +8,11 @@
 
 #include <cstdlib>
 
-namespace l10n {
+namespace l10n
+{
 
-namespace {
+namespace
+{
 
 std::string toUtf8(const icu::UnicodeString &text)
 {

@@ -12,7 +12,8 @@ U_NAMESPACE_BEGIN
 class SimpleDateFormat;
 U_NAMESPACE_END
 
-namespace l10n {
+namespace l10n
+{
 
 // Month and year of an instant, short month name and four-digit year, in the order and words of a
 // region (ICU's pattern for the skeleton "MMMyyyy"). Not safe for use from several threads at once.

@@ -8,9 +8,11 @@
 #include <unordered_map>
 #include <utility>
 
-namespace l10n {
+namespace l10n
+{
 
-namespace {
+namespace
+{
 
 // Each text exactly as the user sees it, typographic quotes, "…" and the spaces before French
 // punctuation included. A missing language fails the build (-Wmissing-field-initializers).
@@ -29,13 +31,19 @@ constexpr std::array<StringEntry, 68> stringEntries = {{
     {
         .key = "welcomeBody",
         .english = "Pick a conversation, get one file, drop it on Tovik. Every message, years of texts, one click.",
-        .french = "Choisis une conversation, récupère un fichier, dépose-le sur Tovik. Tous les messages, des années de textos, en un clic.",
-        .german = "Wähl einen Chat, bekomm eine Datei, zieh sie zu Tovik. Jede Nachricht, jahrelanger Verlauf, ein Klick.",
-        .spanish = "Elige una conversación, consigue un archivo y suéltalo en Tovik. Todos los mensajes, años de chats, en un clic.",
-        .italian = "Scegli una conversazione, ottieni un file, trascinalo su Tovik. Tutti i messaggi, anni di chat, un clic.",
+        .french = "Choisis une conversation, récupère un fichier, dépose-le sur Tovik. Tous les messages, des années "
+                  "de textos, en un clic.",
+        .german =
+            "Wähl einen Chat, bekomm eine Datei, zieh sie zu Tovik. Jede Nachricht, jahrelanger Verlauf, ein Klick.",
+        .spanish = "Elige una conversación, consigue un archivo y suéltalo en Tovik. Todos los mensajes, años de "
+                   "chats, en un clic.",
+        .italian =
+            "Scegli una conversazione, ottieni un file, trascinalo su Tovik. Tutti i messaggi, anni di chat, un clic.",
         .turkish = "Bir sohbet seç, tek dosya al, Tovik'ya bırak. Tüm mesajlar, yılların yazışmaları, tek tıkla.",
-        .brazilianPortuguese = "Escolha uma conversa, gere um arquivo, solte na Tovik. Todas as mensagens, anos de papo, num clique.",
-        .europeanPortuguese = "Escolhe uma conversa, recebe um ficheiro, larga-o na Tovik. Todas as mensagens, anos de conversa, num clique.",
+        .brazilianPortuguese =
+            "Escolha uma conversa, gere um arquivo, solte na Tovik. Todas as mensagens, anos de papo, num clique.",
+        .europeanPortuguese = "Escolhe uma conversa, recebe um ficheiro, larga-o na Tovik. Todas as mensagens, anos de "
+                              "conversa, num clique.",
     },
     {
         .key = "privacyTitle",
@@ -50,14 +58,22 @@ constexpr std::array<StringEntry, 68> stringEntries = {{
     },
     {
         .key = "privacyBody",
-        .english = "Tovik for Mac reads your Messages here, read-only, and writes one text file. It sends nothing anywhere. You decide what to upload.",
-        .french = "Tovik for Mac lit tes Messages ici, en lecture seule, et écrit un seul fichier texte. Rien n'est envoyé nulle part. C'est toi qui choisis ce que tu importes.",
-        .german = "Tovik for Mac liest hier deine Nachrichten, nur lesend, und schreibt eine einzige Textdatei. Die App sendet nichts irgendwohin. Du entscheidest, was du hochlädst.",
-        .spanish = "Tovik for Mac lee tus Mensajes aquí, en modo de solo lectura, y crea un único archivo de texto. No envía nada a ningún sitio. Tú decides qué subes.",
-        .italian = "Tovik for Mac legge i tuoi Messaggi qui, in sola lettura, e scrive un solo file di testo. Non invia niente da nessuna parte. Decidi tu cosa caricare.",
-        .turkish = "Tovik for Mac, Mesajlar'ını burada salt okunur olarak okur ve tek bir metin dosyası yazar. Hiçbir yere hiçbir şey göndermez. Neyi yükleyeceğine sen karar verirsin.",
-        .brazilianPortuguese = "O Tovik for Mac lê o app Mensagens aqui mesmo, só para leitura, e gera um único arquivo de texto. Não envia nada pra lugar nenhum. Você decide o que enviar.",
-        .europeanPortuguese = "A Tovik for Mac lê as tuas Mensagens aqui, só para leitura, e escreve um único ficheiro de texto. Não envia nada para lado nenhum. Tu é que decides o que carregas.",
+        .english = "Tovik for Mac reads your Messages here, read-only, and writes one text file. It sends nothing "
+                   "anywhere. You decide what to upload.",
+        .french = "Tovik for Mac lit tes Messages ici, en lecture seule, et écrit un seul fichier texte. Rien n'est "
+                  "envoyé nulle part. C'est toi qui choisis ce que tu importes.",
+        .german = "Tovik for Mac liest hier deine Nachrichten, nur lesend, und schreibt eine einzige Textdatei. Die "
+                  "App sendet nichts irgendwohin. Du entscheidest, was du hochlädst.",
+        .spanish = "Tovik for Mac lee tus Mensajes aquí, en modo de solo lectura, y crea un único archivo de texto. No "
+                   "envía nada a ningún sitio. Tú decides qué subes.",
+        .italian = "Tovik for Mac legge i tuoi Messaggi qui, in sola lettura, e scrive un solo file di testo. Non "
+                   "invia niente da nessuna parte. Decidi tu cosa caricare.",
+        .turkish = "Tovik for Mac, Mesajlar'ını burada salt okunur olarak okur ve tek bir metin dosyası yazar. Hiçbir "
+                   "yere hiçbir şey göndermez. Neyi yükleyeceğine sen karar verirsin.",
+        .brazilianPortuguese = "O Tovik for Mac lê o app Mensagens aqui mesmo, só para leitura, e gera um único "
+                               "arquivo de texto. Não envia nada pra lugar nenhum. Você decide o que enviar.",
+        .europeanPortuguese = "A Tovik for Mac lê as tuas Mensagens aqui, só para leitura, e escreve um único ficheiro "
+                              "de texto. Não envia nada para lado nenhum. Tu é que decides o que carregas.",
     },
     {
         .key = "getStarted",
@@ -83,14 +99,23 @@ constexpr std::array<StringEntry, 68> stringEntries = {{
     },
     {
         .key = "accessBody",
-        .english = "macOS keeps your conversations in a protected folder, so apps can't read them by default. To export one, Tovik for Mac needs Full Disk Access.",
-        .french = "macOS range tes conversations dans un dossier protégé : aucune app ne peut les lire par défaut. Pour en exporter une, Tovik for Mac a besoin de l'accès complet au disque.",
-        .german = "macOS speichert deine Chats in einem geschützten Ordner, deshalb können Apps sie standardmäßig nicht lesen. Um einen zu exportieren, braucht Tovik for Mac Festplattenvollzugriff.",
-        .spanish = "macOS guarda tus conversaciones en una carpeta protegida, así que las apps no pueden leerlas por defecto. Para exportar una, Tovik for Mac necesita acceso total al disco.",
-        .italian = "macOS tiene le tue conversazioni in una cartella protetta, quindi di default le app non possono leggerle. Per esportarne una, Tovik for Mac ha bisogno dell'accesso completo al disco.",
-        .turkish = "macOS sohbetlerini korumalı bir klasörde tutar, bu yüzden uygulamalar onları varsayılan olarak okuyamaz. Birini dışa aktarmak için Tovik for Mac'in Tam Disk Erişimi'ne ihtiyacı var.",
-        .brazilianPortuguese = "O macOS guarda suas conversas numa pasta protegida, então nenhum app consegue ler por padrão. Pra exportar uma, o Tovik for Mac precisa de Acesso Total ao Disco.",
-        .europeanPortuguese = "O macOS guarda as tuas conversas numa pasta protegida, por isso as apps não as podem ler por predefinição. Para exportar uma, a Tovik for Mac precisa de Acesso total ao disco.",
+        .english = "macOS keeps your conversations in a protected folder, so apps can't read them by default. To "
+                   "export one, Tovik for Mac needs Full Disk Access.",
+        .french = "macOS range tes conversations dans un dossier protégé : aucune app ne peut les lire par défaut. "
+                  "Pour en exporter une, Tovik for Mac a besoin de l'accès complet au disque.",
+        .german = "macOS speichert deine Chats in einem geschützten Ordner, deshalb können Apps sie standardmäßig "
+                  "nicht lesen. Um einen zu exportieren, braucht Tovik for Mac Festplattenvollzugriff.",
+        .spanish = "macOS guarda tus conversaciones en una carpeta protegida, así que las apps no pueden leerlas por "
+                   "defecto. Para exportar una, Tovik for Mac necesita acceso total al disco.",
+        .italian = "macOS tiene le tue conversazioni in una cartella protetta, quindi di default le app non possono "
+                   "leggerle. Per esportarne una, Tovik for Mac ha bisogno dell'accesso completo al disco.",
+        .turkish = "macOS sohbetlerini korumalı bir klasörde tutar, bu yüzden uygulamalar onları varsayılan olarak "
+                   "okuyamaz. Birini dışa aktarmak için Tovik for Mac'in Tam Disk Erişimi'ne ihtiyacı var.",
+        .brazilianPortuguese = "O macOS guarda suas conversas numa pasta protegida, então nenhum app consegue ler por "
+                               "padrão. Pra exportar uma, o Tovik for Mac precisa de Acesso Total ao Disco.",
+        .europeanPortuguese =
+            "O macOS guarda as tuas conversas numa pasta protegida, por isso as apps não as podem ler por "
+            "predefinição. Para exportar uma, a Tovik for Mac precisa de Acesso total ao disco.",
     },
     {
         .key = "accessStep1",
@@ -171,14 +196,22 @@ constexpr std::array<StringEntry, 68> stringEntries = {{
     },
     {
         .key = "noMessagesBody",
-        .english = "No Messages history on this Mac yet. Open Messages, sign in, and turn on Messages in iCloud (Messages > Settings > iMessage).",
-        .french = "Pas encore d'historique Messages sur ce Mac. Ouvre Messages, connecte-toi et active Messages dans iCloud (Messages > Réglages > iMessage).",
-        .german = "Auf diesem Mac gibt es noch keinen Nachrichten-Verlauf. Öffne Nachrichten, melde dich an und aktiviere „Nachrichten in iCloud“ (Nachrichten > Einstellungen > iMessage).",
-        .spanish = "Aún no hay historial de Mensajes en este Mac. Abre Mensajes, inicia sesión y activa Mensajes en iCloud (Mensajes > Ajustes > iMessage).",
-        .italian = "Su questo Mac non c'è ancora una cronologia di Messaggi. Apri Messaggi, accedi e attiva Messaggi su iCloud (Messaggi > Impostazioni > iMessage).",
-        .turkish = "Bu Mac'te henüz Mesajlar geçmişi yok. Mesajlar'ı aç, giriş yap ve iCloud'da Mesajlar'ı etkinleştir (Mesajlar > Ayarlar > iMessage).",
-        .brazilianPortuguese = "Ainda não tem histórico do Mensagens neste Mac. Abra o Mensagens, entre na sua conta e ative Mensagens no iCloud (Mensagens > Ajustes > iMessage).",
-        .europeanPortuguese = "Ainda não há histórico de Mensagens neste Mac. Abre a app Mensagens, inicia sessão e ativa Mensagens em iCloud (Mensagens > Definições > iMessage).",
+        .english = "No Messages history on this Mac yet. Open Messages, sign in, and turn on Messages in iCloud "
+                   "(Messages > Settings > iMessage).",
+        .french = "Pas encore d'historique Messages sur ce Mac. Ouvre Messages, connecte-toi et active Messages dans "
+                  "iCloud (Messages > Réglages > iMessage).",
+        .german = "Auf diesem Mac gibt es noch keinen Nachrichten-Verlauf. Öffne Nachrichten, melde dich an und "
+                  "aktiviere „Nachrichten in iCloud“ (Nachrichten > Einstellungen > iMessage).",
+        .spanish = "Aún no hay historial de Mensajes en este Mac. Abre Mensajes, inicia sesión y activa Mensajes en "
+                   "iCloud (Mensajes > Ajustes > iMessage).",
+        .italian = "Su questo Mac non c'è ancora una cronologia di Messaggi. Apri Messaggi, accedi e attiva Messaggi "
+                   "su iCloud (Messaggi > Impostazioni > iMessage).",
+        .turkish = "Bu Mac'te henüz Mesajlar geçmişi yok. Mesajlar'ı aç, giriş yap ve iCloud'da Mesajlar'ı etkinleştir "
+                   "(Mesajlar > Ayarlar > iMessage).",
+        .brazilianPortuguese = "Ainda não tem histórico do Mensagens neste Mac. Abra o Mensagens, entre na sua conta e "
+                               "ative Mensagens no iCloud (Mensagens > Ajustes > iMessage).",
+        .europeanPortuguese = "Ainda não há histórico de Mensagens neste Mac. Abre a app Mensagens, inicia sessão e "
+                              "ativa Mensagens em iCloud (Mensagens > Definições > iMessage).",
     },
     {
         .key = "contactsTitle",
@@ -193,14 +226,22 @@ constexpr std::array<StringEntry, 68> stringEntries = {{
     },
     {
         .key = "contactsBody",
-        .english = "Tovik for Mac can match phone numbers with your contacts, so you find the right chat fast. Names stay on this Mac.",
-        .french = "Tovik for Mac peut relier les numéros à tes contacts, pour trouver la bonne conversation plus vite. Les noms restent sur ce Mac.",
-        .german = "Tovik for Mac kann Telefonnummern mit deinen Kontakten abgleichen, damit du den richtigen Chat schnell findest. Die Namen bleiben auf diesem Mac.",
-        .spanish = "Tovik for Mac puede relacionar los números de teléfono con tus contactos para que encuentres rápido el chat correcto. Los nombres se quedan en este Mac.",
-        .italian = "Tovik for Mac può abbinare i numeri ai tuoi contatti, così trovi subito la chat giusta. I nomi restano su questo Mac.",
-        .turkish = "Tovik for Mac telefon numaralarını kişilerinle eşleştirebilir, böylece doğru sohbeti hızlıca bulursun. İsimler bu Mac'te kalır.",
-        .brazilianPortuguese = "O Tovik for Mac pode ligar os números de telefone aos seus contatos, pra você achar a conversa certa rapidinho. Os nomes ficam neste Mac.",
-        .europeanPortuguese = "A Tovik for Mac pode associar os números aos teus contactos, para encontrares a conversa certa num instante. Os nomes ficam neste Mac.",
+        .english = "Tovik for Mac can match phone numbers with your contacts, so you find the right chat fast. Names "
+                   "stay on this Mac.",
+        .french = "Tovik for Mac peut relier les numéros à tes contacts, pour trouver la bonne conversation plus vite. "
+                  "Les noms restent sur ce Mac.",
+        .german = "Tovik for Mac kann Telefonnummern mit deinen Kontakten abgleichen, damit du den richtigen Chat "
+                  "schnell findest. Die Namen bleiben auf diesem Mac.",
+        .spanish = "Tovik for Mac puede relacionar los números de teléfono con tus contactos para que encuentres "
+                   "rápido el chat correcto. Los nombres se quedan en este Mac.",
+        .italian = "Tovik for Mac può abbinare i numeri ai tuoi contatti, così trovi subito la chat giusta. I nomi "
+                   "restano su questo Mac.",
+        .turkish = "Tovik for Mac telefon numaralarını kişilerinle eşleştirebilir, böylece doğru sohbeti hızlıca "
+                   "bulursun. İsimler bu Mac'te kalır.",
+        .brazilianPortuguese = "O Tovik for Mac pode ligar os números de telefone aos seus contatos, pra você achar a "
+                               "conversa certa rapidinho. Os nomes ficam neste Mac.",
+        .europeanPortuguese = "A Tovik for Mac pode associar os números aos teus contactos, para encontrares a "
+                              "conversa certa num instante. Os nomes ficam neste Mac.",
     },
     {
         .key = "allowContacts",
@@ -325,14 +366,22 @@ constexpr std::array<StringEntry, 68> stringEntries = {{
     },
     {
         .key = "olderMessagesHint",
-        .english = "Older messages missing? Turn on Messages in iCloud (Messages > Settings > iMessage) and let it sync.",
-        .french = "Il manque des vieux messages ? Active Messages dans iCloud (Messages > Réglages > iMessage) et laisse synchroniser.",
-        .german = "Ältere Nachrichten fehlen? Aktivier „Nachrichten in iCloud“ (Nachrichten > Einstellungen > iMessage) und lass alles synchronisieren.",
-        .spanish = "¿Faltan mensajes antiguos? Activa Mensajes en iCloud (Mensajes > Ajustes > iMessage) y deja que se sincronice.",
-        .italian = "Mancano i messaggi più vecchi? Attiva Messaggi su iCloud (Messaggi > Impostazioni > iMessage) e lascia che si sincronizzi.",
-        .turkish = "Eski mesajlar eksik mi? iCloud'da Mesajlar'ı etkinleştir (Mesajlar > Ayarlar > iMessage) ve eşzamanlanmasını bekle.",
-        .brazilianPortuguese = "Faltando mensagens antigas? Ative Mensagens no iCloud (Mensagens > Ajustes > iMessage) e deixe sincronizar.",
-        .europeanPortuguese = "Faltam mensagens antigas? Ativa Mensagens em iCloud (Mensagens > Definições > iMessage) e deixa sincronizar.",
+        .english =
+            "Older messages missing? Turn on Messages in iCloud (Messages > Settings > iMessage) and let it sync.",
+        .french = "Il manque des vieux messages ? Active Messages dans iCloud (Messages > Réglages > iMessage) et "
+                  "laisse synchroniser.",
+        .german = "Ältere Nachrichten fehlen? Aktivier „Nachrichten in iCloud“ (Nachrichten > Einstellungen > "
+                  "iMessage) und lass alles synchronisieren.",
+        .spanish = "¿Faltan mensajes antiguos? Activa Mensajes en iCloud (Mensajes > Ajustes > iMessage) y deja que se "
+                   "sincronice.",
+        .italian = "Mancano i messaggi più vecchi? Attiva Messaggi su iCloud (Messaggi > Impostazioni > iMessage) e "
+                   "lascia che si sincronizzi.",
+        .turkish = "Eski mesajlar eksik mi? iCloud'da Mesajlar'ı etkinleştir (Mesajlar > Ayarlar > iMessage) ve "
+                   "eşzamanlanmasını bekle.",
+        .brazilianPortuguese = "Faltando mensagens antigas? Ative Mensagens no iCloud (Mensagens > Ajustes > iMessage) "
+                               "e deixe sincronizar.",
+        .europeanPortuguese = "Faltam mensagens antigas? Ativa Mensagens em iCloud (Mensagens > Definições > iMessage) "
+                              "e deixa sincronizar.",
     },
     {
         .key = "doneTitle",
@@ -348,13 +397,18 @@ constexpr std::array<StringEntry, 68> stringEntries = {{
     {
         .key = "doneBody",
         .english = "Now drop this file on Tovik. Tip: you can drag it straight from here into the upload box.",
-        .french = "Maintenant dépose ce fichier sur Tovik. Astuce : tu peux le glisser directement d'ici vers la zone d'import.",
+        .french = "Maintenant dépose ce fichier sur Tovik. Astuce : tu peux le glisser directement d'ici vers la zone "
+                  "d'import.",
         .german = "Jetzt ab damit zu Tovik. Tipp: Du kannst die Datei direkt von hier ins Upload-Feld ziehen.",
-        .spanish = "Ahora suelta este archivo en Tovik. Truco: puedes arrastrarlo directamente desde aquí a la zona de subida.",
-        .italian = "Ora trascina questo file su Tovik. Dritta: puoi trascinarlo direttamente da qui nel riquadro di caricamento.",
+        .spanish = "Ahora suelta este archivo en Tovik. Truco: puedes arrastrarlo directamente desde aquí a la zona de "
+                   "subida.",
+        .italian = "Ora trascina questo file su Tovik. Dritta: puoi trascinarlo direttamente da qui nel riquadro di "
+                   "caricamento.",
         .turkish = "Şimdi bu dosyayı Tovik'ya bırak. İpucu: buradan doğrudan yükleme alanına sürükleyebilirsin.",
-        .brazilianPortuguese = "Agora solte esse arquivo na Tovik. Dica: dá pra arrastar direto daqui pra área de envio.",
-        .europeanPortuguese = "Agora larga este ficheiro na Tovik. Dica: podes arrastá-lo daqui diretamente para a caixa de carregamento.",
+        .brazilianPortuguese =
+            "Agora solte esse arquivo na Tovik. Dica: dá pra arrastar direto daqui pra área de envio.",
+        .europeanPortuguese = "Agora larga este ficheiro na Tovik. Dica: podes arrastá-lo daqui diretamente para a "
+                              "caixa de carregamento.",
     },
     {
         .key = "uploadButton",
@@ -413,36 +467,55 @@ constexpr std::array<StringEntry, 68> stringEntries = {{
     },
     {
         .key = "privacyBodyLinux",
-        .english = "Tovik reads your Messages here, read-only, and writes one text file. It sends nothing anywhere. You decide what to upload.",
-        .french = "Tovik lit tes Messages ici, en lecture seule, et écrit un seul fichier texte. Rien n'est envoyé nulle part. C'est toi qui choisis ce que tu importes.",
-        .german = "Tovik liest hier deine Nachrichten, nur lesend, und schreibt eine einzige Textdatei. Die App sendet nichts irgendwohin. Du entscheidest, was du hochlädst.",
-        .spanish = "Tovik lee tus Mensajes aquí, en modo de solo lectura, y crea un único archivo de texto. No envía nada a ningún sitio. Tú decides qué subes.",
-        .italian = "Tovik legge i tuoi Messaggi qui, in sola lettura, e scrive un solo file di testo. Non invia niente da nessuna parte. Decidi tu cosa caricare.",
-        .turkish = "Tovik, Mesajlar'ını burada salt okunur olarak okur ve tek bir metin dosyası yazar. Hiçbir yere hiçbir şey göndermez. Neyi yükleyeceğine sen karar verirsin.",
-        .brazilianPortuguese = "A Tovik lê suas Mensagens aqui mesmo, só para leitura, e gera um único arquivo de texto. Não envia nada pra lugar nenhum. Você decide o que enviar.",
-        .europeanPortuguese = "A Tovik lê as tuas Mensagens aqui, só para leitura, e escreve um único ficheiro de texto. Não envia nada para lado nenhum. Tu é que decides o que carregas.",
+        .english = "Tovik reads your Messages here, read-only, and writes one text file. It sends nothing anywhere. "
+                   "You decide what to upload.",
+        .french = "Tovik lit tes Messages ici, en lecture seule, et écrit un seul fichier texte. Rien n'est envoyé "
+                  "nulle part. C'est toi qui choisis ce que tu importes.",
+        .german = "Tovik liest hier deine Nachrichten, nur lesend, und schreibt eine einzige Textdatei. Die App sendet "
+                  "nichts irgendwohin. Du entscheidest, was du hochlädst.",
+        .spanish = "Tovik lee tus Mensajes aquí, en modo de solo lectura, y crea un único archivo de texto. No envía "
+                   "nada a ningún sitio. Tú decides qué subes.",
+        .italian = "Tovik legge i tuoi Messaggi qui, in sola lettura, e scrive un solo file di testo. Non invia niente "
+                   "da nessuna parte. Decidi tu cosa caricare.",
+        .turkish = "Tovik, Mesajlar'ını burada salt okunur olarak okur ve tek bir metin dosyası yazar. Hiçbir yere "
+                   "hiçbir şey göndermez. Neyi yükleyeceğine sen karar verirsin.",
+        .brazilianPortuguese = "A Tovik lê suas Mensagens aqui mesmo, só para leitura, e gera um único arquivo de "
+                               "texto. Não envia nada pra lugar nenhum. Você decide o que enviar.",
+        .europeanPortuguese = "A Tovik lê as tuas Mensagens aqui, só para leitura, e escreve um único ficheiro de "
+                              "texto. Não envia nada para lado nenhum. Tu é que decides o que carregas.",
     },
     {
         .key = "contactsBodyLinux",
-        .english = "Tovik can match phone numbers with the contacts of a vCard file, so you find the right chat fast. Names stay on this computer.",
-        .french = "Tovik peut relier les numéros aux contacts d'un fichier vCard, pour trouver la bonne conversation plus vite. Les noms restent sur cet ordinateur.",
-        .german = "Tovik kann Telefonnummern mit den Kontakten einer vCard-Datei abgleichen, damit du den richtigen Chat schnell findest. Die Namen bleiben auf diesem Computer.",
-        .spanish = "Tovik puede relacionar los números de teléfono con los contactos de un archivo vCard para que encuentres rápido el chat correcto. Los nombres se quedan en este ordenador.",
-        .italian = "Tovik può abbinare i numeri ai contatti di un file vCard, così trovi subito la chat giusta. I nomi restano su questo computer.",
-        .turkish = "Tovik telefon numaralarını bir vCard dosyasındaki kişilerle eşleştirebilir, böylece doğru sohbeti hızlıca bulursun. İsimler bu bilgisayarda kalır.",
-        .brazilianPortuguese = "A Tovik pode ligar os números de telefone aos contatos de um arquivo vCard, pra você achar a conversa certa rapidinho. Os nomes ficam neste computador.",
-        .europeanPortuguese = "A Tovik pode associar os números aos contactos de um ficheiro vCard, para encontrares a conversa certa num instante. Os nomes ficam neste computador.",
+        .english = "Tovik can match phone numbers with the contacts of a vCard file, so you find the right chat fast. "
+                   "Names stay on this computer.",
+        .french = "Tovik peut relier les numéros aux contacts d'un fichier vCard, pour trouver la bonne conversation "
+                  "plus vite. Les noms restent sur cet ordinateur.",
+        .german = "Tovik kann Telefonnummern mit den Kontakten einer vCard-Datei abgleichen, damit du den richtigen "
+                  "Chat schnell findest. Die Namen bleiben auf diesem Computer.",
+        .spanish = "Tovik puede relacionar los números de teléfono con los contactos de un archivo vCard para que "
+                   "encuentres rápido el chat correcto. Los nombres se quedan en este ordenador.",
+        .italian = "Tovik può abbinare i numeri ai contatti di un file vCard, così trovi subito la chat giusta. I nomi "
+                   "restano su questo computer.",
+        .turkish = "Tovik telefon numaralarını bir vCard dosyasındaki kişilerle eşleştirebilir, böylece doğru sohbeti "
+                   "hızlıca bulursun. İsimler bu bilgisayarda kalır.",
+        .brazilianPortuguese = "A Tovik pode ligar os números de telefone aos contatos de um arquivo vCard, pra você "
+                               "achar a conversa certa rapidinho. Os nomes ficam neste computador.",
+        .europeanPortuguese = "A Tovik pode associar os números aos contactos de um ficheiro vCard, para encontrares a "
+                              "conversa certa num instante. Os nomes ficam neste computador.",
     },
     {
         .key = "olderMessagesHintLinux",
         .english = "Older messages missing? Let the iPhone download them from iCloud, then make a new backup.",
-        .french = "Il manque des vieux messages ? Laisse l'iPhone les récupérer depuis iCloud, puis refais une sauvegarde.",
+        .french =
+            "Il manque des vieux messages ? Laisse l'iPhone les récupérer depuis iCloud, puis refais une sauvegarde.",
         .german = "Ältere Nachrichten fehlen? Lass das iPhone sie aus iCloud laden und mach dann ein neues Backup.",
         .spanish = "¿Faltan mensajes antiguos? Deja que el iPhone los descargue de iCloud y luego haz una copia nueva.",
         .italian = "Mancano messaggi vecchi? Lascia che l'iPhone li scarichi da iCloud, poi fai un nuovo backup.",
         .turkish = "Eski mesajlar eksik mi? iPhone'un onları iCloud'dan indirmesini bekle, sonra yeni bir yedek al.",
-        .brazilianPortuguese = "Faltam mensagens antigas? Deixe o iPhone baixar tudo do iCloud e depois faça um backup novo.",
-        .europeanPortuguese = "Faltam mensagens antigas? Deixa o iPhone descarregá-las do iCloud e depois faz uma cópia nova.",
+        .brazilianPortuguese =
+            "Faltam mensagens antigas? Deixe o iPhone baixar tudo do iCloud e depois faça um backup novo.",
+        .europeanPortuguese =
+            "Faltam mensagens antigas? Deixa o iPhone descarregá-las do iCloud e depois faz uma cópia nova.",
     },
     {
         .key = "showInFinderLinux",
@@ -468,25 +541,41 @@ constexpr std::array<StringEntry, 68> stringEntries = {{
     },
     {
         .key = "sourceBody",
-        .english = "Tovik reads a Mac's chat.db file (in Library/Messages) or an iPhone backup folder. Choose one, or drop it onto this window.",
-        .french = "Tovik lit le fichier chat.db d'un Mac (dans Library/Messages) ou le dossier d'une sauvegarde d'iPhone. Choisis-en un, ou dépose-le sur cette fenêtre.",
-        .german = "Tovik liest die Datei chat.db eines Macs (in Library/Messages) oder den Ordner eines iPhone-Backups. Wähl eins aus oder zieh es auf dieses Fenster.",
-        .spanish = "Tovik lee el archivo chat.db de un Mac (en Library/Messages) o la carpeta de una copia de seguridad del iPhone. Elige uno o suéltalo en esta ventana.",
-        .italian = "Tovik legge il file chat.db di un Mac (in Library/Messages) o la cartella di un backup dell'iPhone. Scegline uno, oppure trascinalo su questa finestra.",
-        .turkish = "Tovik bir Mac'teki chat.db dosyasını (Library/Messages içinde) ya da bir iPhone yedeği klasörünü okur. Birini seç ya da bu pencereye bırak.",
-        .brazilianPortuguese = "A Tovik lê o arquivo chat.db de um Mac (em Library/Messages) ou a pasta de um backup do iPhone. Escolha um, ou solte nesta janela.",
-        .europeanPortuguese = "A Tovik lê o ficheiro chat.db de um Mac (em Library/Messages) ou a pasta de uma cópia de segurança do iPhone. Escolhe um, ou larga-o nesta janela.",
+        .english = "Tovik reads a Mac's chat.db file (in Library/Messages) or an iPhone backup folder. Choose one, or "
+                   "drop it onto this window.",
+        .french = "Tovik lit le fichier chat.db d'un Mac (dans Library/Messages) ou le dossier d'une sauvegarde "
+                  "d'iPhone. Choisis-en un, ou dépose-le sur cette fenêtre.",
+        .german = "Tovik liest die Datei chat.db eines Macs (in Library/Messages) oder den Ordner eines "
+                  "iPhone-Backups. Wähl eins aus oder zieh es auf dieses Fenster.",
+        .spanish = "Tovik lee el archivo chat.db de un Mac (en Library/Messages) o la carpeta de una copia de "
+                   "seguridad del iPhone. Elige uno o suéltalo en esta ventana.",
+        .italian = "Tovik legge il file chat.db di un Mac (in Library/Messages) o la cartella di un backup "
+                   "dell'iPhone. Scegline uno, oppure trascinalo su questa finestra.",
+        .turkish = "Tovik bir Mac'teki chat.db dosyasını (Library/Messages içinde) ya da bir iPhone yedeği klasörünü "
+                   "okur. Birini seç ya da bu pencereye bırak.",
+        .brazilianPortuguese = "A Tovik lê o arquivo chat.db de um Mac (em Library/Messages) ou a pasta de um backup "
+                               "do iPhone. Escolha um, ou solte nesta janela.",
+        .europeanPortuguese = "A Tovik lê o ficheiro chat.db de um Mac (em Library/Messages) ou a pasta de uma cópia "
+                              "de segurança do iPhone. Escolhe um, ou larga-o nesta janela.",
     },
     {
         .key = "sourceBackupHint",
-        .english = "No backup yet? Connect the iPhone and run this command, or make one with Finder on a Mac or iTunes on Windows:",
-        .french = "Pas encore de sauvegarde ? Branche l'iPhone et lance cette commande, ou fais-en une avec le Finder sur un Mac ou iTunes sous Windows :",
-        .german = "Noch kein Backup? Schließ das iPhone an und führ diesen Befehl aus, oder mach eins mit dem Finder auf einem Mac oder mit iTunes unter Windows:",
-        .spanish = "¿Aún no tienes copia? Conecta el iPhone y ejecuta este comando, o haz una con el Finder en un Mac o con iTunes en Windows:",
-        .italian = "Non hai ancora un backup? Collega l'iPhone ed esegui questo comando, oppure fanne uno con il Finder su un Mac o con iTunes su Windows:",
-        .turkish = "Henüz yedeğin yok mu? iPhone'u bağla ve bu komutu çalıştır ya da Mac'te Finder veya Windows'ta iTunes ile bir yedek al:",
-        .brazilianPortuguese = "Ainda não tem backup? Conecte o iPhone e rode este comando, ou faça um com o Finder num Mac ou com o iTunes no Windows:",
-        .europeanPortuguese = "Ainda não tens cópia? Liga o iPhone e corre este comando, ou faz uma com o Finder num Mac ou com o iTunes no Windows:",
+        .english = "No backup yet? Connect the iPhone and run this command, or make one with Finder on a Mac or iTunes "
+                   "on Windows:",
+        .french = "Pas encore de sauvegarde ? Branche l'iPhone et lance cette commande, ou fais-en une avec le Finder "
+                  "sur un Mac ou iTunes sous Windows :",
+        .german = "Noch kein Backup? Schließ das iPhone an und führ diesen Befehl aus, oder mach eins mit dem Finder "
+                  "auf einem Mac oder mit iTunes unter Windows:",
+        .spanish = "¿Aún no tienes copia? Conecta el iPhone y ejecuta este comando, o haz una con el Finder en un Mac "
+                   "o con iTunes en Windows:",
+        .italian = "Non hai ancora un backup? Collega l'iPhone ed esegui questo comando, oppure fanne uno con il "
+                   "Finder su un Mac o con iTunes su Windows:",
+        .turkish = "Henüz yedeğin yok mu? iPhone'u bağla ve bu komutu çalıştır ya da Mac'te Finder veya Windows'ta "
+                   "iTunes ile bir yedek al:",
+        .brazilianPortuguese = "Ainda não tem backup? Conecte o iPhone e rode este comando, ou faça um com o Finder "
+                               "num Mac ou com o iTunes no Windows:",
+        .europeanPortuguese = "Ainda não tens cópia? Liga o iPhone e corre este comando, ou faz uma com o Finder num "
+                              "Mac ou com o iTunes no Windows:",
     },
     {
         .key = "chooseSource",
@@ -655,14 +744,26 @@ constexpr std::array<StringEntry, 68> stringEntries = {{
     },
     {
         .key = "passwordBody",
-        .english = "Type the backup password. It was set on the iPhone or in iTunes or Finder when encrypted backups were switched on. It is not your Apple ID password and not the phone's passcode.",
-        .french = "Tape le mot de passe de la sauvegarde. Il a été choisi sur l'iPhone ou dans iTunes ou le Finder en activant les sauvegardes chiffrées. Ce n'est ni le mot de passe de ton identifiant Apple, ni le code de l'iPhone.",
-        .german = "Gib das Backup-Passwort ein. Es wurde auf dem iPhone oder in iTunes oder im Finder festgelegt, als verschlüsselte Backups aktiviert wurden. Es ist nicht dein Apple-ID-Passwort und nicht der Code des iPhone.",
-        .spanish = "Escribe la contraseña de la copia. Se puso en el iPhone o en iTunes o el Finder al activar las copias cifradas. No es la contraseña de tu Apple ID ni el código del iPhone.",
-        .italian = "Scrivi la password del backup. È stata scelta sull'iPhone o in iTunes o nel Finder quando hai attivato i backup cifrati. Non è la password del tuo ID Apple né il codice dell'iPhone.",
-        .turkish = "Yedek parolasını yaz. Bu parola, şifreli yedekler açılırken iPhone'da ya da iTunes veya Finder'da belirlendi. Apple Kimliği parolan da, telefonun şifresi de değil.",
-        .brazilianPortuguese = "Digite a senha do backup. Ela foi definida no iPhone ou no iTunes ou Finder quando os backups criptografados foram ativados. Não é a senha do seu Apple ID nem o código do iPhone.",
-        .europeanPortuguese = "Escreve a palavra-passe da cópia de segurança. Foi definida no iPhone ou no iTunes ou Finder quando ativaste as cópias encriptadas. Não é a palavra-passe do teu ID Apple nem o código do iPhone.",
+        .english = "Type the backup password. It was set on the iPhone or in iTunes or Finder when encrypted backups "
+                   "were switched on. It is not your Apple ID password and not the phone's passcode.",
+        .french = "Tape le mot de passe de la sauvegarde. Il a été choisi sur l'iPhone ou dans iTunes ou le Finder en "
+                  "activant les sauvegardes chiffrées. Ce n'est ni le mot de passe de ton identifiant Apple, ni le "
+                  "code de l'iPhone.",
+        .german = "Gib das Backup-Passwort ein. Es wurde auf dem iPhone oder in iTunes oder im Finder festgelegt, als "
+                  "verschlüsselte Backups aktiviert wurden. Es ist nicht dein Apple-ID-Passwort und nicht der Code des "
+                  "iPhone.",
+        .spanish = "Escribe la contraseña de la copia. Se puso en el iPhone o en iTunes o el Finder al activar las "
+                   "copias cifradas. No es la contraseña de tu Apple ID ni el código del iPhone.",
+        .italian = "Scrivi la password del backup. È stata scelta sull'iPhone o in iTunes o nel Finder quando hai "
+                   "attivato i backup cifrati. Non è la password del tuo ID Apple né il codice dell'iPhone.",
+        .turkish = "Yedek parolasını yaz. Bu parola, şifreli yedekler açılırken iPhone'da ya da iTunes veya Finder'da "
+                   "belirlendi. Apple Kimliği parolan da, telefonun şifresi de değil.",
+        .brazilianPortuguese =
+            "Digite a senha do backup. Ela foi definida no iPhone ou no iTunes ou Finder quando os backups "
+            "criptografados foram ativados. Não é a senha do seu Apple ID nem o código do iPhone.",
+        .europeanPortuguese =
+            "Escreve a palavra-passe da cópia de segurança. Foi definida no iPhone ou no iTunes ou Finder quando "
+            "ativaste as cópias encriptadas. Não é a palavra-passe do teu ID Apple nem o código do iPhone.",
     },
     {
         .key = "passwordPlaceholder",

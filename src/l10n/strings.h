@@ -6,7 +6,8 @@
 
 // Every user-visible text of the application, in each of the languages of languageCodes. The texts
 // are compiled into the program; there is nothing to load and nothing that can fail.
-namespace l10n {
+namespace l10n
+{
 
 // One user-visible text in all eight languages. The English text doubles as the key of the
 // translation tables; `key` is the name of the text's accessor.

@@ -7,17 +7,19 @@
 #include <string>
 #include <unordered_map>
 
-namespace sources {
+namespace sources
+{
 
-namespace {
+namespace
+{
 
 constexpr std::int64_t phoneProperty = 3;
 constexpr std::int64_t emailProperty = 4;
 constexpr std::int64_t companyKind = 1;
 
 // In the order the query selects them, after ROWID.
-constexpr std::array<const char *, 9> personColumns{"Prefix", "First", "Middle", "Last", "Suffix",
-                                                    "Organization", "Kind", "Nickname", "guid"};
+constexpr std::array<const char *, 9> personColumns{"Prefix",       "First", "Middle",   "Last", "Suffix",
+                                                    "Organization", "Kind",  "Nickname", "guid"};
 
 std::set<std::string> columnsOf(store::SQLiteDB &db, const std::string &table)
 {
@@ -69,8 +71,7 @@ common::Result<std::vector<contacts::ContactRecord>, store::SQLiteDB::Failure> r
     // An address book without the multi-value table has names without numbers.
     (void)db.execute("SELECT record_id, property, value FROM ABMultiValue WHERE property IN (?1, ?2) "
                      "AND value IS NOT NULL ORDER BY record_id, UID",
-                     {phoneProperty, emailProperty},
-                     [&](const store::Statement &row) {
+                     {phoneProperty, emailProperty}, [&](const store::Statement &row) {
                          const auto found = byRow.find(row.integer(0));
                          if (found == byRow.end())
                              return store::RowFlow::Continue;

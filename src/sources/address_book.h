@@ -5,7 +5,8 @@
 
 #include <vector>
 
-namespace sources {
+namespace sources
+{
 
 // The people of a phone's address book database (AddressBook.sqlitedb), in the order it stores
 // them, as the contact records the contacts index is built from:

@@ -3,7 +3,8 @@
 #include <array>
 #include <string_view>
 
-namespace sources {
+namespace sources
+{
 
 // A file of the phone as a backup stores it: under its domain and path on the phone, in a file
 // named by the lower-case hexadecimal SHA-1 of "<domain>-<relativePath>" (its fileID), either in
@@ -15,8 +16,10 @@ struct BackupFile {
     std::string_view fileId;
 };
 
-inline constexpr BackupFile messagesFile{"HomeDomain", "Library/SMS/sms.db", "3d0d7e5fb2ce288813306e4d4636395e047a3d28"};
-inline constexpr BackupFile messagesLogFile{"HomeDomain", "Library/SMS/sms.db-wal", "cd47480f213dba9bc38ee792775d17e3f5a73a59"};
+inline constexpr BackupFile messagesFile{"HomeDomain", "Library/SMS/sms.db",
+                                         "3d0d7e5fb2ce288813306e4d4636395e047a3d28"};
+inline constexpr BackupFile messagesLogFile{"HomeDomain", "Library/SMS/sms.db-wal",
+                                            "cd47480f213dba9bc38ee792775d17e3f5a73a59"};
 inline constexpr BackupFile addressBookFile{"HomeDomain", "Library/AddressBook/AddressBook.sqlitedb",
                                             "31bb7ba8914766d4ba40d6dfb6113c8b614be442"};
 inline constexpr BackupFile addressBookLogFile{"HomeDomain", "Library/AddressBook/AddressBook.sqlitedb-wal",

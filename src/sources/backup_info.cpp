@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <system_error>
 
-namespace sources {
+namespace sources
+{
 
-namespace {
+namespace
+{
 
 bool isFile(const std::filesystem::path &path)
 {
@@ -21,7 +23,9 @@ bool isFile(const std::filesystem::path &path)
 bool isBackupFolder(const std::filesystem::path &folder)
 {
     return std::ranges::any_of(std::array{infoPlistName, manifestPlistName, manifestDbName, oldManifestName},
-                               [&](std::string_view name) { return isFile(folder / name); });
+                               [&](std::string_view name) {
+                                   return isFile(folder / name);
+                               });
 }
 
 BackupInfo readBackupInfo(const std::filesystem::path &folder)

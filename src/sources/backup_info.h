@@ -8,15 +8,16 @@
 #include <string>
 #include <vector>
 
-namespace sources {
+namespace sources
+{
 
 // What a backup folder says about itself, from its three property lists.
 struct BackupInfo {
     std::filesystem::path folder;
-    std::string deviceName;                 // Info.plist "Device Name"; empty when it names none
+    std::string deviceName; // Info.plist "Device Name"; empty when it names none
     std::optional<std::int64_t> lastBackup; // Info.plist "Last Backup Date", Unix seconds
-    bool encrypted = false;                 // Manifest.plist "IsEncrypted"
-    bool complete = false;                  // Status.plist "SnapshotState" is "finished"
+    bool encrypted = false; // Manifest.plist "IsEncrypted"
+    bool complete = false; // Status.plist "SnapshotState" is "finished"
 
     bool operator==(const BackupInfo &) const = default;
 };

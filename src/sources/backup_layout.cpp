@@ -8,9 +8,11 @@
 #include <string>
 #include <system_error>
 
-namespace sources {
+namespace sources
+{
 
-namespace {
+namespace
+{
 
 bool isFile(const std::filesystem::path &path)
 {
@@ -21,7 +23,9 @@ bool isFile(const std::filesystem::path &path)
 // A fileID is 40 lower-case hexadecimal digits; anything else (a path, say) is never looked up.
 bool isFileId(std::string_view id)
 {
-    return id.size() == 40 && std::ranges::all_of(id, [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    return id.size() == 40 && std::ranges::all_of(id, [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
 }
 
 std::optional<std::filesystem::path> storedFile(const std::filesystem::path &folder, std::string_view fileId)
@@ -80,7 +84,9 @@ FilesQuery filesReadQuery(std::string_view columns)
 
 BackupFileReader plainBackupFiles()
 {
-    return [](const std::filesystem::path &file) { return plainFileOpener(file); };
+    return [](const std::filesystem::path &file) {
+        return plainFileOpener(file);
+    };
 }
 
 BackupLayout locateBackupFiles(const std::filesystem::path &folder, const BackupFileReader &reader)
@@ -106,7 +112,8 @@ BackupLayout locateBackupFiles(const std::filesystem::path &folder, const Backup
 
 bool hasOnlyOldManifest(const std::filesystem::path &folder)
 {
-    return !isFile(folder / manifestDbName) && (isFile(folder / oldManifestName) || isFile(folder / oldestManifestName));
+    return !isFile(folder / manifestDbName)
+        && (isFile(folder / oldManifestName) || isFile(folder / oldestManifestName));
 }
 
 } // namespace sources

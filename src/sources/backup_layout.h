@@ -11,7 +11,8 @@
 #include <string_view>
 #include <vector>
 
-namespace sources {
+namespace sources
+{
 
 // Gives the reader of one file of a backup folder (Manifest.db or a stored file) from its path.
 // The plain one reads the file as it is on disk.

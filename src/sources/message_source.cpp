@@ -9,7 +9,8 @@
 #include <set>
 #include <sys/stat.h>
 
-namespace sources {
+namespace sources
+{
 
 struct MessageSource::State {
     Kind kind = Kind::Database;
@@ -20,7 +21,8 @@ struct MessageSource::State {
     std::shared_ptr<const VfsRegistration> messages; // backups only
 };
 
-namespace {
+namespace
+{
 
 constexpr std::array<const char *, 5> messagesTables{"chat", "handle", "message", "chat_handle_join",
                                                      "chat_message_join"};
@@ -115,8 +117,7 @@ common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup
 
 common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path)
 {
-    struct stat info {
-    };
+    struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return common::failure(SourceProblem{problem::NotFound{path}});
@@ -143,10 +144,11 @@ common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::p
 common::Result<std::vector<std::string>, store::SQLiteDB::Failure> missingMessagesTables(store::MessagesStore &store)
 {
     std::set<std::string, std::less<>> tables;
-    auto read = store.db().execute("SELECT name FROM sqlite_master WHERE type = 'table'", {}, [&](const store::Statement &row) {
-        tables.insert(row.text(0));
-        return store::RowFlow::Continue;
-    });
+    auto read =
+        store.db().execute("SELECT name FROM sqlite_master WHERE type = 'table'", {}, [&](const store::Statement &row) {
+            tables.insert(row.text(0));
+            return store::RowFlow::Continue;
+        });
     if (!read)
         return common::failure(std::move(read.error()));
     std::vector<std::string> missing;

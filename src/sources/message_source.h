@@ -17,10 +17,12 @@
 #include <variant>
 #include <vector>
 
-namespace sources {
+namespace sources
+{
 
 // Why a path gives no messages to read, with what a text about it needs.
-namespace problem {
+namespace problem
+{
 struct NotFound {
     std::filesystem::path path;
 };

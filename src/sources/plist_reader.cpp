@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <vector>
 
-namespace sources {
+namespace sources
+{
 
-namespace {
+namespace
+{
 
 // Property lists that describe a backup are a few kilobytes; anything past this is not one.
 constexpr std::uint64_t largestPlist = 16 * 1024 * 1024;
@@ -32,7 +34,8 @@ common::Result<PlistDictionary> PlistDictionary::read(const std::filesystem::pat
     if (!size)
         return common::failure(std::move(size.error()));
     if (*size > largestPlist)
-        return common::failure(common::Error{common::Error::Kind::Invalid, file.string() + " is too large for a property list"});
+        return common::failure(
+            common::Error{common::Error::Kind::Invalid, file.string() + " is too large for a property list"});
     std::vector<std::byte> bytes(static_cast<std::size_t>(*size));
     auto got = (*opened)->readAt(0, bytes);
     if (!got)
@@ -42,7 +45,8 @@ common::Result<PlistDictionary> PlistDictionary::read(const std::filesystem::pat
         plist_from_memory(reinterpret_cast<const char *>(bytes.data()), static_cast<std::uint32_t>(*got), &root);
     std::shared_ptr<void> owned(root, Free{});
     if (root == nullptr || plist_get_node_type(root) != PLIST_DICT)
-        return common::failure(common::Error{common::Error::Kind::Invalid, file.string() + " is not a property list dictionary"});
+        return common::failure(
+            common::Error{common::Error::Kind::Invalid, file.string() + " is not a property list dictionary"});
     return PlistDictionary(std::move(owned));
 }
 

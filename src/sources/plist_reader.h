@@ -8,7 +8,8 @@
 #include <optional>
 #include <string>
 
-namespace sources {
+namespace sources
+{
 
 // The top-level dictionary of a property list file, XML or binary, read through libplist.
 class PlistDictionary

@@ -11,9 +11,11 @@
 #include <mutex>
 #include <string_view>
 
-namespace sources {
+namespace sources
+{
 
-namespace {
+namespace
+{
 
 constexpr const char *vfsName = "tovik-readonly";
 constexpr std::string_view logSuffix = "-wal";
@@ -270,7 +272,9 @@ void (*vfsDlSym(sqlite3_vfs *, void *, const char *))(void)
     return nullptr;
 }
 
-void vfsDlClose(sqlite3_vfs *, void *) {}
+void vfsDlClose(sqlite3_vfs *, void *)
+{
+}
 
 int vfsRandomness(sqlite3_vfs *, int size, char *out)
 {

@@ -10,7 +10,8 @@
 #include <optional>
 #include <string>
 
-namespace sources {
+namespace sources
+{
 
 // Gives a fresh reader of one stored file each time it is called. Called from whichever thread
 // opens a connection; each reader it returns is used by that one connection only.

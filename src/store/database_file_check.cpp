@@ -2,7 +2,8 @@
 
 #include <sys/stat.h>
 
-namespace store {
+namespace store
+{
 
 const char *nonFileKind(mode_t mode)
 {
@@ -24,8 +25,7 @@ const char *nonFileKind(mode_t mode)
 common::Result<void> checkDatabaseFile(const std::filesystem::path &path)
 {
     // stat follows links, so a link to a FIFO is caught as well. It never opens the file.
-    struct stat info {
-    };
+    struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
         return {};
     const char *kind = nonFileKind(info.st_mode);

@@ -6,7 +6,8 @@
 
 #include <sys/types.h>
 
-namespace store {
+namespace store
+{
 
 // Makes sure that what lies at `path` can be handed to SQLite without waiting for ever: opening
 // a FIFO blocks until a writer appears, and a device or socket is no database either. Fails with

@@ -1,6 +1,7 @@
 #include "store/messages_store.h"
 
-namespace store {
+namespace store
+{
 
 common::Result<MessagesStore, SQLiteDB::Failure> MessagesStore::open(const std::filesystem::path &path)
 {

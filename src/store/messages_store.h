@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-namespace store {
+namespace store
+{
 
 // The Messages database as the catalogue and the export read it: one read-only connection plus
 // the two optional columns of `message` that the export query depends on. One store serves one

@@ -7,9 +7,11 @@
 #include <chrono>
 #include <memory>
 
-namespace store {
+namespace store
+{
 
-namespace {
+namespace
+{
 
 struct StatementDeleter {
     void operator()(sqlite3_stmt *stmt) const noexcept { sqlite3_finalize(stmt); }
@@ -47,9 +49,24 @@ bool allowedInUrlPath(unsigned char c)
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
         return true;
     switch (c) {
-    case '-': case '.': case '_': case '~':
-    case '!': case '$': case '&': case '\'': case '(': case ')': case '*': case '+': case ',': case ';': case '=':
-    case ':': case '@': case '/':
+    case '-':
+    case '.':
+    case '_':
+    case '~':
+    case '!':
+    case '$':
+    case '&':
+    case '\'':
+    case '(':
+    case ')':
+    case '*':
+    case '+':
+    case ',':
+    case ';':
+    case '=':
+    case ':':
+    case '@':
+    case '/':
         return true;
     default:
         return false;
@@ -119,7 +136,7 @@ std::string SQLiteDB::uriFor(const std::filesystem::path &path)
 }
 
 common::Result<SQLiteDB::Handle, SQLiteDB::Failure> SQLiteDB::openConnection(const std::filesystem::path &path,
-                                                                              const char *vfs)
+                                                                             const char *vfs)
 {
     sqlite3 *raw = nullptr;
     const int rc = sqlite3_open_v2(uriFor(path).c_str(), &raw, openFlags, vfs);
@@ -158,7 +175,8 @@ SQLiteDB::openThroughVfs(const std::string &name, const char *vfs, std::shared_p
         return common::failure(std::move(db.error()));
     // Both before the first read: the locking mode decides where a log's index lives.
     char *error = nullptr;
-    const int rc = sqlite3_exec(db->get(), "PRAGMA locking_mode=EXCLUSIVE; PRAGMA temp_store=MEMORY;", nullptr, nullptr, &error);
+    const int rc =
+        sqlite3_exec(db->get(), "PRAGMA locking_mode=EXCLUSIVE; PRAGMA temp_store=MEMORY;", nullptr, nullptr, &error);
     const std::string message = error != nullptr ? error : "";
     sqlite3_free(error);
     if (rc != SQLITE_OK)
@@ -215,9 +233,8 @@ void SQLiteDB::Closer::operator()(sqlite3 *db) const noexcept
     sqlite3_close(db);
 }
 
-common::Result<void, SQLiteDB::Failure> SQLiteDB::execute(std::string_view sql,
-                                                          const std::vector<Parameter> &parameters,
-                                                          const RowCallback &onRow)
+common::Result<void, SQLiteDB::Failure>
+SQLiteDB::execute(std::string_view sql, const std::vector<Parameter> &parameters, const RowCallback &onRow)
 {
     sqlite3_stmt *raw = nullptr;
     const int prepared = sqlite3_prepare_v2(m_db.get(), sql.data(), static_cast<int>(sql.size()), &raw, nullptr);

@@ -17,7 +17,8 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace store {
+namespace store
+{
 
 // The current row of a running statement, handed to `SQLiteDB::execute`'s row callback. Valid
 // only during that callback: SQLite reuses the column buffers on the next step, so a view
@@ -69,9 +70,9 @@ class SQLiteDB
 public:
     struct Failure {
         enum class Kind {
-            Open,    // the connection could not be opened
+            Open, // the connection could not be opened
             Prepare, // the SQL could not be prepared (a missing table or column, say)
-            Step,    // the database failed part-way through the rows (corruption, I/O, busy, memory)
+            Step, // the database failed part-way through the rows (corruption, I/O, busy, memory)
         };
         Kind kind = Kind::Open;
         int code = 0; // SQLite's result code (0 for a prepare failure)
@@ -106,9 +107,8 @@ public:
     // result row until the rows end or the callback says Stop. Fails with Prepare, or with Step
     // when SQLite reports an error instead of the next row: the rows already handed out must
     // then be taken as incomplete. The statement is finalized on every path.
-    [[nodiscard]] common::Result<void, Failure> execute(std::string_view sql,
-                                                        const std::vector<Parameter> &parameters,
-                                                        const RowCallback &onRow);
+    [[nodiscard]] common::Result<void, Failure>
+    execute(std::string_view sql, const std::vector<Parameter> &parameters, const RowCallback &onRow);
 
     // The "file:" URI under which a path is opened.
     [[nodiscard]] static std::string uriFor(const std::filesystem::path &path);
@@ -139,7 +139,8 @@ private:
     }
 
     static common::Result<Handle, Failure> openConnection(const std::filesystem::path &path, const char *vfs = nullptr);
-    static common::Result<SQLiteDB, Failure> openSnapshot(const std::filesystem::path &path, int code, const std::string &reason);
+    static common::Result<SQLiteDB, Failure>
+    openSnapshot(const std::filesystem::path &path, int code, const std::string &reason);
 
     // Declared before the connection so that they are destroyed after it: the folder goes only
     // once nothing has its files open, and a VFS's files stay findable while the connection lives.

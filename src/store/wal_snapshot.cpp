@@ -5,22 +5,24 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <system_error>
-#include <optional>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
-namespace store {
+namespace store
+{
 
-namespace {
+namespace
+{
 
 constexpr const char *walSuffix = "-wal";
 constexpr const char *snapshotFileName = "chat.db";
@@ -55,8 +57,7 @@ struct FileState {
 
 std::optional<FileState> stateOf(int fd)
 {
-    struct stat info {
-    };
+    struct stat info {};
     if (::fstat(fd, &info) != 0)
         return std::nullopt;
     return FileState::of(info);
@@ -64,8 +65,7 @@ std::optional<FileState> stateOf(int fd)
 
 std::optional<FileState> stateOf(const std::filesystem::path &path)
 {
-    struct stat info {
-    };
+    struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
         return std::nullopt;
     return FileState::of(info);
@@ -124,10 +124,11 @@ enum class CopyOutcome {
 // changed during the first copy is still in the -wal when that is copied, and reading the
 // snapshot takes it from there. The copy is consistent when the -wal's header is the same
 // before and after (no restart in between) and, without a -wal that holds frames, when the main
-// file did not change at all, as far as its size and times tell. The -shm is not copied: it only indexes the -wal, SQLite rebuilds it from the
-// copied -wal (keeping the frames up to the last complete commit whose checksums hold), and a
-// copy of it could describe frames the copied -wal does not have.
-common::Result<CopyOutcome, std::string> copyOnce(const std::filesystem::path &source, const std::filesystem::path &folder)
+// file did not change at all, as far as its size and times tell. The -shm is not copied: it only indexes the -wal,
+// SQLite rebuilds it from the copied -wal (keeping the frames up to the last complete commit whose checksums hold), and
+// a copy of it could describe frames the copied -wal does not have.
+common::Result<CopyOutcome, std::string> copyOnce(const std::filesystem::path &source,
+                                                  const std::filesystem::path &folder)
 {
     const std::filesystem::path walSource = source.native() + walSuffix;
     const std::filesystem::path target = folder / snapshotFileName;
@@ -203,9 +204,9 @@ bool needsPrivateSnapshot(int extendedCode, bool walInUse)
 {
     switch (extendedCode) {
     case SQLITE_READONLY_DIRECTORY: // the -wal or -shm would have to be created in a folder we cannot write
-    case SQLITE_READONLY_CANTINIT:  // the -shm is read-only and nobody has set it up
-    case SQLITE_READONLY_RECOVERY:  // the log needs recovering, which needs a writable -shm
-    case SQLITE_READONLY_CANTLOCK:  // the -shm is read-only and cannot be locked
+    case SQLITE_READONLY_CANTINIT: // the -shm is read-only and nobody has set it up
+    case SQLITE_READONLY_RECOVERY: // the log needs recovering, which needs a writable -shm
+    case SQLITE_READONLY_CANTLOCK: // the -shm is read-only and cannot be locked
         return true;
     case SQLITE_IOERR_SHMOPEN:
     case SQLITE_IOERR_SHMSIZE:
@@ -221,8 +222,7 @@ bool needsPrivateSnapshot(int extendedCode, bool walInUse)
 bool usesWriteAheadLog(const std::filesystem::path &path)
 {
     const std::filesystem::path wal = path.native() + walSuffix;
-    struct stat info {
-    };
+    struct stat info {};
     if (::stat(wal.c_str(), &info) == 0)
         return true;
     const common::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));

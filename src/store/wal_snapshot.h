@@ -7,7 +7,8 @@
 #include <string>
 #include <utility>
 
-namespace store {
+namespace store
+{
 
 // A private folder holding a copy of a database that could not be read where it is, together
 // with whatever SQLite adds next to that copy. Removed with everything in it when the object

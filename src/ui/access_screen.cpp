@@ -135,8 +135,7 @@ AccessScreen::AccessScreen(app::AppModel &model, QWidget *parent)
     auto *spinner = new Spinner(16, Palette::muted());
     spinner->setAccessibleName(app::qs(l10n::watchingForAccess()));
     watching->addWidget(spinner, 0, Qt::AlignVCenter);
-    watching->addWidget(makeLabel(app::qs(l10n::watchingForAccess()), uiFont(13), Palette::muted(), Lines::OneLine),
-                        0,
+    watching->addWidget(makeLabel(app::qs(l10n::watchingForAccess()), uiFont(13), Palette::muted(), Lines::OneLine), 0,
                         Qt::AlignVCenter);
     watching->addStretch(1);
     column->addLayout(watching);

@@ -53,7 +53,8 @@ BackupRow::BackupRow(const app::BackupDescription &backup, QWidget *parent)
     : QAbstractButton(parent)
     , m_backup(backup)
 {
-    m_title = backup.deviceName.empty() ? QFile::decodeName(backup.path.filename().c_str()) : app::qs(backup.deviceName);
+    m_title =
+        backup.deviceName.empty() ? QFile::decodeName(backup.path.filename().c_str()) : app::qs(backup.deviceName);
     QStringList details;
     if (const QString date = whenMade(backup); !date.isEmpty())
         details.append(date);
@@ -145,13 +146,11 @@ void BackupRow::paintEvent(QPaintEvent *)
     const QRect words = wordsRect();
     painter.setFont(titleFont());
     painter.setPen(Palette::ink());
-    painter.drawText(words,
-                     Qt::AlignLeft | Qt::AlignTop,
+    painter.drawText(words, Qt::AlignLeft | Qt::AlignTop,
                      painter.fontMetrics().elidedText(m_title, Qt::ElideRight, words.width()));
     painter.setFont(detailsFont());
     painter.setPen(m_backup.complete ? Palette::muted() : Palette::accentDeep());
-    painter.drawText(words,
-                     Qt::AlignLeft | Qt::AlignBottom,
+    painter.drawText(words, Qt::AlignLeft | Qt::AlignBottom,
                      painter.fontMetrics().elidedText(m_details, Qt::ElideRight, words.width()));
 }
 

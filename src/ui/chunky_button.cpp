@@ -235,8 +235,7 @@ void ChunkyButton::paintButton(QPainter &painter) const
     painter.setPen(labelColour);
     painter.setFont(font());
     painter.drawText(QRectF(left + spinner, faceArea.top(), textWidth + 1, faceArea.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     label);
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label);
 }
 
 } // namespace ui

@@ -23,7 +23,8 @@ CopyPanel::CopyPanel(app::AppModel &model, QWidget *parent)
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 10, 0, 0);
     column->setSpacing(6);
-    QLabel *why = makeLabel(app::qs(l10n::couldNotOpen()), uiFont(12), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
+    QLabel *why =
+        makeLabel(app::qs(l10n::couldNotOpen()), uiFont(12), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
     column->addWidget(why);
     auto *row = new QHBoxLayout;
     row->setSpacing(10);

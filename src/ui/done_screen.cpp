@@ -82,9 +82,7 @@ FileCard::FileCard(const app::Exported &exported, const QIcon &icon, QWidget *pa
     , m_icon(icon)
 {
     setCursor(Qt::OpenHandCursor);
-    describeAccessibly(this,
-                       QAccessible::Grouping,
-                       QFileInfo(exported.path).fileName(),
+    describeAccessibly(this, QAccessible::Grouping, QFileInfo(exported.path).fileName(),
                        app::messageCount(exported.messages));
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(14, 14, 14, 14);
@@ -137,10 +135,7 @@ DoneScreen::DoneScreen(app::AppModel &model, QWidget *parent)
     addFlexibleSpace(column, 20);
     column->addWidget(new Owl(QStringLiteral("laugh"), 150), 0, Qt::AlignHCenter);
     column->addSpacing(10);
-    column->addWidget(makeLabel(app::qs(l10n::doneTitle()),
-                                uiFont(28, QFont::DemiBold),
-                                Palette::ink(),
-                                Lines::Wrap,
+    column->addWidget(makeLabel(app::qs(l10n::doneTitle()), uiFont(28, QFont::DemiBold), Palette::ink(), Lines::Wrap,
                                 Qt::AlignHCenter));
     column->addSpacing(8);
     column->addWidget(

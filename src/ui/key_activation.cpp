@@ -12,7 +12,7 @@ namespace
 bool isReturn(const QKeyEvent &key)
 {
     return (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
-           && (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        && (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
 } // namespace

@@ -102,7 +102,8 @@ private:
 [[nodiscard]] std::string rowSubtitle(const std::string &countText, const std::string &dateRange);
 
 // rowSubtitle for a conversation, in the current language and with `formatter`'s months.
-[[nodiscard]] std::string rowSubtitle(const catalogue::Conversation &conversation, const l10n::MonthYearFormatter &formatter);
+[[nodiscard]] std::string rowSubtitle(const catalogue::Conversation &conversation,
+                                      const l10n::MonthYearFormatter &formatter);
 
 // The export button: disabled without a selection, for a conversation under the threshold, and
 // while an export runs.

@@ -97,10 +97,8 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
     searchRow->addWidget(searchField);
     column->addLayout(searchRow);
 
-    QLabel *caption = makeLabel(app::qs(uppercased(l10n::sortMostMessages())),
-                                uiFont(11, QFont::DemiBold),
-                                Palette::muted(),
-                                Lines::OneLine);
+    QLabel *caption = makeLabel(app::qs(uppercased(l10n::sortMostMessages())), uiFont(11, QFont::DemiBold),
+                                Palette::muted(), Lines::OneLine);
     caption->setContentsMargins(30, 16, 30, 6);
     column->addWidget(caption);
 

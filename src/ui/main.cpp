@@ -6,9 +6,9 @@
 #include "app/app_model.h"
 #include "app/file_system_sources.h"
 #include "app/launch_options.h"
+#include "app/linux_desktop_services.h"
 #include "app/texts.h"
 #include "common/home.h"
-#include "app/linux_desktop_services.h"
 #include "l10n/language.h"
 #include "main_window.h"
 
@@ -67,10 +67,9 @@ int main(int argc, char **argv)
     }
 
     if (!hasDisplay()) {
-        std::fputs(
-            "tovik: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset).\n"
-            "Use tovik-export for the command-line export.\n",
-            stderr);
+        std::fputs("tovik: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset).\n"
+                   "Use tovik-export for the command-line export.\n",
+                   stderr);
         return 2;
     }
 
@@ -92,10 +91,7 @@ int main(int argc, char **argv)
     ui::applyLightLook();
     app::LinuxDesktopServices services;
     app::FileSystemSources sources;
-    app::AppModel model(services,
-                        sources,
-                        common::defaultMessagesDatabase(),
-                        options->source);
+    app::AppModel model(services, sources, common::defaultMessagesDatabase(), options->source);
     ui::MainWindow window(model);
     services.setWindow(&window);
     window.show();

@@ -76,12 +76,8 @@ const QColor &Palette::white()
 const std::array<QColor, 6> &Palette::rowColors()
 {
     static const std::array<QColor, 6> colours = {
-        fromRgb(0xFF6A45),
-        fromRgb(0x9B7BFF),
-        fromRgb(0x2FBF8A),
-        fromRgb(0xF5B400),
-        fromRgb(0x3AA0FF),
-        fromRgb(0xFF7AA2),
+        fromRgb(0xFF6A45), fromRgb(0x9B7BFF), fromRgb(0x2FBF8A),
+        fromRgb(0xF5B400), fromRgb(0x3AA0FF), fromRgb(0xFF7AA2),
     };
     return colours;
 }

@@ -37,13 +37,15 @@ PasswordScreen::PasswordScreen(app::AppModel &model, QWidget *parent)
     m_password->setFont(uiFont(15));
     m_password->setMinimumHeight(44);
     m_password->setTextMargins(10, 0, 10, 0);
-    m_password->setStyleSheet(QStringLiteral("QLineEdit { background: white; border: 1.5px solid %1; border-radius: 14px; }"
-                                             "QLineEdit:focus { border-color: %2; }")
-                                  .arg(Palette::line().name(), Palette::accent().name()));
+    m_password->setStyleSheet(
+        QStringLiteral("QLineEdit { background: white; border: 1.5px solid %1; border-radius: 14px; }"
+                       "QLineEdit:focus { border-color: %2; }")
+            .arg(Palette::line().name(), Palette::accent().name()));
     column->addWidget(m_password);
 
     column->addSpacing(10);
-    m_wrong = makeLabel(app::qs(l10n::wrongPassword()), uiFont(13), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
+    m_wrong =
+        makeLabel(app::qs(l10n::wrongPassword()), uiFont(13), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
     column->addWidget(m_wrong);
     m_unlocking = new QWidget;
     auto *unlocking = new QHBoxLayout(m_unlocking);
@@ -53,8 +55,7 @@ PasswordScreen::PasswordScreen(app::AppModel &model, QWidget *parent)
     auto *spinner = new Spinner(16, Palette::muted());
     spinner->setAccessibleName(app::qs(l10n::unlockingBackup()));
     unlocking->addWidget(spinner, 0, Qt::AlignVCenter);
-    unlocking->addWidget(makeLabel(app::qs(l10n::unlockingBackup()), uiFont(13), Palette::muted(), Lines::OneLine),
-                         0,
+    unlocking->addWidget(makeLabel(app::qs(l10n::unlockingBackup()), uiFont(13), Palette::muted(), Lines::OneLine), 0,
                          Qt::AlignVCenter);
     unlocking->addStretch(1);
     column->addWidget(m_unlocking);

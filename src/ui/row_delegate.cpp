@@ -58,9 +58,7 @@ RowDelegate::RowDelegate(QObject *parent)
 
 QRect RowDelegate::faceRect(const QRect &itemRect, int rightInset)
 {
-    return QRect(itemRect.left() + sideInset,
-                 itemRect.top(),
-                 std::max(0, itemRect.width() - sideInset - rightInset),
+    return QRect(itemRect.left() + sideInset, itemRect.top(), std::max(0, itemRect.width() - sideInset - rightInset),
                  itemRect.height() - rowSpacing);
 }
 
@@ -84,8 +82,7 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     // Face and border; the border lies inside the edge.
     const qreal border = selected ? 1.5 : 1.0;
     QPainterPath outline;
-    outline.addRoundedRect(QRectF(face).adjusted(border / 2, border / 2, -border / 2, -border / 2),
-                           cornerRadius,
+    outline.addRoundedRect(QRectF(face).adjusted(border / 2, border / 2, -border / 2, -border / 2), cornerRadius,
                            cornerRadius);
     painter->fillPath(outline, selected ? Palette::accentSoft() : Palette::white());
     painter->strokePath(outline, QPen(selected ? Palette::accent() : Palette::line(), border));
@@ -106,10 +103,8 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     // Check mark at the trailing edge.
     int textRight = inner.right();
     if (selected) {
-        const QRectF check(inner.right() - checkDiameter + 1,
-                           face.center().y() - checkDiameter / 2.0 + 0.5,
-                           checkDiameter,
-                           checkDiameter);
+        const QRectF check(inner.right() - checkDiameter + 1, face.center().y() - checkDiameter / 2.0 + 0.5,
+                           checkDiameter, checkDiameter);
         paintCheckMark(*painter, check);
         textRight = static_cast<int>(check.left()) - columnSpacing;
     }
@@ -141,9 +136,7 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
         const QFontMetrics badgeMetrics(m_badgeFont);
         const int badgeHeight = badgeMetrics.height() + 2 * badgePaddingY;
         const QRectF capsule(textLeft + titleMetrics.horizontalAdvance(title) + badgeSpacing,
-                             titleRect.center().y() - badgeHeight / 2.0 + 0.5,
-                             badgeWidth,
-                             badgeHeight);
+                             titleRect.center().y() - badgeHeight / 2.0 + 0.5, badgeWidth, badgeHeight);
         painter->setPen(Qt::NoPen);
         painter->setBrush(Palette::sand());
         painter->drawRoundedRect(capsule, badgeHeight / 2.0, badgeHeight / 2.0);
@@ -155,11 +148,9 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     painter->setFont(m_subtitleFont);
     painter->setPen(Palette::muted());
     const QRect subtitleRect(textLeft, titleRect.bottom() + 1 + lineSpacing, textWidth, subtitleMetrics.height());
-    painter->drawText(subtitleRect,
-                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+    painter->drawText(subtitleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                       subtitleMetrics.elidedText(index.data(ConversationListModel::SubtitleRole).toString(),
-                                                 Qt::ElideRight,
-                                                 textWidth));
+                                                 Qt::ElideRight, textWidth));
     painter->restore();
 }
 

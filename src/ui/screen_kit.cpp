@@ -50,7 +50,8 @@ void addOwlHeading(QBoxLayout *layout, const QString &pose, const std::string &t
     layout->addLayout(heading);
 }
 
-void addOwlIntro(QBoxLayout *layout, const QString &pose, int owlSize, const std::string &title, const std::string &body)
+void addOwlIntro(
+    QBoxLayout *layout, const QString &pose, int owlSize, const std::string &title, const std::string &body)
 {
     layout->addWidget(new Owl(pose, owlSize), 0, Qt::AlignHCenter);
     layout->addSpacing(12);

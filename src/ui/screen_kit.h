@@ -33,7 +33,8 @@ void addOwlHeading(QBoxLayout *layout, const QString &pose, const std::string &t
 
 // The mascot centred above a title at 26 semibold (12 below the mascot) and a body text at 14 in
 // the muted colour (8 below the title), all centred.
-void addOwlIntro(QBoxLayout *layout, const QString &pose, int owlSize, const std::string &title, const std::string &body);
+void addOwlIntro(
+    QBoxLayout *layout, const QString &pose, int owlSize, const std::string &title, const std::string &body);
 
 // A button label followed by two spaces and a rightwards arrow: "Get started  →".
 [[nodiscard]] QString withArrow(const std::string &label);

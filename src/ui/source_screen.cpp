@@ -88,8 +88,7 @@ SourceScreen::SourceScreen(app::AppModel &model, QWidget *parent)
     auto *spinner = new Spinner(16, Palette::muted());
     spinner->setAccessibleName(app::qs(l10n::checkingSource()));
     checking->addWidget(spinner, 0, Qt::AlignVCenter);
-    checking->addWidget(makeLabel(app::qs(l10n::checkingSource()), uiFont(13), Palette::muted(), Lines::OneLine),
-                        0,
+    checking->addWidget(makeLabel(app::qs(l10n::checkingSource()), uiFont(13), Palette::muted(), Lines::OneLine), 0,
                         Qt::AlignVCenter);
     checking->addStretch(1);
     column->addWidget(m_checking);

@@ -61,7 +61,8 @@ void TextButton::paintEvent(QPaintEvent *)
         // A capsule around the text, as tall as the button; the ring lies `inset` inside the shape.
         constexpr qreal side = 8 + FocusRing::inset;
         const QRect words = fontMetrics().boundingRect(rect(), textFlags, text());
-        const QRectF shape(words.left() - side, -FocusRing::inset, words.width() + 2 * side, height() + 2 * FocusRing::inset);
+        const QRectF shape(words.left() - side, -FocusRing::inset, words.width() + 2 * side,
+                           height() + 2 * FocusRing::inset);
         FocusRing::paint(painter, shape, shape.height() / 2, Palette::accent());
     }
     QColor colour = m_colour;

@@ -22,16 +22,13 @@ QFont emojiFont(int pixelSize, QFont::Weight weight)
     // Font matching alone may settle on a monochrome fallback that happens to hold the symbol. The
     // first family must be a real one: an alias such as "Sans Serif" is passed over in a list, and
     // the emoji font, which holds "#" and the digits too, would draw them.
-    font.setFamilies({QFontInfo(font).family(), QStringLiteral("Noto Color Emoji"), QStringLiteral("Apple Color Emoji")});
+    font.setFamilies(
+        {QFontInfo(font).family(), QStringLiteral("Noto Color Emoji"), QStringLiteral("Apple Color Emoji")});
     return font;
 }
 
-QLabel *makeLabel(const QString &text,
-                  const QFont &font,
-                  const QColor &colour,
-                  Lines lines,
-                  Qt::Alignment alignment,
-                  QWidget *parent)
+QLabel *makeLabel(
+    const QString &text, const QFont &font, const QColor &colour, Lines lines, Qt::Alignment alignment, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setFont(font);

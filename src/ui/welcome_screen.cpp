@@ -1,7 +1,7 @@
 #include "welcome_screen.h"
 
-#include "app/app_model.h"
 #include "accessibility.h"
+#include "app/app_model.h"
 #include "app/texts.h"
 #include "card.h"
 #include "chunky_button.h"
@@ -28,10 +28,7 @@ WelcomeScreen::WelcomeScreen(app::AppModel &model, QWidget *parent)
     column->addWidget(new Owl(QStringLiteral("base"), 170), 0, Qt::AlignHCenter);
 
     column->addSpacing(14);
-    column->addWidget(makeLabel(app::qs(l10n::welcomeTitle()),
-                                uiFont(28, QFont::DemiBold),
-                                Palette::ink(),
-                                Lines::Wrap,
+    column->addWidget(makeLabel(app::qs(l10n::welcomeTitle()), uiFont(28, QFont::DemiBold), Palette::ink(), Lines::Wrap,
                                 Qt::AlignHCenter));
 
     column->addSpacing(8);

@@ -22,7 +22,8 @@ using testsupport::TempDir;
 using testsupport::writeFile;
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 constexpr uid_t nobody = 65534;
 
@@ -100,8 +101,9 @@ class ProbeAccessUnprivilegedTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec
-                                        | fs::perms::others_read | fs::perms::others_exec);
+        fs::permissions(dir.path(),
+                        fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read
+                            | fs::perms::others_exec);
         writeFile(dir / "control.db", bytes(64));
         fs::permissions(dir / "control.db", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
         const auto control = probe(dir / "control.db");
@@ -124,17 +126,15 @@ protected:
     std::optional<AccessProbe> probe(const fs::path &path)
     {
         QString program = QStringLiteral(TOVIK_PROBE_HELPER);
-        QStringList arguments {QString::fromStdString(path.string())};
+        QStringList arguments{QString::fromStdString(path.string())};
         if (::geteuid() == 0) {
             const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
             if (setpriv.isEmpty()) {
                 why = "setpriv is not installed";
                 return std::nullopt;
             }
-            arguments = QStringList {QStringLiteral("--reuid=%1").arg(nobody),
-                                     QStringLiteral("--regid=%1").arg(nobody),
-                                     QStringLiteral("--clear-groups"),
-                                     program}
+            arguments = QStringList{QStringLiteral("--reuid=%1").arg(nobody), QStringLiteral("--regid=%1").arg(nobody),
+                                    QStringLiteral("--clear-groups"), program}
                 + arguments;
             program = setpriv;
         }
@@ -200,4 +200,3 @@ TEST(DatabasePath, IsDecidedOnceFromHome)
     EXPECT_EQ(&app::databasePath(), &path);
     EXPECT_EQ(app::databasePath(), common::defaultMessagesDatabase());
 }
-

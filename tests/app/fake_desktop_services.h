@@ -10,7 +10,8 @@
 #include <deque>
 #include <mutex>
 
-namespace apptest {
+namespace apptest
+{
 
 // Holds a background task until the test opens it. Opening twice is harmless.
 class Gate

@@ -7,7 +7,8 @@
 #include <mutex>
 #include <set>
 
-namespace apptest {
+namespace apptest
+{
 
 // Backups as the model sees them through MessageSources: each source path is described by hand,
 // and its messages are a real database file elsewhere. Thread-safe like the real thing.

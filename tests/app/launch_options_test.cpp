@@ -10,7 +10,8 @@ namespace fs = std::filesystem;
 using app::LaunchOptions;
 using app::parseLaunchOptions;
 
-namespace {
+namespace
+{
 
 std::string usageError(const std::vector<std::string> &arguments)
 {
@@ -83,8 +84,7 @@ TEST(LaunchOptions, UsageErrors)
     EXPECT_EQ(usageError({"--db="}), "--db needs a path");
     EXPECT_EQ(usageError({"--db", ""}), "--db needs a path");
     EXPECT_EQ(usageError({""}), "a source needs a path");
-    EXPECT_EQ(usageError({"/a.db", "/b.db"}),
-              "only one source can be opened, but two were given: '/a.db' and '/b.db'");
+    EXPECT_EQ(usageError({"/a.db", "/b.db"}), "only one source can be opened, but two were given: '/a.db' and '/b.db'");
     EXPECT_EQ(usageError({"--db=/a.db", "--db", "/b.db"}),
               "only one source can be opened, but two were given: '/a.db' and '/b.db'");
     EXPECT_EQ(usageError({"/a.db", "--db", "/b.db"}),

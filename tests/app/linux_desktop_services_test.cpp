@@ -24,7 +24,8 @@ using testsupport::TempDir;
 using testsupport::writeFile;
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 constexpr int patienceMs = 20000;
 
@@ -90,7 +91,8 @@ TEST_F(LinuxDesktopServicesTest, SettingsStartAbsentAndPersistAcrossInstances)
         EXPECT_FALSE(services.textSetting(QStringLiteral("TovikSite")));
         services.setBoolSetting(QStringLiteral("seenWelcome"), true);
     }
-    writeFile(dir / "settings.ini", testsupport::readFile(dir / "settings.ini") + "TovikSite=https://staging.example\n");
+    writeFile(dir / "settings.ini",
+              testsupport::readFile(dir / "settings.ini") + "TovikSite=https://staging.example\n");
 
     LinuxDesktopServices reopened(settingsFile());
 
@@ -135,7 +137,9 @@ TEST_F(LinuxDesktopServicesTest, ACancelKeepsTheFileChosenBefore)
     services.setContactsFile(qpath(dir / "contacts.vcf"));
     std::optional<bool> answer;
 
-    services.requestContactsAccess([&](bool granted) { answer = granted; });
+    services.requestContactsAccess([&](bool granted) {
+        answer = granted;
+    });
     ASSERT_TRUE(window.pendingChoice);
     window.answer(std::nullopt);
 
@@ -169,7 +173,9 @@ TEST_F(LinuxDesktopServicesTest, ChoosingAFileGrantsAccessAndIsRemembered)
     services.setWindow(&window);
     std::optional<bool> answer;
 
-    services.requestContactsAccess([&](bool granted) { answer = granted; });
+    services.requestContactsAccess([&](bool granted) {
+        answer = granted;
+    });
     EXPECT_FALSE(answer);
     window.answer(qpath(dir / "contacts.vcf"));
 
@@ -185,7 +191,9 @@ TEST_F(LinuxDesktopServicesTest, CancellingWithoutAnEarlierFileRefusesAndIsRemem
     services.setWindow(&window);
     std::optional<bool> answer;
 
-    services.requestContactsAccess([&](bool granted) { answer = granted; });
+    services.requestContactsAccess([&](bool granted) {
+        answer = granted;
+    });
     window.answer(std::nullopt);
 
     EXPECT_EQ(answer, false);
@@ -199,10 +207,16 @@ TEST_F(LinuxDesktopServicesTest, WithoutAWindowARequestIsAnsweredAsACancelAfterI
     services.setContactsFile(qpath(dir / "contacts.vcf"));
     std::optional<bool> answer;
 
-    services.requestContactsAccess([&](bool granted) { answer = granted; });
+    services.requestContactsAccess([&](bool granted) {
+        answer = granted;
+    });
     const bool answeredAtOnce = answer.has_value();
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, patienceMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return answer.has_value();
+        },
+        patienceMs));
     EXPECT_FALSE(answeredAtOnce);
     EXPECT_TRUE(*answer);
     EXPECT_EQ(services.contactsAuthorizationStatus(), AuthorizationStatus::Authorized);
@@ -251,7 +265,7 @@ TEST_F(LinuxDesktopServicesTest, OpenUrlAndPrivacySettings)
     services.openPrivacySettings(); // nothing to open on this desktop
     services.openUrl(QUrl::fromLocalFile(qpath(dir.path())));
 
-    EXPECT_EQ(catcher.opened, QList<QUrl> {QUrl::fromLocalFile(qpath(dir.path()))});
+    EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(qpath(dir.path()))});
 }
 
 TEST_F(LinuxDesktopServicesTest, RevealWithoutABusOpensTheContainingFolder)
@@ -262,7 +276,7 @@ TEST_F(LinuxDesktopServicesTest, RevealWithoutABusOpensTheContainingFolder)
 
     services.revealFile(qpath(dir / "Tovik - Anna.txt"));
 
-    EXPECT_EQ(catcher.opened, QList<QUrl> {QUrl::fromLocalFile(qpath(dir.path()))});
+    EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(qpath(dir.path()))});
     EXPECT_EQ(app::containingFolderUrl(QStringLiteral("/home/anna/Downloads/x.txt")),
               QUrl::fromLocalFile(QStringLiteral("/home/anna/Downloads")));
 }
@@ -276,8 +290,14 @@ protected:
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         if (daemon.isEmpty())
             GTEST_SKIP() << "dbus-daemon is not installed";
-        bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
-        if (!bus.waitForStarted() || !QTest::qWaitFor([&] { return bus.canReadLine(); }, patienceMs))
+        bus.start(daemon,
+                  {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        if (!bus.waitForStarted()
+            || !QTest::qWaitFor(
+                [&] {
+                    return bus.canReadLine();
+                },
+                patienceMs))
             GTEST_SKIP() << "dbus-daemon did not start";
         address = QString::fromUtf8(bus.readLine().trimmed());
     }
@@ -301,7 +321,8 @@ TEST_F(RevealOnBusTest, FileManagerIsAskedToShowTheFile)
     QDBusConnection managerSide = QDBusConnection::connectToBus(address, QStringLiteral("tovik-test-manager"));
     ASSERT_TRUE(managerSide.isConnected());
     FakeFileManager manager;
-    ASSERT_TRUE(managerSide.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &manager, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(managerSide.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &manager,
+                                           QDBusConnection::ExportAllSlots));
     ASSERT_TRUE(managerSide.registerService(QStringLiteral("org.freedesktop.FileManager1")));
     LinuxDesktopServices services(settingsFile());
     services.setBus(QDBusConnection::connectToBus(address, QStringLiteral("tovik-test-client")));
@@ -310,8 +331,12 @@ TEST_F(RevealOnBusTest, FileManagerIsAskedToShowTheFile)
 
     services.revealFile(file);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !manager.shownItems.isEmpty(); }, patienceMs));
-    EXPECT_EQ(manager.shownItems, QStringList {QUrl::fromLocalFile(file).toString()});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !manager.shownItems.isEmpty();
+        },
+        patienceMs));
+    EXPECT_EQ(manager.shownItems, QStringList{QUrl::fromLocalFile(file).toString()});
     EXPECT_EQ(manager.startupId, QString());
     QTest::qWait(0);
     EXPECT_TRUE(catcher.opened.isEmpty());
@@ -325,8 +350,12 @@ TEST_F(RevealOnBusTest, BusWithoutAFileManagerOpensTheContainingFolder)
 
     services.revealFile(qpath(dir / "Tovik - Anna.txt"));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !catcher.opened.isEmpty(); }, patienceMs));
-    EXPECT_EQ(catcher.opened, QList<QUrl> {QUrl::fromLocalFile(qpath(dir.path()))});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !catcher.opened.isEmpty();
+        },
+        patienceMs));
+    EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(qpath(dir.path()))});
 }
 
 #include "linux_desktop_services_test.moc"

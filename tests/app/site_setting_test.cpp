@@ -14,7 +14,8 @@
 
 using apptest::FakeDesktopServices;
 
-namespace {
+namespace
+{
 
 const QString siteKey = QStringLiteral("TovikSite");
 

@@ -23,7 +23,8 @@ using contacts::AuthorizationStatus;
 using Phase = app::AppModel::Phase;
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 constexpr int patienceMs = 20000;
 
@@ -70,8 +71,11 @@ protected:
     // Waits for the background check and a load it started.
     static bool settle(AppModel &model)
     {
-        return QTest::qWaitFor([&] { return !model.checkingSource() && !model.loading() && !model.unlocking(); },
-                               patienceMs);
+        return QTest::qWaitFor(
+            [&] {
+                return !model.checkingSource() && !model.loading() && !model.unlocking();
+            },
+            patienceMs);
     }
 
     // A backup with messages; encrypted when it has a password.
@@ -356,7 +360,11 @@ TEST_F(SourceStepTest, WhatTheDesktopCannotOpenIsOfferedForCopying)
 
     model->dismissUnopened();
     model->exportConversation(model->conversations()[0]);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model->phase() == Phase::Done; }, patienceMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return model->phase() == Phase::Done;
+        },
+        patienceMs));
     model->revealInFinder();
     ASSERT_TRUE(model->unopened());
     EXPECT_EQ(*model->unopened(), model->exported()->path);

@@ -18,7 +18,8 @@ using testsupport::Null;
 using testsupport::Schema;
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
 double unix(std::int64_t raw)
 {
@@ -132,7 +133,8 @@ TEST_F(ChatRowsTest, ReadsTextsStyleAndEveryParticipantRowIncludingRepeats)
 
 TEST_F(ChatRowsTest, NullTextsAndStyleReadAsEmptyAndZero)
 {
-    const auto chat = fixture.insert("chat", {{"guid", "g"}, {"chat_identifier", Null{}}, {"display_name", Null{}}, {"style", Null{}}});
+    const auto chat = fixture.insert(
+        "chat", {{"guid", "g"}, {"chat_identifier", Null{}}, {"display_name", Null{}}, {"style", Null{}}});
 
     const auto row = read(chat);
 

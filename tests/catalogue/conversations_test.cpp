@@ -20,7 +20,8 @@ using testsupport::MessagesFixture;
 using testsupport::Schema;
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
 ContactsIndex indexOf(const std::vector<ContactRecord> &records)
 {
@@ -49,7 +50,8 @@ protected:
         testsupport::Columns more;
         if (!displayName.empty())
             more.emplace_back("display_name", displayName);
-        const auto id = fixture.addChat(identifier.empty() ? (handles.empty() ? "chat" : handles.front()) : identifier, style, ids, more);
+        const auto id = fixture.addChat(identifier.empty() ? (handles.empty() ? "chat" : handles.front()) : identifier,
+                                        style, ids, more);
         for (int i = 0; i < messages; ++i)
             fixture.addMessage({id}, {{"date", appleNanoseconds(lastUnix - 3600 * (messages - 1 - i))}, {"text", "m"}});
         return id;
@@ -115,12 +117,19 @@ TEST_F(ConversationsTest, WithoutContactsEmailKeyIsLowercased)
     EXPECT_EQ(list[0].handles.size(), 2u);
 }
 
-namespace {
+namespace
+{
 
 // One address in two canonically equivalent spellings, and its key.
-const std::string composedAddress = "\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9@Example.org";             // U+00DC ...
-const std::string decomposedAddress = "U\xCC\x88ni\xCC\x88" "co\xCC\x88" "de\xCC\x81@Example.org"; // U+0055 U+0308 ...
-const std::string addressKey = "e:\xC3\xBCn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9@example.org";
+const std::string composedAddress = "\xC3\x9Cn\xC3\xAF"
+                                    "c\xC3\xB6"
+                                    "d\xC3\xA9@Example.org"; // U+00DC ...
+const std::string decomposedAddress = "U\xCC\x88ni\xCC\x88"
+                                      "co\xCC\x88"
+                                      "de\xCC\x81@Example.org"; // U+0055 U+0308 ...
+const std::string addressKey = "e:\xC3\xBCn\xC3\xAF"
+                               "c\xC3\xB6"
+                               "d\xC3\xA9@example.org";
 
 } // namespace
 
@@ -165,7 +174,10 @@ TEST_F(ConversationsTest, FindConversationTakesEitherFormOfAnId)
     auto store = store::MessagesStore::open(dir / "chat.db");
     ASSERT_TRUE(store);
 
-    for (const std::string &id : std::vector<std::string>{addressKey, "e:u\xCC\x88ni\xCC\x88" "co\xCC\x88" "de\xCC\x81@example.org"}) {
+    for (const std::string &id : std::vector<std::string>{addressKey,
+                                                          "e:u\xCC\x88ni\xCC\x88"
+                                                          "co\xCC\x88"
+                                                          "de\xCC\x81@example.org"}) {
         auto found = catalogue::findConversationToExport(*store, {}, id);
         ASSERT_TRUE(found);
         ASSERT_TRUE(found->has_value());
@@ -304,7 +316,7 @@ TEST_F(ConversationsTest, CanonicallyEquivalentMemberNamesCountOnce)
 {
     chat({"+15550000001", "+15550000002"}, 43, 1);
     const auto contacts = indexOf({
-        {"A", "Ren\xC3\xA9", "", "", {"+15550000001"}, {}},  // é precomposed
+        {"A", "Ren\xC3\xA9", "", "", {"+15550000001"}, {}}, // é precomposed
         {"B", "Rene\xCC\x81", "", "", {"+15550000002"}, {}}, // e + combining acute
     });
 
@@ -337,7 +349,9 @@ TEST(FirstWord, SplitsAtSpacesOnly)
 
 TEST(Conversation, EqualityComparesTextsCanonicallyAndHashAgrees)
 {
-    Conversation a{"c:1", {1, 2}, "Ren\xC3\xA9", false, {"Ren\xC3\xA9"}, {"+1"}, 5, std::nullopt, common::instantFromUnixSeconds(5)};
+    Conversation a{"c:1", {1, 2},          "Ren\xC3\xA9",
+                   false, {"Ren\xC3\xA9"}, {"+1"},
+                   5,     std::nullopt,    common::instantFromUnixSeconds(5)};
     Conversation b = a;
     b.title = "Rene\xCC\x81";
     b.members = {"Rene\xCC\x81"};
@@ -353,9 +367,9 @@ TEST(Conversation, EqualityComparesTextsCanonicallyAndHashAgrees)
 // Finding one conversation counts only its own chats; it must give exactly the list's entry.
 TEST_F(ConversationsTest, FindConversationGivesExactlyTheListedEntry)
 {
-    chat({"+49 151 1234 5678"}, 45, 0);                 // same key, nothing countable: left out
+    chat({"+49 151 1234 5678"}, 45, 0); // same key, nothing countable: left out
     chat({"+49 151 1234 5678"}, 45, 3, "", 1600000000); // SMS
-    chat({"015112345678"}, 45, 2, "", 1700000000);      // iMessage, same number
+    chat({"015112345678"}, 45, 2, "", 1700000000); // iMessage, same number
     chat({"a@example.com", "+15550000001"}, 43, 2, "Old name", 1580000000);
     chat({"+15550000001", "a@example.com"}, 43, 2, "New name", 1680000000);
     chat({}, 45, 1, "", 1700000000, "urn:biz:1");

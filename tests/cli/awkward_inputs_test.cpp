@@ -22,11 +22,18 @@ using testsupport::appleNanoseconds;
 using testsupport::MessagesFixture;
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
-const std::string composedAddress = "\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9@Example.org";
-const std::string decomposedAddress = "U\xCC\x88ni\xCC\x88" "co\xCC\x88" "de\xCC\x81@Example.org";
-const std::string addressKey = "e:\xC3\xBCn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9@example.org";
+const std::string composedAddress = "\xC3\x9Cn\xC3\xAF"
+                                    "c\xC3\xB6"
+                                    "d\xC3\xA9@Example.org";
+const std::string decomposedAddress = "U\xCC\x88ni\xCC\x88"
+                                      "co\xCC\x88"
+                                      "de\xCC\x81@Example.org";
+const std::string addressKey = "e:\xC3\xBCn\xC3\xAF"
+                               "c\xC3\xB6"
+                               "d\xC3\xA9@example.org";
 
 } // namespace
 
@@ -42,18 +49,24 @@ TEST(CanonicalHandles, BothSpellingsOfAnAddressAreOneConversationInListAndExport
         const auto b = fixture.addChat(decomposedAddress, 45, {decomposed});
         const auto group = fixture.addChat("chat1", 43, {decomposed, carl});
         for (int i = 0; i < 6; ++i)
-            fixture.addMessage({i % 2 ? a : b}, {{"date", appleNanoseconds(1700000000 + i)}, {"text", "m" + std::to_string(i)}});
-        fixture.addMessage({group}, {{"date", appleNanoseconds(1700000100)}, {"text", "in the group"}, {"handle_id", decomposed}});
+            fixture.addMessage({i % 2 ? a : b},
+                               {{"date", appleNanoseconds(1700000000 + i)}, {"text", "m" + std::to_string(i)}});
+        fixture.addMessage(
+            {group}, {{"date", appleNanoseconds(1700000100)}, {"text", "in the group"}, {"handle_id", decomposed}});
     }
-    testsupport::writeFile(dir / "cards.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Una Code\r\nEMAIL:" + composedAddress
-                                                  + "\r\nUID:UNA\r\nEND:VCARD\r\n");
+    testsupport::writeFile(dir / "cards.vcf",
+                           "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Una Code\r\nEMAIL:" + composedAddress
+                               + "\r\nUID:UNA\r\nEND:VCARD\r\n");
     const std::string db = (dir / "chat.db").string();
 
     const auto list = runCli({"list", "--db", db, "--json"});
-    const auto byDecomposedId = runCli({"export", "--db", db, "--id", "e:u\xCC\x88ni\xCC\x88" "co\xCC\x88" "de\xCC\x81@example.org",
+    const auto byDecomposedId = runCli({"export", "--db", db, "--id",
+                                        "e:u\xCC\x88ni\xCC\x88"
+                                        "co\xCC\x88"
+                                        "de\xCC\x81@example.org",
                                         "--out", (dir / "one").string(), "--json"});
-    const auto group = runCli({"export", "--db", db, "--contacts", (dir / "cards.vcf").string(), "--id", "g:c:UNA,e:carl@example.com",
-                               "--out", (dir / "two").string(), "--json"});
+    const auto group = runCli({"export", "--db", db, "--contacts", (dir / "cards.vcf").string(), "--id",
+                               "g:c:UNA,e:carl@example.com", "--out", (dir / "two").string(), "--json"});
 
     ASSERT_EQ(list.status, cli::Success) << list.err;
     EXPECT_EQ(occurrences(list.out, "\"id\": \"" + addressKey + "\""), 1) << list.out;
@@ -80,20 +93,20 @@ TEST(DatabasePath, FifoSocketAndDeviceFailAtOnceNamingWhatIsThere)
     std::filesystem::create_symlink(fifo, dir / "link.db");
 
     const std::vector<std::pair<std::filesystem::path, std::string>> cases = {
-        {fifo, "a FIFO"}, {socketPath, "a socket"}, {dir / "link.db", "a FIFO"},
-        {"/dev/null", "a character device"}};
+        {fifo, "a FIFO"}, {socketPath, "a socket"}, {dir / "link.db", "a FIFO"}, {"/dev/null", "a character device"}};
     for (const auto &[path, kind] : cases) {
         for (const std::string command : {"list", "export"}) {
             // SQLite would wait for a writer on the FIFO for ever; the alarm ends such a child.
-            const auto outcome = testsupport::runInChild(false, [&, path = path, command = command](std::string &report) {
-                ::alarm(20);
-                std::vector<std::string> arguments = {command, "--db", path.string()};
-                if (command == "export")
-                    arguments.insert(arguments.end(), {"--id", "p:155550132", "--out", (dir / "out").string()});
-                const auto result = runCli(arguments);
-                report = result.err;
-                return result.status;
-            });
+            const auto outcome =
+                testsupport::runInChild(false, [&, path = path, command = command](std::string &report) {
+                    ::alarm(20);
+                    std::vector<std::string> arguments = {command, "--db", path.string()};
+                    if (command == "export")
+                        arguments.insert(arguments.end(), {"--id", "p:155550132", "--out", (dir / "out").string()});
+                    const auto result = runCli(arguments);
+                    report = result.err;
+                    return result.status;
+                });
             EXPECT_EQ(outcome.status, cli::Failed) << path << " " << command;
             EXPECT_NE(outcome.report.find(path.string() + " is " + kind), std::string::npos) << outcome.report;
         }
@@ -114,7 +127,8 @@ TEST(ExportName, ControlAndBidiCharactersNeverReachTheNameOrTheTerminal)
     }
     const auto out = dir / "in\x1B[2Jside\xE2\x80\xAE";
 
-    const auto result = runCli({"export", "--db", (dir / "chat.db").string(), "--title", "\xE2\x80\xAEgnp.txt", "--out", out.string()});
+    const auto result =
+        runCli({"export", "--db", (dir / "chat.db").string(), "--title", "\xE2\x80\xAEgnp.txt", "--out", out.string()});
 
     ASSERT_EQ(result.status, cli::Success) << result.err;
     EXPECT_TRUE(std::filesystem::exists(out / "Tovik - gnp.txt.txt"));

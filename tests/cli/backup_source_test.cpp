@@ -39,7 +39,8 @@ TEST_F(BackupSourceTest, ListAndExportReadTheOnlyBackupWithItsAddressBookAndWrit
     EXPECT_NE(listed.out.find("Dr. Maya Okafor"), std::string::npos) << listed.out;
     EXPECT_NE(listed.out.find("Parcel Co"), std::string::npos) << listed.out;
 
-    const auto exported = runCli({"export", "--db", phone.string(), "--title", "Dr. Maya Okafor", "--out", dir.path().string()});
+    const auto exported =
+        runCli({"export", "--db", phone.string(), "--title", "Dr. Maya Okafor", "--out", dir.path().string()});
     ASSERT_EQ(exported.status, cli::Success) << exported.err;
     EXPECT_NE(testsupport::readFile(exported.out.substr(0, exported.out.size() - 1)).find("hi 5"), std::string::npos);
     EXPECT_EQ(testsupport::folderState(backups), before);
@@ -67,7 +68,8 @@ TEST_F(BackupSourceTest, BackupsAreListedAndSeveralAreAUsageError)
 
     const auto json = runCli({"backups", backups.string(), "--json"});
     ASSERT_EQ(json.status, cli::Success);
-    EXPECT_NE(json.out.find("\"device\": \"Kitchen iPad\", \"lastBackup\": 1600000000, \"encrypted\": true, \"complete\": true}"),
+    EXPECT_NE(json.out.find(
+                  "\"device\": \"Kitchen iPad\", \"lastBackup\": 1600000000, \"encrypted\": true, \"complete\": true}"),
               std::string::npos)
         << json.out;
 
@@ -85,7 +87,8 @@ TEST_F(BackupSourceTest, ADatabaseOfSomethingElseIsNamedByWhatItLacks)
     const auto other = dir / "photos.sqlite";
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open(other.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE message (ROWID INTEGER PRIMARY KEY); CREATE TABLE chat (x);", nullptr, nullptr, nullptr),
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE message (ROWID INTEGER PRIMARY KEY); CREATE TABLE chat (x);", nullptr,
+                           nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
 

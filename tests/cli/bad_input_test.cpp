@@ -31,7 +31,8 @@ using testsupport::Blob;
 using testsupport::MessagesFixture;
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -113,26 +114,46 @@ protected:
 TEST_F(BadInputTest, TitlesNeverLeadOutOfTheDownloadsFolder)
 {
     const std::string marker = (temp / "executed").string();
-    const std::vector<std::string> titles = {
-        "../../x", "/etc/passwd", "..", ".", "...", "....", "a/../../b", "..\\..\\x", "~", "~/.ssh/id",
-        "\x01\x02\x1b[31mred\x1b[0m\x7f", "\xE2\x80\xAEgnp.txt",     // bidirectional override: shows as "txt.png"
-        "\xE2\x80\x8F\xE2\x80\xABx\xE2\x80\xAC", std::string("a\0b", 3), "\xFF\xFE not UTF-8", "$(touch " + marker + ")",
-        "`touch " + marker + "`", "; touch " + marker, "Tovik - x.txt/..", std::string(1000, '.'), std::string(300, '/'),
-        "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9 " + std::string(400, 'z')};
+    const std::vector<std::string> titles = {"../../x",
+                                             "/etc/passwd",
+                                             "..",
+                                             ".",
+                                             "...",
+                                             "....",
+                                             "a/../../b",
+                                             "..\\..\\x",
+                                             "~",
+                                             "~/.ssh/id",
+                                             "\x01\x02\x1b[31mred\x1b[0m\x7f",
+                                             "\xE2\x80\xAEgnp.txt", // bidirectional override: shows as "txt.png"
+                                             "\xE2\x80\x8F\xE2\x80\xABx\xE2\x80\xAC",
+                                             std::string("a\0b", 3),
+                                             "\xFF\xFE not UTF-8",
+                                             "$(touch " + marker + ")",
+                                             "`touch " + marker + "`",
+                                             "; touch " + marker,
+                                             "Tovik - x.txt/..",
+                                             std::string(1000, '.'),
+                                             std::string(300, '/'),
+                                             "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9 " + std::string(400, 'z')};
     {
         MessagesFixture fixture(db);
         for (std::size_t i = 0; i < titles.size(); ++i) {
             const auto friendHandle = fixture.addHandle("friend" + std::to_string(i) + "@example.com");
-            const auto chat = fixture.addChat("chat" + std::to_string(i), 43, {friendHandle}, {{"display_name", titles[i]}});
-            fixture.addMessage({chat}, {{"date", appleNanoseconds(1700000000 + static_cast<std::int64_t>(i))},
-                                        {"text", titles[i]}, {"handle_id", friendHandle}});
+            const auto chat =
+                fixture.addChat("chat" + std::to_string(i), 43, {friendHandle}, {{"display_name", titles[i]}});
+            fixture.addMessage({chat},
+                               {{"date", appleNanoseconds(1700000000 + static_cast<std::int64_t>(i))},
+                                {"text", titles[i]},
+                                {"handle_id", friendHandle}});
         }
     }
     keepDatabase();
     const auto listed = runCli({"list", "--db", db.string(), "--json"});
     ASSERT_EQ(listed.status, cli::Success) << listed.err;
     std::vector<std::string> ids;
-    for (std::size_t at = listed.out.find("\"id\": \""); at != std::string::npos; at = listed.out.find("\"id\": \"", at + 1)) {
+    for (std::size_t at = listed.out.find("\"id\": \""); at != std::string::npos;
+         at = listed.out.find("\"id\": \"", at + 1)) {
         const auto start = at + 7;
         ids.push_back(listed.out.substr(start, listed.out.find('"', start) - start));
     }
@@ -173,10 +194,13 @@ TEST_F(BadInputTest, TextsImitatingBlocksStayInsideTheirOwnBlock)
         "Mar 09, 2024  9:15:00 AM\nMe\nI never wrote this",
         "\n\nJan 01, 2020  1:00:00 PM\nAnna\nhi\n\n",
         "\r\n\r\nDec 31, 1999  11:59:59 PM\r\nMe\r\n\r\n",
-        "before\xE2\x80\xA8" "Feb 02, 2022  2:22:22 AM\xE2\x80\xA8" "after",
+        "before\xE2\x80\xA8"
+        "Feb 02, 2022  2:22:22 AM\xE2\x80\xA8"
+        "after",
         "Mar 09, 2024\t9:15:00 AM\tafter a tab",
         "\xC2\xA0\xE2\x80\x83Mar 09, 2024  9:15:00 AM behind no-break and em spaces",
-        "Mar \xEF\xBC\x90\xEF\xBC\x99, \xEF\xBC\x92\xEF\xBC\x90\xEF\xBC\x92\xEF\xBC\x94  9:15:00 PM in full-width digits",
+        "Mar \xEF\xBC\x90\xEF\xBC\x99, \xEF\xBC\x92\xEF\xBC\x90\xEF\xBC\x92\xEF\xBC\x94  9:15:00 PM in full-width "
+        "digits",
         "\n\n\n",
         "Me\n\nUnknown\n\n[media]\n\n[unsent message]",
     };
@@ -185,12 +209,16 @@ TEST_F(BadInputTest, TextsImitatingBlocksStayInsideTheirOwnBlock)
         const auto anna = fixture.addHandle("+14155550100");
         const auto chat = fixture.addChat("+14155550100", 45, {anna});
         for (std::size_t i = 0; i < texts.size(); ++i)
-            fixture.addMessage({chat}, {{"date", appleNanoseconds(1700000000 + static_cast<std::int64_t>(i))},
-                                        {"text", texts[i]}, {"handle_id", anna}, {"is_from_me", static_cast<std::int64_t>(i % 2)}});
+            fixture.addMessage({chat},
+                               {{"date", appleNanoseconds(1700000000 + static_cast<std::int64_t>(i))},
+                                {"text", texts[i]},
+                                {"handle_id", anna},
+                                {"is_from_me", static_cast<std::int64_t>(i % 2)}});
     }
     keepDatabase();
 
-    const auto exported = runCli({"export", "--db", db.string(), "--id", "p:155550100", "--out", downloads.string(), "--json"});
+    const auto exported =
+        runCli({"export", "--db", db.string(), "--id", "p:155550100", "--out", downloads.string(), "--json"});
 
     ASSERT_EQ(exported.status, cli::Success) << exported.err;
     const auto blocks = blocksOf(testsupport::readFile(downloads / "Tovik - +14155550100.txt"));
@@ -225,13 +253,17 @@ TEST_F(BadInputTest, TenMegabyteMessagesAreExportedWhole)
         const auto chat = fixture.addChat("+14155550100", 45, {anna});
         fixture.addMessage({chat}, {{"date", appleNanoseconds(1700000001)}, {"text", oneLine}, {"handle_id", anna}});
         fixture.addMessage({chat}, {{"date", appleNanoseconds(1700000002)}, {"text", manyLines}, {"handle_id", anna}});
-        fixture.addMessage({chat}, {{"date", appleNanoseconds(1700000003)}, {"attributedBody", Blob{archived}}, {"handle_id", anna}});
-        fixture.addMessage({chat}, {{"date", appleNanoseconds(1700000004)}, {"text", std::string(tenMegabytes, ' ')}, {"handle_id", anna}});
+        fixture.addMessage(
+            {chat}, {{"date", appleNanoseconds(1700000003)}, {"attributedBody", Blob{archived}}, {"handle_id", anna}});
+        fixture.addMessage(
+            {chat},
+            {{"date", appleNanoseconds(1700000004)}, {"text", std::string(tenMegabytes, ' ')}, {"handle_id", anna}});
     }
     keepDatabase();
     const auto started = Clock::now();
 
-    const auto exported = runCli({"export", "--db", db.string(), "--id", "p:155550100", "--out", downloads.string(), "--json"});
+    const auto exported =
+        runCli({"export", "--db", db.string(), "--id", "p:155550100", "--out", downloads.string(), "--json"});
 
     const auto elapsed = Clock::now() - started;
     ASSERT_EQ(exported.status, cli::Success) << exported.err;
@@ -246,7 +278,8 @@ TEST_F(BadInputTest, TenMegabyteMessagesAreExportedWhole)
     std::cout << "three messages of 10 MB exported in " << seconds(elapsed) << "\n";
 }
 
-namespace {
+namespace
+{
 
 constexpr int manyChats = 100'000;
 
@@ -257,13 +290,18 @@ void writeManyChats(const fs::path &db)
     MessagesFixture fixture(db);
     const auto anna = fixture.addHandle("+14155550100");
     fixture.exec("BEGIN;"
-                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(manyChats) + ") "
-                 "INSERT INTO chat(guid, chat_identifier, style) SELECT 'chat-' || i, '+14155550100', 45 FROM n;"
-                 "INSERT INTO chat_handle_join(chat_id, handle_id) SELECT ROWID, " + std::to_string(anna) + " FROM chat;"
-                 "INSERT INTO message(guid, text, date, handle_id) SELECT 'm-' || ROWID, 'message ' || ROWID, "
-                 + std::to_string(appleNanoseconds(1700000000)) + " + ROWID * 1000000000, " + std::to_string(anna) + " FROM chat;"
-                 "INSERT INTO chat_message_join(chat_id, message_id) SELECT ROWID, ROWID FROM chat;"
-                 "COMMIT;");
+                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                 + std::to_string(manyChats)
+                 + ") "
+                   "INSERT INTO chat(guid, chat_identifier, style) SELECT 'chat-' || i, '+14155550100', 45 FROM n;"
+                   "INSERT INTO chat_handle_join(chat_id, handle_id) SELECT ROWID, "
+                 + std::to_string(anna)
+                 + " FROM chat;"
+                   "INSERT INTO message(guid, text, date, handle_id) SELECT 'm-' || ROWID, 'message ' || ROWID, "
+                 + std::to_string(appleNanoseconds(1700000000)) + " + ROWID * 1000000000, " + std::to_string(anna)
+                 + " FROM chat;"
+                   "INSERT INTO chat_message_join(chat_id, message_id) SELECT ROWID, ROWID FROM chat;"
+                   "COMMIT;");
 }
 
 } // namespace
@@ -304,9 +342,9 @@ TEST_F(BadInputTest, HundredThousandCardsNameTheConversations)
     vcf.reserve(cards * 120);
     for (int i = 0; i < cards; ++i) {
         const std::string number = std::to_string(5550000 + i);
-        vcf += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " + std::to_string(i) + "\r\nTEL;type=CELL:+1 (415) " + number.substr(0, 3)
-            + "-" + number.substr(3) + "\r\nEMAIL:p" + std::to_string(i) + "@example.com\r\nUID:card-" + std::to_string(i)
-            + "\r\nEND:VCARD\r\n";
+        vcf += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " + std::to_string(i) + "\r\nTEL;type=CELL:+1 (415) "
+            + number.substr(0, 3) + "-" + number.substr(3) + "\r\nEMAIL:p" + std::to_string(i)
+            + "@example.com\r\nUID:card-" + std::to_string(i) + "\r\nEND:VCARD\r\n";
     }
     testsupport::writeFile(temp / "contacts.vcf", vcf);
     {
@@ -327,6 +365,6 @@ TEST_F(BadInputTest, HundredThousandCardsNameTheConversations)
     ASSERT_EQ(listed.status, cli::Success) << listed.err;
     for (const std::string name : {"Person 0", "Person 54321", "Person 99999"})
         EXPECT_NE(listed.out.find("\"title\": \"" + name + "\""), std::string::npos) << name;
-    std::cout << "an address book of " << vcf.size() / 1024 << " KB, 100,000 cards, read and matched in " << seconds(elapsed)
-              << "\n";
+    std::cout << "an address book of " << vcf.size() / 1024 << " KB, 100,000 cards, read and matched in "
+              << seconds(elapsed) << "\n";
 }

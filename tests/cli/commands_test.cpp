@@ -14,10 +14,11 @@ using testsupport::appleNanoseconds;
 using testsupport::MessagesFixture;
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
-using clitest::Outcome;
 using clitest::occurrences;
+using clitest::Outcome;
 using clitest::runCli;
 
 } // namespace
@@ -36,10 +37,12 @@ protected:
         const auto group = fixture.addChat("chat77", 43, {maya, ben}, {{"display_name", "Trip \"2024\""}});
         const auto twin = fixture.addChat("chat78", 43, {ben}, {{"display_name", "Trip \"2024\""}});
         for (int i = 0; i < 5; ++i)
-            fixture.addMessage({i % 2 ? a : b}, {{"date", appleNanoseconds(1700000000 + i)}, {"text", "hi " + std::to_string(i)}});
+            fixture.addMessage({i % 2 ? a : b},
+                               {{"date", appleNanoseconds(1700000000 + i)}, {"text", "hi " + std::to_string(i)}});
         fixture.addMessage({group}, {{"date", appleNanoseconds(1700000100)}, {"text", "group"}, {"handle_id", ben}});
         fixture.addMessage({twin}, {{"date", appleNanoseconds(1700000200)}, {"text", "twin"}, {"handle_id", ben}});
-        const auto cafe = fixture.addChat("chat79", 43, {ben, fixture.addHandle("carl@example.com")}, {{"display_name", "Caf\xC3\xA9"}});
+        const auto cafe = fixture.addChat("chat79", 43, {ben, fixture.addHandle("carl@example.com")},
+                                          {{"display_name", "Caf\xC3\xA9"}});
         fixture.addMessage({cafe}, {{"date", appleNanoseconds(1700000300)}, {"text", "coffee?"}, {"handle_id", ben}});
         testsupport::writeFile(dir / "contacts.vcf",
                                "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Okafor;Maya;;;\r\nFN:Maya Okafor\r\n"
@@ -66,13 +69,15 @@ TEST_F(CommandsTest, ListPrintsConversationsMostMessagesFirst)
 
 TEST_F(CommandsTest, ListJsonHasTheNineKeysAndContactsRenameAndMerge)
 {
-    const auto result = runCli({"list", "--db=" + db.string(), "--contacts", (dir / "contacts.vcf").string(), "--json"});
+    const auto result =
+        runCli({"list", "--db=" + db.string(), "--contacts", (dir / "contacts.vcf").string(), "--json"});
 
     ASSERT_EQ(result.status, cli::Success) << result.err;
-    EXPECT_NE(result.out.find("{\"id\": \"c:MAYA-1\", \"chatIDs\": [1, 2], \"title\": \"Maya Okafor\", \"isGroup\": false, "
-                              "\"members\": [\"Maya Okafor\"], \"handles\": [\"+14155550132\", \"4155550132\"], "
-                              "\"count\": 5, \"first\": 1700000000, \"last\": 1700000004}"),
-              std::string::npos)
+    EXPECT_NE(
+        result.out.find("{\"id\": \"c:MAYA-1\", \"chatIDs\": [1, 2], \"title\": \"Maya Okafor\", \"isGroup\": false, "
+                        "\"members\": [\"Maya Okafor\"], \"handles\": [\"+14155550132\", \"4155550132\"], "
+                        "\"count\": 5, \"first\": 1700000000, \"last\": 1700000004}"),
+        std::string::npos)
         << result.out;
     EXPECT_NE(result.out.find("\"title\": \"Trip \\\"2024\\\"\""), std::string::npos);
     EXPECT_EQ(occurrences(result.out, "\"id\""), 4);
@@ -86,7 +91,10 @@ TEST_F(CommandsTest, ExportWritesTheFileAndReportsItsStatistics)
 
     ASSERT_EQ(result.status, cli::Success) << result.err;
     const auto path = out / "Tovik - +14155550132.txt";
-    EXPECT_EQ(result.out.rfind("{\"path\": " + cli::jsonString(path.string()) + ", \"messages\": 5, \"senders\": {\"+14155550132\": 5}", 0), 0u)
+    EXPECT_EQ(result.out.rfind("{\"path\": " + cli::jsonString(path.string())
+                                   + ", \"messages\": 5, \"senders\": {\"+14155550132\": 5}",
+                               0),
+              0u)
         << result.out;
     EXPECT_NE(result.out.find("\"skippedReactions\": 0}"), std::string::npos);
     const std::string text = testsupport::readFile(path);
@@ -107,7 +115,8 @@ TEST_F(CommandsTest, ExportTwiceNeverReplacesTheFirstFile)
 
 TEST_F(CommandsTest, ExportByTitleRefusesAmbiguousTitlesListingTheirIds)
 {
-    const auto ambiguous = runCli({"export", "--db", db.string(), "--title", "Trip \"2024\"", "--out", dir.path().string()});
+    const auto ambiguous =
+        runCli({"export", "--db", db.string(), "--title", "Trip \"2024\"", "--out", dir.path().string()});
     const auto unknown = runCli({"export", "--db", db.string(), "--id", "p:000000000"});
 
     EXPECT_EQ(ambiguous.status, cli::Usage);
@@ -118,7 +127,8 @@ TEST_F(CommandsTest, ExportByTitleRefusesAmbiguousTitlesListingTheirIds)
 
 TEST_F(CommandsTest, ExportByTitleMatchesCanonicallyEquivalentText)
 {
-    const auto result = runCli({"export", "--db", db.string(), "--title", "Cafe\xCC\x81", "--out", dir.path().string()});
+    const auto result =
+        runCli({"export", "--db", db.string(), "--title", "Cafe\xCC\x81", "--out", dir.path().string()});
 
     EXPECT_EQ(result.status, cli::Success) << result.err;
     EXPECT_EQ(result.out, (dir / "Tovik - Caf\xC3\xA9.txt").string() + "\n");

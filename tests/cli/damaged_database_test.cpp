@@ -30,7 +30,8 @@ using testsupport::Blob;
 using testsupport::MessagesFixture;
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 
@@ -67,8 +68,9 @@ void buildRealLookingDatabase(const fs::path &file)
     fixture.exec("BEGIN");
     std::vector<std::int64_t> handles;
     for (int i = 0; i < 40; ++i) {
-        handles.push_back(i % 5 == 0 ? fixture.addHandle("friend" + std::to_string(i) + "@example.com")
-                                     : fixture.addHandle("+1415555" + std::to_string(1000 + i), i % 3 ? "iMessage" : "SMS"));
+        handles.push_back(i % 5 == 0
+                              ? fixture.addHandle("friend" + std::to_string(i) + "@example.com")
+                              : fixture.addHandle("+1415555" + std::to_string(1000 + i), i % 3 ? "iMessage" : "SMS"));
     }
     std::vector<std::pair<std::int64_t, std::vector<std::int64_t>>> chats;
     for (int i = 0; i < 12; ++i) {
@@ -82,8 +84,9 @@ void buildRealLookingDatabase(const fs::path &file)
                                members);
         }
     }
-    const std::vector<std::string> words = {"ok", "see you at 7", "Mar 09, 2024  9:15:00 AM", "caf\xC3\xA9", "\xF0\x9F\x98\x82",
-                                            "line one\nline two", "  padded  ", "\xEF\xBF\xBC", "long " + std::string(300, 'x')};
+    const std::vector<std::string> words = {"ok",          "see you at 7",     "Mar 09, 2024  9:15:00 AM",
+                                            "caf\xC3\xA9", "\xF0\x9F\x98\x82", "line one\nline two",
+                                            "  padded  ",  "\xEF\xBF\xBC",     "long " + std::string(300, 'x')};
     std::int64_t date = 600000000;
     for (int i = 0; i < 1500; ++i) {
         const auto &[chat, members] = chats[random() % chats.size()];
@@ -160,7 +163,9 @@ std::string exportProblem(const std::string &text, std::int64_t messages = -1)
         ++blocks;
         at = end + 2;
     }
-    return messages < 0 || blocks == messages ? "" : "block count " + std::to_string(blocks) + " for " + std::to_string(messages);
+    return messages < 0 || blocks == messages
+        ? ""
+        : "block count " + std::to_string(blocks) + " for " + std::to_string(messages);
 }
 
 struct Runs {
@@ -171,7 +176,7 @@ struct Runs {
 };
 
 enum class Outcome {
-    Failed,    // failed cleanly on both paths
+    Failed, // failed cleanly on both paths
     Identical, // read exactly as the undamaged database
     Different, // read, well-formed, with other contents
 };
@@ -298,10 +303,7 @@ protected:
         return Outcome::Different;
     }
 
-    void tally(Outcome outcome)
-    {
-        ++counts[outcome];
-    }
+    void tally(Outcome outcome) { ++counts[outcome]; }
 
     void report(const std::string &what)
     {

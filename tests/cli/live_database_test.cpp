@@ -4,8 +4,8 @@
 // private snapshots.
 #include "cli/commands.h"
 
-#include "support/messages_fixture.h"
 #include "support/child_process.h"
+#include "support/messages_fixture.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +17,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <iostream>
 #include <grp.h>
+#include <iostream>
 #include <new>
 #include <sstream>
 #include <string>
@@ -34,14 +34,14 @@ using testsupport::TempDir;
 using testsupport::ChildOutcome;
 using testsupport::runInChild;
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 
 constexpr uid_t nobody = 65534;
 constexpr const char *handle = "+15551234567";
 constexpr const char *conversationId = "p:551234567";
-
 
 // Counters shared with the writer process: `started` is raised before a message is committed and
 // `committed` after, so a reader that starts after reading `committed` and ends before reading
@@ -58,7 +58,8 @@ class Writer
 public:
     Writer(const fs::path &db, std::int64_t chat, std::int64_t handleId)
     {
-        void *shared = ::mmap(nullptr, sizeof(WriterProgress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        void *shared =
+            ::mmap(nullptr, sizeof(WriterProgress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
         if (shared == MAP_FAILED)
             return;
         m_progress = new (shared) WriterProgress;
@@ -105,11 +106,13 @@ private:
         sqlite3_busy_timeout(connection, 5000);
         sqlite3_stmt *message = nullptr;
         sqlite3_stmt *join = nullptr;
+        sqlite3_prepare_v2(
+            connection,
+            "INSERT INTO message(guid, text, date, handle_id, is_from_me) VALUES (?1, ?2, ?3, ?4, ?1 % 3 = 0)", -1,
+            &message, nullptr);
         sqlite3_prepare_v2(connection,
-                           "INSERT INTO message(guid, text, date, handle_id, is_from_me) VALUES (?1, ?2, ?3, ?4, ?1 % 3 = 0)",
-                           -1, &message, nullptr);
-        sqlite3_prepare_v2(connection, "INSERT INTO chat_message_join(chat_id, message_id) VALUES (?1, last_insert_rowid())",
-                           -1, &join, nullptr);
+                           "INSERT INTO chat_message_join(chat_id, message_id) VALUES (?1, last_insert_rowid())", -1,
+                           &join, nullptr);
         for (std::int64_t n = 1;; ++n) {
             m_progress->started.store(n);
             const std::string text = "message " + std::to_string(n);
@@ -183,7 +186,8 @@ int listAndExport(const fs::path &db, const fs::path &out, std::string &report)
     }
     std::ostringstream exportOut;
     std::ostringstream exportErr;
-    if (cli::run({"export", "--db", db.string(), "--id", conversationId, "--out", out.string(), "--json"}, exportOut, exportErr)
+    if (cli::run({"export", "--db", db.string(), "--id", conversationId, "--out", out.string(), "--json"}, exportOut,
+                 exportErr)
         != cli::Success) {
         report = "export failed: " + exportErr.str();
         return 1;
@@ -194,8 +198,8 @@ int listAndExport(const fs::path &db, const fs::path &out, std::string &report)
     std::string problem;
     const std::int64_t run = unbrokenRun(testsupport::readFile(written), problem);
     fs::remove(written);
-    report = std::to_string(jsonInteger(listOut.str(), "count")) + " " + std::to_string(jsonInteger(json, "messages")) + " "
-        + std::to_string(run) + " " + problem;
+    report = std::to_string(jsonInteger(listOut.str(), "count")) + " " + std::to_string(jsonInteger(json, "messages"))
+        + " " + std::to_string(run) + " " + problem;
     return 0;
 }
 

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-namespace clitest {
+namespace clitest
+{
 
 // What one in-process run of tovik-export gave: exit status, standard output and error.
 struct Outcome {

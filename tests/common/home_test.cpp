@@ -32,8 +32,8 @@ TEST(HomeFolder, ThisProcessFallsBackToItsPasswdEntry)
         EXPECT_EQ(common::homeFolder(), fs::path("/somewhere/else"));
         EXPECT_EQ(common::defaultMessagesDatabase(), fs::path("/somewhere/else/Library/Messages/chat.db"));
     }
-    for (const auto &unusable : {std::optional<std::string>(), std::optional<std::string>(""),
-                                 std::optional<std::string>("relative/home")}) {
+    for (const auto &unusable :
+         {std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("relative/home")}) {
         const ScopedEnvironment home("HOME", unusable);
         EXPECT_EQ(common::homeFolder(), passwdHome);
     }

@@ -13,10 +13,11 @@ using common::scalarLess;
 using common::toNFC;
 using common::trimWhiteSpaceAndNewlines;
 
-namespace {
+namespace
+{
 
-const std::string composedE = "\xC3\xA9";       // U+00E9
-const std::string decomposedE = "e\xCC\x81";    // U+0065 U+0301
+const std::string composedE = "\xC3\xA9"; // U+00E9
+const std::string decomposedE = "e\xCC\x81"; // U+0065 U+0301
 const std::string replacement = "\xEF\xBF\xBD"; // U+FFFD
 
 } // namespace
@@ -60,7 +61,9 @@ TEST(CompareScalars, AsciiSortsDigitsThenUpperThenLowerCase)
 {
     std::vector<std::string> words{"anna", "Zoe", "Bob", "42", "bob", "", "Anna"};
 
-    std::sort(words.begin(), words.end(), [](const std::string &a, const std::string &b) { return scalarLess(a, b); });
+    std::sort(words.begin(), words.end(), [](const std::string &a, const std::string &b) {
+        return scalarLess(a, b);
+    });
 
     const std::vector<std::string> expected{"", "42", "Anna", "Bob", "Zoe", "anna", "bob"};
     EXPECT_EQ(words, expected);
@@ -92,7 +95,10 @@ TEST(Lowercased, MapsNonAsciiCapitalsWithTheDefaultMapping)
     EXPECT_EQ(lowercased("\xC4\xB0stanbul"), "i\xCC\x87stanbul");
     EXPECT_EQ(lowercased("ISTANBUL"), "istanbul");
     // ß has no lower-case change.
-    EXPECT_EQ(lowercased("Stra\xC3\x9F" "e"), "stra\xC3\x9F" "e");
+    EXPECT_EQ(lowercased("Stra\xC3\x9F"
+                         "e"),
+              "stra\xC3\x9F"
+              "e");
     // Final sigma is part of the default mapping: ΟΔΟΣ -> οδος.
     EXPECT_EQ(lowercased("\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3"), "\xCE\xBF\xCE\xB4\xCE\xBF\xCF\x82");
 }
@@ -112,10 +118,17 @@ TEST(Lowercased, ReadsIllFormedBytesAsReplacementCharacters)
 
 TEST(LowercasedComposed, GivesOneFormForCanonicallyEquivalentSpellings)
 {
-    const std::string expected = "\xC3\xBC" "ber@example.org"; // "über"
-    EXPECT_EQ(common::lowercasedComposed("\xC3\x9C" "ber@Example.org"), expected);
-    EXPECT_EQ(common::lowercasedComposed("U\xCC\x88" "ber@Example.org"), expected);
-    EXPECT_EQ(common::lowercasedComposed("u\xCC\x88" "BER@EXAMPLE.ORG"), expected);
+    const std::string expected = "\xC3\xBC"
+                                 "ber@example.org"; // "über"
+    EXPECT_EQ(common::lowercasedComposed("\xC3\x9C"
+                                         "ber@Example.org"),
+              expected);
+    EXPECT_EQ(common::lowercasedComposed("U\xCC\x88"
+                                         "ber@Example.org"),
+              expected);
+    EXPECT_EQ(common::lowercasedComposed("u\xCC\x88"
+                                         "BER@EXAMPLE.ORG"),
+              expected);
     EXPECT_EQ(common::lowercasedComposed("\xE2\x84\xAA"), "k"); // KELVIN SIGN lower-cases to ASCII
     EXPECT_EQ(common::lowercasedComposed("Anna@Example.COM"), "anna@example.com");
 }
@@ -124,11 +137,16 @@ TEST(TrimWhiteSpaceAndNewlines, RemovesUnicodeWhiteSpaceAtBothEndsOnly)
 {
     EXPECT_EQ(trimWhiteSpaceAndNewlines(" \t\r\n Anna  Smith \n"), "Anna  Smith");
     // NO-BREAK SPACE, IDEOGRAPHIC SPACE, NEXT LINE and LINE SEPARATOR count as white space.
-    EXPECT_EQ(trimWhiteSpaceAndNewlines("\xC2\xA0\xE3\x80\x80" "Ana\xC2\x85\xE2\x80\xA8"), "Ana");
+    EXPECT_EQ(trimWhiteSpaceAndNewlines("\xC2\xA0\xE3\x80\x80"
+                                        "Ana\xC2\x85\xE2\x80\xA8"),
+              "Ana");
     EXPECT_EQ(trimWhiteSpaceAndNewlines("\xC2\xA0 \xE3\x80\x80"), "");
     EXPECT_EQ(trimWhiteSpaceAndNewlines(""), "");
     // ZERO WIDTH SPACE is not White_Space.
-    EXPECT_EQ(trimWhiteSpaceAndNewlines("\xE2\x80\x8B" "x"), "\xE2\x80\x8B" "x");
+    EXPECT_EQ(trimWhiteSpaceAndNewlines("\xE2\x80\x8B"
+                                        "x"),
+              "\xE2\x80\x8B"
+              "x");
     EXPECT_EQ(trimWhiteSpaceAndNewlines(" \xC3\xA9 "), "\xC3\xA9");
 }
 

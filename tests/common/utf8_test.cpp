@@ -15,12 +15,12 @@ TEST(Utf8, WellFormedTextIsValidAndUnchanged)
 
 TEST(Utf8, RejectsOverlongSurrogateAndOutOfRangeForms)
 {
-    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));             // overlong '/'
-    EXPECT_FALSE(isValidUtf8("\xE0\x80\xAF"));         // overlong three-byte
-    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));         // U+D800
-    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));     // above U+10FFFF
-    EXPECT_FALSE(isValidUtf8("\xF0\x9F\x98"));         // truncated at the end
-    EXPECT_FALSE(isValidUtf8("\x80"));                 // lone continuation byte
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF")); // overlong '/'
+    EXPECT_FALSE(isValidUtf8("\xE0\x80\xAF")); // overlong three-byte
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80")); // U+D800
+    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80")); // above U+10FFFF
+    EXPECT_FALSE(isValidUtf8("\xF0\x9F\x98")); // truncated at the end
+    EXPECT_FALSE(isValidUtf8("\x80")); // lone continuation byte
 }
 
 TEST(Utf8, RepairReplacesEachMaximalBadSubpartWithOneReplacementCharacter)

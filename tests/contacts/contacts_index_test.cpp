@@ -12,7 +12,8 @@ using contacts::ContactsIndex;
 using contacts::indexKey;
 using contacts::phoneKey;
 
-namespace {
+namespace
+{
 
 ContactRecord person(std::string id,
                      std::optional<std::string> formattedName,
@@ -101,20 +102,30 @@ TEST(PhoneKey, IgnoresDigitsThatAreNotStandaloneAsciiCharacters)
     EXPECT_EQ(phoneKey("555 \xEF\xBC\x91 123456"), "555123456");
     // A keycap "1️⃣" (1 U+FE0F U+20E3) and a "2" with a combining acute are single non-ASCII
     // characters, so their digits do not count.
-    EXPECT_EQ(phoneKey("1\xEF\xB8\x8F\xE2\x83\xA3" "234567"), "234567");
-    EXPECT_EQ(phoneKey("2\xCC\x81" "34567"), std::nullopt);
-    EXPECT_EQ(phoneKey("\xC3\xA9" "123456"), "123456");
+    EXPECT_EQ(phoneKey("1\xEF\xB8\x8F\xE2\x83\xA3"
+                       "234567"),
+              "234567");
+    EXPECT_EQ(phoneKey("2\xCC\x81"
+                       "34567"),
+              std::nullopt);
+    EXPECT_EQ(phoneKey("\xC3\xA9"
+                       "123456"),
+              "123456");
 }
 
 TEST(PhoneKey, CountsCarriageReturnLineFeedAsAscii)
 {
     EXPECT_EQ(phoneKey("555\r\n1234567"), "551234567");
-    EXPECT_EQ(phoneKey("555\r\n12\xC2\xA0" "34567"), "551234567");
+    EXPECT_EQ(phoneKey("555\r\n12\xC2\xA0"
+                       "34567"),
+              "551234567");
 }
 
 TEST(PhoneKey, SurvivesIllFormedUtf8)
 {
-    EXPECT_EQ(phoneKey("\xFF" "123456\xC3"), "123456");
+    EXPECT_EQ(phoneKey("\xFF"
+                       "123456\xC3"),
+              "123456");
 }
 
 TEST(IndexKey, LowercasesHandlesWithAtSignAndKeysOthersByPhone)
@@ -134,7 +145,8 @@ TEST(AddContact, ChoosesFormattedNameThenNicknameThenOrganization)
     absentName.nickname = "Benny";
     absentName.organization = "Ode Ltd";
     ContactRecord emptyName = person("C", "", {"+1 555 000 0003"});
-    emptyName.nickname = "\xC2\xA0" "Cee ";
+    emptyName.nickname = "\xC2\xA0"
+                         "Cee ";
     ContactRecord company = person("D", "", {"+1 555 000 0004"});
     company.organization = "Nordlicht GmbH";
 
@@ -161,8 +173,8 @@ TEST(AddContact, IgnoresAContactWhoseChosenNameIsOnlyWhiteSpace)
 TEST(AddContact, FirstContactKeepsASharedKeyAndTheSecondKeepsItsOtherKeys)
 {
     const ContactRecord first = person("1", "Anna", {"+49 151 1234 5678"}, {"Family@Example.com"});
-    const ContactRecord second
-        = person("2", "Ben", {"0151 12345678", "030 1234567"}, {"family@example.com", "ben@example.com"});
+    const ContactRecord second =
+        person("2", "Ben", {"0151 12345678", "030 1234567"}, {"family@example.com", "ben@example.com"});
 
     const ContactsIndex index = indexOf({first, second});
 
@@ -265,9 +277,9 @@ TEST(ContactsIndexBuild, IsEmptyWithoutAuthorisationAndDoesNotEnumerate)
 
 TEST(ContactsIndexBuild, IndexesEveryContactWhenAuthorised)
 {
-    FakeContactsService service(AuthorizationStatus::Authorized,
-                                {person("A", "Anna", {"+1 555 123 4567"}, {"anna@example.com"}),
-                                 person("B", "Ben", {"0151 12345678"})});
+    FakeContactsService service(
+        AuthorizationStatus::Authorized,
+        {person("A", "Anna", {"+1 555 123 4567"}, {"anna@example.com"}), person("B", "Ben", {"0151 12345678"})});
 
     const ContactsIndex index = ContactsIndex::build(service);
 

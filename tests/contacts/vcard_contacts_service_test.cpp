@@ -13,7 +13,8 @@ using contacts::ContactRecord;
 using contacts::ContactsIndex;
 using contacts::VCardContactsService;
 
-namespace {
+namespace
+{
 
 const std::string twoCards = "BEGIN:VCARD\r\n"
                              "VERSION:3.0\r\n"
@@ -41,7 +42,9 @@ TEST(VCardContactsService, IsUndeterminedUntilAFileIsChosen)
 
     EXPECT_EQ(service.authorizationStatus(), AuthorizationStatus::NotDetermined);
     EXPECT_FALSE(service.requestAccess());
-    EXPECT_FALSE(service.enumerate([&](const ContactRecord &) { ++delivered; }));
+    EXPECT_FALSE(service.enumerate([&](const ContactRecord &) {
+        ++delivered;
+    }));
     EXPECT_EQ(delivered, 0);
     EXPECT_TRUE(ContactsIndex::build(service).byKey.empty());
 }

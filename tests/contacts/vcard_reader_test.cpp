@@ -11,7 +11,8 @@
 using contacts::ContactRecord;
 using contacts::readVCards;
 
-namespace {
+namespace
+{
 
 std::string joinLines(std::initializer_list<std::string_view> lines, std::string_view lineEnd = "\r\n")
 {
@@ -409,7 +410,12 @@ TEST(ReadVCards, FallbackIdentifiersAreStableAndUnique)
     const std::vector<ContactRecord> once = readVCards(crlf + crlf + lf);
     const std::vector<ContactRecord> again = readVCards(crlf + crlf + lf);
     const std::vector<ContactRecord> folded = readVCards(joinLines({
-        "BEGIN:VCARD", "VERSION:3.0", "FN:No ", " Uid", "TEL:+1 555 010 2030", "END:VCARD",
+        "BEGIN:VCARD",
+        "VERSION:3.0",
+        "FN:No ",
+        " Uid",
+        "TEL:+1 555 010 2030",
+        "END:VCARD",
     }));
 
     ASSERT_EQ(once.size(), 3u);
@@ -447,8 +453,8 @@ TEST(ReadVCards, ReadsLargeInputsInOnePass)
     std::string many;
     constexpr int cardCount = 100000;
     for (int i = 0; i < cardCount; ++i) {
-        many += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " + std::to_string(i)
-            + "\r\nitem1.TEL;type=CELL:+1 555 " + std::to_string(1000000 + i) + "\r\nEND:VCARD\r\n";
+        many += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " + std::to_string(i) + "\r\nitem1.TEL;type=CELL:+1 555 "
+            + std::to_string(1000000 + i) + "\r\nEND:VCARD\r\n";
     }
     std::string softBreaks = "BEGIN:VCARD\r\nFN;ENCODING=QUOTED-PRINTABLE:";
     std::string foldedHead = "BEGIN:VCARD\r\nX-LONG";

@@ -1,6 +1,6 @@
+#include "backup/encryption_writer.h"
 #include "crypto/decrypting_file.h"
 #include "crypto/file_key.h"
-#include "backup/encryption_writer.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -144,8 +144,7 @@ TEST_F(DecryptingFileTest, ABackupFileOpensFromItsRecord)
     const std::string classKey = backup::testKey(3);
     const std::string fileKey = backup::testKey(8);
     const std::string plain = plainText(9000);
-    const std::string record =
-        backup::fileRecord(backup::wrapWithClass(3, classKey, fileKey), 3, plain.size());
+    const std::string record = backup::fileRecord(backup::wrapWithClass(3, classKey, fileKey), 3, plain.size());
     crypto::ClassKeys keys;
     keys.insert(3, keyBytes(classKey));
 
@@ -153,8 +152,7 @@ TEST_F(DecryptingFileTest, ABackupFileOpensFromItsRecord)
     ASSERT_TRUE(fileRecord);
     auto unwrapped = keys.unwrap(fileRecord->key);
     ASSERT_TRUE(unwrapped);
-    const auto file = crypto::DecryptingFile::open(write(backup::encryptFile(fileKey, plain)),
-                                                   std::move(*unwrapped),
+    const auto file = crypto::DecryptingFile::open(write(backup::encryptFile(fileKey, plain)), std::move(*unwrapped),
                                                    fileRecord->size);
 
     ASSERT_TRUE(file) << file.error().detail;

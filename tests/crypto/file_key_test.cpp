@@ -1,5 +1,5 @@
-#include "crypto/file_key.h"
 #include "backup/encryption_writer.h"
+#include "crypto/file_key.h"
 
 #include <gtest/gtest.h>
 

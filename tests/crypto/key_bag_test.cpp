@@ -1,14 +1,14 @@
-#include "crypto/key_bag.h"
 #include "backup/encryption_writer.h"
+#include "crypto/key_bag.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
 
-using crypto::Failure;
 using backup::classKeyRecords;
 using backup::keyBagRecord;
+using crypto::Failure;
 
 backup::KeyBagOptions twoClasses()
 {

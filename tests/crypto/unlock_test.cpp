@@ -1,15 +1,15 @@
+#include "backup/encryption_writer.h"
 #include "crypto/key_bag.h"
 #include "crypto/manifest_key.h"
 #include "crypto/unlock.h"
-#include "backup/encryption_writer.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
 
-using crypto::Failure;
 using backup::testKey;
+using crypto::Failure;
 
 std::string str(const crypto::SecureBytes &bytes)
 {
@@ -85,8 +85,7 @@ TEST_F(UnlockTest, AWrongPasswordIsToldApartFromADamagedKeyBag)
 TEST_F(UnlockTest, KeysTheDeviceWrapsAreLeftOut)
 {
     const std::string header = backup::keyBagHeader(options);
-    const std::string good =
-        backup::wrapWithClass(0, backup::keyEncryptionKey(options), testKey(5)).substr(4);
+    const std::string good = backup::wrapWithClass(0, backup::keyEncryptionKey(options), testKey(5)).substr(4);
     const std::string deviceOnly = backup::classKeyRecords(6, 1, std::string(40, 'd'));
 
     const auto keys = unlock(header + deviceOnly + backup::classKeyRecords(5, 2, good), options.password);

@@ -182,8 +182,7 @@ TEST(TextFromAttributedBody, AnEmptyScannedTextIsFinal)
 {
     // NSString's version 43 written as 81 2b 00 (a longer form than needed, which the format
     // allows): the scan takes 0x2B 0x00 for an empty string, while the whole body says "hello".
-    const std::string body = replaced(typedstream::archiveAttributedString("hello"),
-                                      usualChainTail,
+    const std::string body = replaced(typedstream::archiveAttributedString("hello"), usualChainTail,
                                       "NSString" + fromHex("81 2b 00 95 84 01 2b"));
     ASSERT_EQ(decodeAttributedString(body), "hello");
 
@@ -195,8 +194,7 @@ TEST(TextFromAttributedBody, DecodesWhenWideIntegersPushTheMarkerOutOfTheWindow)
 {
     // The string class's version as a 64-bit integer and its superclass reference as a 32-bit
     // one: legal forms that put the '+' 16 bytes after the class name.
-    const std::string body = replaced(typedstream::archiveAttributedString("hello there"),
-                                      usualChainTail,
+    const std::string body = replaced(typedstream::archiveAttributedString("hello there"), usualChainTail,
                                       "NSString" + fromHex("87 01 00 00 00 00 00 00 00 82 95 ff ff ff 84 01 2b"));
 
     EXPECT_EQ(scanAttributedBody(body), std::nullopt);

@@ -20,7 +20,8 @@ using testsupport::Null;
 using testsupport::Schema;
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
 // 2024-03-09 09:15:00 UTC.
 constexpr std::int64_t march9 = 1709975700;
@@ -38,7 +39,10 @@ ContactsIndex indexOf(const std::vector<contacts::ContactRecord> &records)
 class BuildExportTest : public ::testing::Test
 {
 protected:
-    std::int64_t handle(const std::string &id) { return fixture.addHandle(id, "iMessage" + std::to_string(++services)); }
+    std::int64_t handle(const std::string &id)
+    {
+        return fixture.addHandle(id, "iMessage" + std::to_string(++services));
+    }
 
     std::int64_t message(std::int64_t chat, std::int64_t unixTime, const testsupport::Columns &columns)
     {
@@ -57,7 +61,8 @@ protected:
         return *list;
     }
 
-    ExportResult exportOf(const Conversation &conversation, const ContactsIndex &contacts = {}, const char *zone = "UTC")
+    ExportResult
+    exportOf(const Conversation &conversation, const ContactsIndex &contacts = {}, const char *zone = "UTC")
     {
         fixture.close();
         auto store = store::MessagesStore::open(dir / "chat.db");
@@ -144,7 +149,8 @@ TEST_F(BuildExportTest, PlaceholdersFollowRetractedEditedAndMediaFlags)
     message(chat, march9 + 4, {{"handle_id", h}, {"is_audio_message", 1}});
     message(chat, march9 + 5, {{"handle_id", h}, {"balloon_bundle_id", "com.apple.messages.URLBalloonProvider"}});
     message(chat, march9 + 6, {{"handle_id", h}, {"text", "  \r\n\xEF\xBF\xBC "}}); // nothing left, no flags
-    message(chat, march9 + 7, {{"handle_id", h}, {"text", "kept text"}, {"date_edited", 5}, {"cache_has_attachments", 1}});
+    message(chat, march9 + 7,
+            {{"handle_id", h}, {"text", "kept text"}, {"date_edited", 5}, {"cache_has_attachments", 1}});
 
     const auto result = exportOnly();
 
@@ -189,7 +195,9 @@ TEST_F(BuildExportTest, MessageInTwoChatsOfOneConversationIsWrittenOnce)
     const auto chatB = fixture.addChat("b", 45, {b});
     fixture.addMessage({chatA, chatB}, {{"date", appleNanoseconds(march9)}, {"text", "shared"}});
     message(chatB, march9 + 1, {{"text", "only b"}});
-    fixture.addMessage({chatA, chatB}, {{"date", appleNanoseconds(march9 + 2)}, {"text", "reaction"}, {"associated_message_type", 2001}});
+    fixture.addMessage(
+        {chatA, chatB},
+        {{"date", appleNanoseconds(march9 + 2)}, {"text", "reaction"}, {"associated_message_type", 2001}});
 
     const auto result = exportOnly();
 
@@ -215,10 +223,14 @@ TEST_F(BuildExportTest, EqualDatesComeInRowidOrderAndUndatedRowsAreSkipped)
 TEST_F(BuildExportTest, ArchivedBodyIsReadOnlyWhenTheTextIsEmptyOrAnObjectReplacement)
 {
     const auto chat = fixture.addChat("c", 45, {handle("+15551230001")});
-    message(chat, march9, {{"text", Null{}}, {"attributedBody", Blob{typedstream::archiveAttributedString("from the body")}}});
-    message(chat, march9 + 1, {{"text", "plain"}, {"attributedBody", Blob{typedstream::archiveAttributedString("longer body text")}}});
-    message(chat, march9 + 2, {{"text", "\xEF\xBF\xBC"}, {"attributedBody", Blob{typedstream::archiveAttributedString("caption")}}});
-    message(chat, march9 + 3, {{"text", "\xEF\xBF\xBC"}, {"attributedBody", Blob{"no archive here"}}, {"cache_has_attachments", 1}});
+    message(chat, march9,
+            {{"text", Null{}}, {"attributedBody", Blob{typedstream::archiveAttributedString("from the body")}}});
+    message(chat, march9 + 1,
+            {{"text", "plain"}, {"attributedBody", Blob{typedstream::archiveAttributedString("longer body text")}}});
+    message(chat, march9 + 2,
+            {{"text", "\xEF\xBF\xBC"}, {"attributedBody", Blob{typedstream::archiveAttributedString("caption")}}});
+    message(chat, march9 + 3,
+            {{"text", "\xEF\xBF\xBC"}, {"attributedBody", Blob{"no archive here"}}, {"cache_has_attachments", 1}});
 
     const auto result = exportOnly();
 

@@ -296,8 +296,7 @@ TEST(MatchesTimestampLine, AgreesWithIcuForEveryCodePointInEverySlot)
     for (UChar32 c = 0; c <= 0x10FFFF && mismatches < 5; ++c) {
         std::string encoded;
         if (U_IS_SURROGATE(c)) {
-            encoded = {static_cast<char>(0xED),
-                       static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+            encoded = {static_cast<char>(0xED), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
                        static_cast<char>(0x80 | (c & 0x3F))};
         } else {
             encoded = utf8(c);
@@ -369,10 +368,8 @@ TEST(MatchesTimestampLine, AgreesWithIcuOnRandomNearMisses)
                                                "\xE2\x80",
                                                "\xF0\x9F\x98\x80",
                                                "\xEF\xBF\xBD"};
-    const std::vector<std::string> seeds = {"Jan 5, 2023 3:04:05 PM",
-                                            "Dec 31, 1999  12:00:00 AM",
-                                            "Mar 09, 2024\t9:15:00 AM!",
-                                            "Zzz 1, 0000 1:00:00 PM"};
+    const std::vector<std::string> seeds = {"Jan 5, 2023 3:04:05 PM", "Dec 31, 1999  12:00:00 AM",
+                                            "Mar 09, 2024\t9:15:00 AM!", "Zzz 1, 0000 1:00:00 PM"};
     std::mt19937 random(4242);
     std::uniform_int_distribution<std::size_t> pickSymbol(0, alphabet.size() - 1);
     std::uniform_int_distribution<std::size_t> pickSeed(0, seeds.size() - 1);

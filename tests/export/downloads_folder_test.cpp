@@ -29,16 +29,15 @@ TEST(ParseDownloadDir, ReadsHomeRelativeAndAbsoluteValues)
 TEST(ParseDownloadDir, IgnoresCommentsOtherKeysAndUnsafeValues)
 {
     const fs::path home = "/home/anna";
-    const std::string file =
-        "# XDG_DOWNLOAD_DIR=\"/commented\"\n"
-        "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
-        "XDG_DOWNLOAD_DIR=\"$HOME/First\"\n"
-        "XDG_DOWNLOAD_DIR=\"Downloads\"\n"
-        "XDG_DOWNLOAD_DIR=\"$HOMEX/evil\"\n"
-        "XDG_DOWNLOAD_DIR=\"../up\"\n"
-        "XDG_DOWNLOAD_DIR=\"/unclosed\n"
-        "XDG_DOWNLOAD_DIR=$HOME/unquoted\n"
-        "XDG_DOWNLOAD_DIRS=\"/other\"\n";
+    const std::string file = "# XDG_DOWNLOAD_DIR=\"/commented\"\n"
+                             "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+                             "XDG_DOWNLOAD_DIR=\"$HOME/First\"\n"
+                             "XDG_DOWNLOAD_DIR=\"Downloads\"\n"
+                             "XDG_DOWNLOAD_DIR=\"$HOMEX/evil\"\n"
+                             "XDG_DOWNLOAD_DIR=\"../up\"\n"
+                             "XDG_DOWNLOAD_DIR=\"/unclosed\n"
+                             "XDG_DOWNLOAD_DIR=$HOME/unquoted\n"
+                             "XDG_DOWNLOAD_DIRS=\"/other\"\n";
 
     EXPECT_EQ(exporter::parseDownloadDir(file, home), fs::path("/home/anna/First"));
     EXPECT_EQ(exporter::parseDownloadDir(file + "XDG_DOWNLOAD_DIR=\"/last\"\n", home), fs::path("/last"));

@@ -8,13 +8,13 @@
 #include <gtest/gtest.h>
 
 using exporter::ExportFailure;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 using testsupport::appleNanoseconds;
 using testsupport::folderEntries;
 using testsupport::MessagesFixture;
 using testsupport::TempDir;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 
 class ExportConversationTest : public ::testing::Test
 {

@@ -148,10 +148,7 @@ TEST_F(WriteExportTest, KeepsPathLikeTitlesInsideTheFolder)
         EXPECT_EQ(testsupport::readFile(*written), title);
     }
     EXPECT_THAT(testsupport::folderEntries(folder / "out"),
-                ElementsAre("Tovik - .. .. x.txt",
-                            "Tovik - ...txt",
-                            "Tovik - ..txt",
-                            "Tovik - a .. .. b.txt",
+                ElementsAre("Tovik - .. .. x.txt", "Tovik - ...txt", "Tovik - ..txt", "Tovik - a .. .. b.txt",
                             "Tovik - etc passwd.txt"));
     EXPECT_THAT(testsupport::folderEntries(folder), ElementsAre("out"));
 }
@@ -191,8 +188,7 @@ TEST_F(WriteExportTest, LeavesNothingBehindWhenWritingFails)
 
 TEST_F(WriteExportTest, WorksWithEveryPublishMethod)
 {
-    for (const auto method : {exporter::PublishMethod::RenameNoReplace,
-                              exporter::PublishMethod::Link,
+    for (const auto method : {exporter::PublishMethod::RenameNoReplace, exporter::PublishMethod::Link,
                               exporter::PublishMethod::Placeholder}) {
         testsupport::writeFile(folder / "Tovik - Anna.txt", "keep");
 
@@ -209,8 +205,7 @@ TEST_F(WriteExportTest, WorksWithEveryPublishMethod)
 
 TEST_F(WriteExportTest, PublishingNeverReplacesWhatHoldsTheName)
 {
-    for (const auto first : {exporter::PublishMethod::RenameNoReplace,
-                             exporter::PublishMethod::Link,
+    for (const auto first : {exporter::PublishMethod::RenameNoReplace, exporter::PublishMethod::Link,
                              exporter::PublishMethod::Placeholder}) {
         testsupport::writeFile(folder / "temp", "complete");
         testsupport::writeFile(folder / "taken", "someone else's");
@@ -238,8 +233,7 @@ TEST_F(WriteExportTest, PublishingNeverReplacesWhatHoldsTheName)
 TEST_F(WriteExportTest, ConcurrentExportsNeverReplaceEachOther)
 {
     constexpr int processes = 8;
-    for (const auto method : {exporter::PublishMethod::RenameNoReplace,
-                              exporter::PublishMethod::Link,
+    for (const auto method : {exporter::PublishMethod::RenameNoReplace, exporter::PublishMethod::Link,
                               exporter::PublishMethod::Placeholder}) {
         const fs::path target = folder / ("race-" + std::to_string(static_cast<int>(method)));
         int gate[2];

@@ -23,7 +23,12 @@ TEST(SafeFileName, TurnsEachRemovedCharacterIntoOneSpace)
 TEST(SafeFileName, TurnsControlsAndSeparatorsIntoSpacesAndDropsBidiControls)
 {
     EXPECT_EQ(exporter::safeFileName("\xE2\x80\xAEgnp.txt"), "gnp.txt");
-    EXPECT_EQ(exporter::safeFileName("a\x1B[2Jb\x7F" "c\xC2\x85" "d\xC2\x9F" "e\xE2\x80\xA8" "f\xE2\x80\xA9" "g"),
+    EXPECT_EQ(exporter::safeFileName("a\x1B[2Jb\x7F"
+                                     "c\xC2\x85"
+                                     "d\xC2\x9F"
+                                     "e\xE2\x80\xA8"
+                                     "f\xE2\x80\xA9"
+                                     "g"),
               "a [2Jb c d e f g");
     EXPECT_EQ(exporter::safeFileName("x\xD8\x9C\xE2\x80\x8E\xE2\x80\x8F\xE2\x80\xAA\xE2\x81\xA6\xE2\x81\xA9y"), "xy");
     // Removal comes first, so the spaces around a removed mark are trimmed; the fallback still applies.

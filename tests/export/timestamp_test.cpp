@@ -133,20 +133,9 @@ TEST(TimestampFormatter, HandsUnusualYearsToIcu)
 {
     // Before the Gregorian cutover ICU counts Julian dates; beyond 9999 the year has five digits.
     expectSameAsIcu("UTC",
-                    {utcSeconds(1582, 10, 15),
-                     utcSeconds(1582, 10, 14),
-                     utcSeconds(1, 1, 1),
-                     utcSeconds(0, 6, 1),
-                     utcSeconds(-5000, 1, 1),
-                     utcSeconds(9999, 12, 31, 23, 59, 59),
-                     utcSeconds(10000, 1, 1),
-                     utcSeconds(318000, 1, 1),
-                     1.2e10,
-                     -1.2e10,
-                     2.5e11,
-                     -1.2e10 - 1e-3,
-                     2.5e11 - 1e-3,
-                     1e15});
+                    {utcSeconds(1582, 10, 15), utcSeconds(1582, 10, 14), utcSeconds(1, 1, 1), utcSeconds(0, 6, 1),
+                     utcSeconds(-5000, 1, 1), utcSeconds(9999, 12, 31, 23, 59, 59), utcSeconds(10000, 1, 1),
+                     utcSeconds(318000, 1, 1), 1.2e10, -1.2e10, 2.5e11, -1.2e10 - 1e-3, 2.5e11 - 1e-3, 1e15});
     EXPECT_EQ(formatIn("UTC", utcSeconds(10000, 1, 1)), "Jan 01, 10000  12:00:00 AM");
     EXPECT_EQ(formatIn("UTC", utcSeconds(987, 6, 5)).substr(8, 4), "0987");
 }
@@ -155,8 +144,7 @@ TEST(TimestampFormatter, WritesNanAsTheEpoch)
 {
     EXPECT_EQ(formatIn("UTC", std::numeric_limits<double>::quiet_NaN()), "Jan 01, 1970  12:00:00 AM");
     expectSameAsIcu("Europe/Berlin",
-                    {std::numeric_limits<double>::quiet_NaN(),
-                     std::numeric_limits<double>::infinity(),
+                    {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
                      -std::numeric_limits<double>::infinity()});
 }
 
@@ -164,23 +152,9 @@ TEST(TimestampFormatter, MatchesIcuAroundEveryTransition)
 {
     // Offsets around each transition from 1850 to 2350, in milliseconds; historical transitions
     // (local mean time, with seconds in the offset) included.
-    const std::vector<double> nudges = {-86400000.0,
-                                        -3600000.0,
-                                        -1800000.0,
-                                        -1001.0,
-                                        -1000.0,
-                                        -999.999,
-                                        -1.0,
-                                        -0.5,
-                                        -0.000001,
-                                        0.0,
-                                        0.000001,
-                                        0.5,
-                                        999.0,
-                                        1000.0,
-                                        1000.5,
-                                        3600000.0,
-                                        86400000.0};
+    const std::vector<double> nudges = {-86400000.0, -3600000.0, -1800000.0, -1001.0,   -1000.0,   -999.999,
+                                        -1.0,        -0.5,       -0.000001,  0.0,       0.000001,  0.5,
+                                        999.0,       1000.0,     1000.5,     3600000.0, 86400000.0};
     for (const auto &zone : zones) {
         const std::unique_ptr<icu::TimeZone> tz(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(zone)));
         const auto *basic = dynamic_cast<const icu::BasicTimeZone *>(tz.get());

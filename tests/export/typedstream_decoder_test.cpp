@@ -269,11 +269,10 @@ TEST(DecodeAttributedString, RejectsRunsCountedInBytesOrScalars)
 TEST(DecodeAttributedString, ReadsRunsThatReuseEarlierDictionaries)
 {
     // Dictionary numbers 1, 2, 1, 3: the third run names dictionary 1 again and carries none.
-    const std::string text =
-        "abc"
-        "defg"
-        "h"
-        "ijklmnopq";
+    const std::string text = "abc"
+                             "defg"
+                             "h"
+                             "ijklmnopq";
     const auto plain = attributes(0);
     const auto bold = attributes(0, "__kIMTextBoldAttributeName", 1);
     const auto underline = attributes(0, "__kIMTextUnderlineAttributeName", 1);
@@ -484,11 +483,9 @@ TEST(DecodeAttributedString, RejectsLengthsPastTheEnd)
     const std::size_t length = body.find(fromHex("2b 06"));
     ASSERT_NE(length, std::string::npos);
 
-    for (const std::string &declared : {fromHex("81 9d 00"),
-                                        fromHex("82 ff ff ff ff"),
-                                        fromHex("87 ff ff ff ff ff ff ff ff"),
-                                        fromHex("87 00 00 00 00 00 00 00 80"),
-                                        fromHex("a0")}) {
+    for (const std::string &declared :
+         {fromHex("81 9d 00"), fromHex("82 ff ff ff ff"), fromHex("87 ff ff ff ff ff ff ff ff"),
+          fromHex("87 00 00 00 00 00 00 00 80"), fromHex("a0")}) {
         EXPECT_EQ(decodeAttributedString(withBytes(body, length + 1, 1, declared).substr(0, 200)), std::nullopt);
     }
     EXPECT_EQ(decodeAttributedString(withBytes(body, length + 1, 1, fromHex("87 06 00 00 00 00 00 00 00"))), "Test 3");

@@ -23,16 +23,17 @@
 #include <set>
 #include <string>
 #include <sys/mount.h>
-#include <tuple>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
 using testsupport::ChildOutcome;
 using testsupport::runInChild;
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 
@@ -43,10 +44,10 @@ std::map<std::string, std::string> folderContents(const fs::path &folder)
 {
     std::map<std::string, std::string> contents;
     for (const auto &entry : fs::directory_iterator(folder))
-        contents[entry.path().filename().string()] = entry.is_directory() ? "<folder>" : testsupport::readFile(entry.path());
+        contents[entry.path().filename().string()] =
+            entry.is_directory() ? "<folder>" : testsupport::readFile(entry.path());
     return contents;
 }
-
 
 // "ok <file name>" or "failed <kind number> <detail>".
 std::string describe(const common::Result<fs::path> &written)
@@ -100,7 +101,8 @@ TEST_F(WriteFaultsTest, FileSizeLimitAtAnyPointLeavesNothing)
 {
     const std::string text = exportText(300 * 1024, "Anna");
     const auto before = folderContents(downloads);
-    std::vector<rlim_t> limits = {0, 1, 100, 4095, 4096, 4097, 65535, 65536, 131072, 200000, text.size() - 4096, text.size() - 1};
+    std::vector<rlim_t> limits = {
+        0, 1, 100, 4095, 4096, 4097, 65535, 65536, 131072, 200000, text.size() - 4096, text.size() - 1};
     for (rlim_t limit = 7; limit < text.size(); limit = limit * 3 + 1)
         limits.push_back(limit);
 
@@ -113,7 +115,8 @@ TEST_F(WriteFaultsTest, FileSizeLimitAtAnyPointLeavesNothing)
             return 0;
         });
 
-        EXPECT_EQ(outcome.report.rfind(failedWith(common::Error::Kind::NoSpace), 0), 0u) << limit << ": " << outcome.report;
+        EXPECT_EQ(outcome.report.rfind(failedWith(common::Error::Kind::NoSpace), 0), 0u)
+            << limit << ": " << outcome.report;
         EXPECT_EQ(folderContents(downloads), before) << limit;
     }
 
@@ -154,7 +157,7 @@ TEST_F(WriteFaultsTest, FullFileSystemLeavesOnlyCompleteExports)
         int written = 0;
         int failures = 0;
         for (const auto &[name, options, size] : {std::tuple{"space", "size=256k", std::size_t{40000}},
-                                                 std::tuple{"inodes", "size=4m,nr_inodes=16", std::size_t{10}}}) {
+                                                  std::tuple{"inodes", "size=4m,nr_inodes=16", std::size_t{10}}}) {
             const fs::path small = temp / name;
             fs::create_directory(small);
             if (::mount("tovik-test", small.c_str(), "tmpfs", 0, options) != 0) {
@@ -163,7 +166,8 @@ TEST_F(WriteFaultsTest, FullFileSystemLeavesOnlyCompleteExports)
             }
             std::map<std::string, std::string> expected;
             for (int i = 0, failed = 0; failed < 10; ++i) {
-                const std::string text = exportText(size + 997 * static_cast<std::size_t>(i % 7), "export " + std::to_string(i));
+                const std::string text =
+                    exportText(size + 997 * static_cast<std::size_t>(i % 7), "export " + std::to_string(i));
                 const auto exported = exporter::writeExport(text, "Anna", small);
                 if (exported) {
                     expected[exported->filename().string()] = text;
@@ -217,7 +221,9 @@ TEST_F(WriteFaultsTest, DownloadsTheUserCannotWriteFailsCleanly)
 
     const auto lines = outcome.report.substr(0, outcome.report.find('\n'));
     EXPECT_EQ(lines.rfind(failedWith(common::Error::Kind::NoPermission), 0), 0u) << outcome.report;
-    EXPECT_EQ(outcome.report.substr(outcome.report.find('\n') + 1).rfind(failedWith(common::Error::Kind::NoPermission), 0), 0u)
+    EXPECT_EQ(
+        outcome.report.substr(outcome.report.find('\n') + 1).rfind(failedWith(common::Error::Kind::NoPermission), 0),
+        0u)
         << outcome.report;
     EXPECT_EQ(folderContents(home / "Downloads"), (std::map<std::string, std::string>{{"keep.txt", "keep"}}));
     EXPECT_TRUE(fs::is_empty(temp / "locked-home"));
@@ -242,7 +248,8 @@ TEST_F(WriteFaultsTest, SomethingElseWhereDownloadsShouldBeFailsCleanly)
     });
 
     EXPECT_EQ(outcome.report.rfind(failedWith(common::Error::Kind::Exists), 0), 0u) << outcome.report;
-    EXPECT_EQ(outcome.report.substr(outcome.report.find('\n') + 1).rfind(failedWith(common::Error::Kind::Exists), 0), 0u)
+    EXPECT_EQ(outcome.report.substr(outcome.report.find('\n') + 1).rfind(failedWith(common::Error::Kind::Exists), 0),
+              0u)
         << outcome.report;
     EXPECT_EQ(testsupport::readFile(fileHome / "Downloads"), "a file named Downloads");
     EXPECT_FALSE(fs::exists(temp / "nowhere"));
@@ -297,7 +304,8 @@ TEST_F(WriteFaultsTest, ThousandExportsOfOneTitleFromFourProcessesGetThousandFil
         const auto header = content.substr(0, content.find('\n'));
         const int p = header.size() > 8 ? header[8] - '0' : -1;
         const int i = std::atoi(header.c_str() + header.rfind(' ') + 1);
-        EXPECT_EQ(content, header + "\n" + std::string(static_cast<std::size_t>(100 + 37 * i), static_cast<char>('a' + p)))
+        EXPECT_EQ(content,
+                  header + "\n" + std::string(static_cast<std::size_t>(100 + 37 * i), static_cast<char>('a' + p)))
             << entry.path().filename();
         contents.insert(header);
     }

@@ -9,14 +9,16 @@
 #include <cstdint>
 #include <string>
 
-namespace {
+namespace
+{
 
 void checkLines(std::string_view text, bool cleaned)
 {
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = text.find('\n', start);
-        const std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        const std::string_view line =
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         FUZZ_CHECK(exporter::matchesTimestampLine(line) == exporter::matchesTimestampLineWithIcu(line));
         if (cleaned) {
             FUZZ_CHECK(!line.empty());

@@ -1,6 +1,7 @@
 // Writes the seed inputs of the fuzz targets into <folder>/<target>/seed-NN, made with our own
 // typedstream writer, our encrypting backup writer and by hand. Run once when the seeds change;
-// the output is committed. The typedstream writer does not build with clang yet, so this is built by a GCC configuration with TOVIK_FUZZ:
+// the output is committed. The typedstream writer does not build with clang yet, so this is built by a GCC
+// configuration with TOVIK_FUZZ:
 //   cmake -S . -B build-seeds -G Ninja -DTOVIK_FUZZ=ON -DTOVIK_BUILD_GUI=OFF -DBUILD_TESTING=OFF
 //   cmake --build build-seeds --target tovik-fuzz-corpus && build-seeds/tests/fuzz/tovik-fuzz-corpus tests/fuzz/corpus
 #include "backup/encryption_writer.h"
@@ -13,7 +14,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 namespace ts = typedstream;
@@ -44,7 +46,9 @@ std::vector<std::string> archives()
     out.push_back(ts::archiveAttributedString("plain classes", plain));
     ts::ArchiveOptions runs;
     runs.runs = std::vector<ts::AttributeRun>{{3, ts::messagePartAttributes(0)}, {4, ts::messagePartAttributes(1)}};
-    out.push_back(ts::archiveAttributedString("abc\xF0\x9F\x98\x80" "de", runs));
+    out.push_back(ts::archiveAttributedString("abc\xF0\x9F\x98\x80"
+                                              "de",
+                                              runs));
     // Roots that are not attributed strings, and an archive cut short.
     out.push_back(ts::archive(ts::string("only a string")));
     out.push_back(ts::archive(ts::number(42)));
@@ -76,13 +80,15 @@ std::map<std::string, std::vector<std::string>> seeds()
         "EMAIL;type=INTERNET;type=HOME:maya@example.com\r\nX-ABUID:5A1B2C3D-0001:ABPerson\r\nEND:VCARD\r\n",
         "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=F6rg\n"
         "FN;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:J=C3=B6rg M=C3=BC=\nller\nTEL;CELL:0151 1234 5678\nEND:VCARD\n",
-        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ana\r\n Lu\xC3\xADsa\r\nTEL;VALUE=uri;TYPE=\"voice,cell\":tel:+351-912-345-678\r\n"
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ana\r\n "
+        "Lu\xC3\xADsa\r\nTEL;VALUE=uri;TYPE=\"voice,cell\":tel:+351-912-345-678\r\n"
         "EMAIL;PREF=1:ANA@Example.PT\r\nUID:urn:uuid:0000-1111\r\nEND:VCARD\r\n",
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\r\nNICKNAME:\r\nORG:Plumbing Ltd\r\nTEL:12345\r\nTEL:+44 20 7946 0958\r\n"
         "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\nEND:VCARD\r\n"
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:No end\r\nTEL:+1 212 555 0100\r\n"
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:After\r\nEMAIL:after@example.com\r\nEND:VCARD\r\n",
-        "\xEF\xBB\xBF" "begin:vcard\r\nversion:3.0\r\nfn:lower case\\, escaped\\; text\\n\r\nend:vcard",
+        "\xEF\xBB\xBF"
+        "begin:vcard\r\nversion:3.0\r\nfn:lower case\\, escaped\\; text\\n\r\nend:vcard",
     };
 
     all["clean_text"] = {
@@ -90,11 +96,17 @@ std::map<std::string, std::vector<std::string>> seeds()
         "  hello  \r\n\r\nworld",
         "Mar 09, 2024  9:15:00 AM\nMe\nnot a block",
         "\xEF\xBF\xBC",
-        "a\xE2\x80\xA8" "b\xE2\x80\xA9" "c\xC2\x85" "d\x0b" "e\x0c" "f",
+        "a\xE2\x80\xA8"
+        "b\xE2\x80\xA9"
+        "c\xC2\x85"
+        "d\x0b"
+        "e\x0c"
+        "f",
         "\t\xC2\xA0x\xE3\x80\x80",
         "Mar \xEF\xBC\x90\xEF\xBC\x99, 2024\t9:15:00 PM",
         "\xFF\xFE ill-formed \xC0\xAF",
-        "Jan 1, 2020\xE2\x80\x83" "12:00:00 AM and more",
+        "Jan 1, 2020\xE2\x80\x83"
+        "12:00:00 AM and more",
         "\r\r\n\n",
     };
 
@@ -118,8 +130,10 @@ std::map<std::string, std::vector<std::string>> seeds()
         "0049 151 1234 5678",
         "\xEF\xBC\x95\xEF\xBC\x95\xEF\xBC\x95\xEF\xBC\x91\xEF\xBC\x92\xEF\xBC\x93",
         "\xD9\xA5\xD9\xA5\xD9\xA5\xD9\xA1\xD9\xA2\xD9\xA3",
-        "1\xEF\xB8\x8F\xE2\x83\xA3" "23456789",
-        "12\xCC\x81" "3456789",
+        "1\xEF\xB8\x8F\xE2\x83\xA3"
+        "23456789",
+        "12\xCC\x81"
+        "3456789",
         "Maya.Okafor@Example.COM",
         "1\r\n234567",
     };
@@ -133,8 +147,10 @@ std::map<std::string, std::vector<std::string>> seeds()
         recentBag,
         tw::makeKeyBag(older),
         recentBag.substr(0, recentBag.size() - 20),
-        tw::keyBagHeader(recent) + tw::classKeyRecords(6, 1, std::string(40, 'd')) + tw::classKeyRecords(2, 2, std::string(39, 'w')),
-        tw::keyBagHeader(recent) + tw::keyBagRecord("PBKY", std::string(32, 'p')) + tw::classKeyRecords(3, 3, std::string(40, 'x')),
+        tw::keyBagHeader(recent) + tw::classKeyRecords(6, 1, std::string(40, 'd'))
+            + tw::classKeyRecords(2, 2, std::string(39, 'w')),
+        tw::keyBagHeader(recent) + tw::keyBagRecord("PBKY", std::string(32, 'p'))
+            + tw::classKeyRecords(3, 3, std::string(40, 'x')),
     };
 
     const std::string wrapped = tw::wrapWithClass(3, "0123456789abcdef0123456789abcdef", tw::testKey(8));
@@ -162,7 +178,8 @@ int main(int argc, char **argv)
         for (std::size_t i = 0; i < inputs.size(); ++i) {
             char name[32];
             std::snprintf(name, sizeof name, "seed-%02zu", i + 1);
-            std::ofstream(folder / name, std::ios::binary).write(inputs[i].data(), static_cast<std::streamsize>(inputs[i].size()));
+            std::ofstream(folder / name, std::ios::binary)
+                .write(inputs[i].data(), static_cast<std::streamsize>(inputs[i].size()));
         }
     }
     return 0;

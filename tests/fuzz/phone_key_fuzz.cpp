@@ -16,10 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto key = contacts::phoneKey(text);
     if (key) {
         FUZZ_CHECK(key->size() >= 6 && key->size() <= 9);
-        FUZZ_CHECK(std::all_of(key->begin(), key->end(), [](char c) { return c >= '0' && c <= '9'; }));
+        FUZZ_CHECK(std::all_of(key->begin(), key->end(), [](char c) {
+            return c >= '0' && c <= '9';
+        }));
     }
 
-    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x80;
+    });
     if (ascii) {
         std::string digits;
         for (const char c : text) {
@@ -34,7 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const auto index = contacts::indexKey(text);
         if (text.find('@') != std::string_view::npos) {
             std::string lower(text);
-            std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+            std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+                return c >= 'A' && c <= 'Z' ? c + 32 : c;
+            });
             FUZZ_CHECK(index == lower);
         } else {
             FUZZ_CHECK(index == key);

@@ -14,12 +14,14 @@
 #include <memory>
 #include <string>
 
-namespace {
+namespace
+{
 
 int clusters(const std::string &utf8)
 {
     UErrorCode status = U_ZERO_ERROR;
-    const std::unique_ptr<icu::BreakIterator> breaks(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    const std::unique_ptr<icu::BreakIterator> breaks(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
     const icu::UnicodeString text = icu::UnicodeString::fromUTF8(utf8);
     breaks->setText(text);
     int count = 0;

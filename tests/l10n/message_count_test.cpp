@@ -61,8 +61,7 @@ TEST(MessageCountText, ExtremeCountsAreFormattedWhole)
 {
     EXPECT_EQ(messageCountText(std::numeric_limits<std::int64_t>::min(), "en", "en_US"),
               "-9,223,372,036,854,775,808 messages");
-    EXPECT_EQ(messageCountText(std::numeric_limits<std::int64_t>::max(), "en", "C"),
-              "9223372036854775807 messages");
+    EXPECT_EQ(messageCountText(std::numeric_limits<std::int64_t>::max(), "en", "C"), "9223372036854775807 messages");
 }
 
 TEST(NumberRegionFromEnvironment, LcAllThenLcNumericThenLang)

@@ -16,7 +16,8 @@
 using l10n::localized;
 using l10n::StringEntry;
 
-namespace {
+namespace
+{
 
 // The process language of this test program, chosen before any test can ask for it so that the
 // outcome does not depend on the environment the tests run in.
@@ -129,7 +130,8 @@ const std::vector<std::pair<std::string_view, Accessor>> accessors = {
 };
 
 // The texts that speak of the desktop: on Linux their accessors give the entry named key + "Linux".
-const std::set<std::string_view> desktopTexts = {"privacyTitle", "privacyBody", "contactsBody", "olderMessagesHint", "showInFinder"};
+const std::set<std::string_view> desktopTexts = {"privacyTitle", "privacyBody", "contactsBody", "olderMessagesHint",
+                                                 "showInFinder"};
 
 // The entry an accessor gives on the platform of this build.
 const StringEntry &shownEntry(std::string_view key)
@@ -224,7 +226,8 @@ TEST(StringTable, SpotChecksInEveryLanguage)
     EXPECT_EQ(textOf("exportFailed", "en"), "The export didn't work. Try again, or reopen the app.");
 
     EXPECT_EQ(textOf("getStarted", "fr"), "C'est parti");
-    EXPECT_EQ(textOf("accessStep2Hint", "fr"), "Pas dans la liste ? Clique sur +, ou glisse cette icône dans la liste.");
+    EXPECT_EQ(textOf("accessStep2Hint", "fr"),
+              "Pas dans la liste ? Clique sur +, ou glisse cette icône dans la liste.");
     EXPECT_EQ(textOf("doneTitle", "fr"), "Enregistré dans Téléchargements !");
     EXPECT_EQ(textOf("accessBody", "fr"),
               "macOS range tes conversations dans un dossier protégé : aucune app ne peut les lire par défaut. "

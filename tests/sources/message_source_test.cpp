@@ -23,7 +23,8 @@ using sources::SourceProblem;
 using testsupport::TempDir;
 namespace problem = sources::problem;
 
-namespace {
+namespace
+{
 
 std::vector<catalogue::Conversation> listOf(const MessageSource &source, const contacts::ContactsIndex &index = {})
 {
@@ -68,7 +69,8 @@ protected:
     std::filesystem::path backupOf(const std::string &name, const BackupOptions &options = {}, bool withBook = true)
     {
         const auto folder = dir / "Backup" / name;
-        testsupport::makeBackup(folder, {db, std::nullopt, withBook ? std::optional(addressBook) : std::nullopt}, options);
+        testsupport::makeBackup(folder, {db, std::nullopt, withBook ? std::optional(addressBook) : std::nullopt},
+                                options);
         return folder;
     }
 
@@ -172,7 +174,9 @@ TEST_F(MessageSourceTest, MessagesStillInTheLogCountAndNothingIsWrittenIntoTheBa
         directTotal += c.count;
     EXPECT_EQ(total, directTotal + 1);
     // Two threads at once, each with its own store, as the window loads and exports.
-    std::thread other([&] { EXPECT_EQ(listOf(*source).size(), direct.size()); });
+    std::thread other([&] {
+        EXPECT_EQ(listOf(*source).size(), direct.size());
+    });
     auto store = source->openStore();
     ASSERT_TRUE(store.has_value());
     const auto list = catalogue::loadConversations(*store, {});
@@ -213,7 +217,8 @@ TEST_F(MessageSourceTest, AddressBookNamesListLikeTheEquivalentVCard)
 
 TEST_F(MessageSourceTest, AnOlderAddressBookWithoutGuidsNamesPeopleByRow)
 {
-    ASSERT_FALSE(backup::writeAddressBook(addressBook, testsupport::smallHistoryPeople(), backup::GuidColumn::Absent).has_value());
+    ASSERT_FALSE(backup::writeAddressBook(addressBook, testsupport::smallHistoryPeople(), backup::GuidColumn::Absent)
+                     .has_value());
     auto source = sources::openSource(backupOf("no-guid"));
     ASSERT_TRUE(source.has_value());
     ASSERT_EQ(source->addressBook().size(), 3u);
@@ -262,7 +267,8 @@ TEST_F(MessageSourceTest, AManifestNeverLeadsOutOfTheBackupFolder)
 {
     const auto folder = backupOf("hostile");
     // dir/sms.db exists: a manifest path leading there must not be followed.
-    execOn(folder / "Manifest.db", "UPDATE Files SET fileID = '../../sms.db' WHERE relativePath = 'Library/SMS/sms.db'");
+    execOn(folder / "Manifest.db",
+           "UPDATE Files SET fileID = '../../sms.db' WHERE relativePath = 'Library/SMS/sms.db'");
     std::filesystem::remove(folder / "3d" / std::string(sources::messagesFile.fileId));
 
     EXPECT_TRUE(sources::locateBackupFiles(folder).manifestRead);

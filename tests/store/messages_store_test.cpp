@@ -16,8 +16,8 @@ using testsupport::MessagesFixture;
 using testsupport::Schema;
 using testsupport::TempDir;
 
-namespace {
-
+namespace
+{
 
 void makeDatabase(const std::filesystem::path &file, const std::string &sql)
 {
@@ -56,7 +56,8 @@ TEST(MessagesStore, OldSchemaHasNeitherOptionalColumn)
 TEST(MessagesStore, ProbesEachColumnOnItsOwnAndByExactCase)
 {
     const TempDir dir;
-    makeDatabase(dir / "chat.db", "CREATE TABLE message(ROWID INTEGER PRIMARY KEY, date_edited INTEGER, DATE_RETRACTED INTEGER);");
+    makeDatabase(dir / "chat.db",
+                 "CREATE TABLE message(ROWID INTEGER PRIMARY KEY, date_edited INTEGER, DATE_RETRACTED INTEGER);");
 
     auto opened = MessagesStore::open(dir / "chat.db");
 
@@ -110,10 +111,11 @@ TEST(MessagesStore, ReadingLeavesDatabaseBytesAndFolderUntouched)
         auto opened = MessagesStore::open(dir / "chat.db");
         ASSERT_TRUE(opened);
         int rows = 0;
-        auto run = opened->db().execute("SELECT * FROM message JOIN chat_message_join", {}, [&](const store::Statement &) {
-            ++rows;
-            return store::RowFlow::Continue;
-        });
+        auto run =
+            opened->db().execute("SELECT * FROM message JOIN chat_message_join", {}, [&](const store::Statement &) {
+                ++rows;
+                return store::RowFlow::Continue;
+            });
         ASSERT_TRUE(run);
         EXPECT_EQ(rows, 1);
     }

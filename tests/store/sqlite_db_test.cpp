@@ -16,7 +16,8 @@ using store::SQLiteDB;
 using store::Statement;
 using testsupport::TempDir;
 
-namespace {
+namespace
+{
 
 std::filesystem::path makeDatabase(const std::filesystem::path &file, const std::string &sql)
 {
@@ -29,7 +30,6 @@ std::filesystem::path makeDatabase(const std::filesystem::path &file, const std:
     sqlite3_close(db);
     return file;
 }
-
 
 } // namespace
 
@@ -81,7 +81,9 @@ TEST(SQLiteDB, ReadOnlyConnectionRefusesWrites)
     auto db = SQLiteDB::open(file);
     ASSERT_TRUE(db);
 
-    auto write = db->execute("INSERT INTO t VALUES (1)", {}, [](const Statement &) { return RowFlow::Continue; });
+    auto write = db->execute("INSERT INTO t VALUES (1)", {}, [](const Statement &) {
+        return RowFlow::Continue;
+    });
 
     ASSERT_FALSE(write);
     EXPECT_EQ(write.error().kind, SQLiteDB::Failure::Kind::Step);
@@ -121,7 +123,9 @@ TEST_F(SQLiteDBReadTest, NullsReadAsZeroEmptyTextAndNoBytes)
     EXPECT_EQ(rows[0], std::make_tuple(std::int64_t{0}, std::string(), std::string(), true));
     EXPECT_EQ(rows[1], std::make_tuple(std::int64_t{5}, std::string("five"), std::string(), false));
     // Ill-formed UTF-8 in a text column reads with U+FFFD; blobs come back byte for byte.
-    EXPECT_EQ(std::get<1>(rows[2]), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(std::get<1>(rows[2]),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(std::get<2>(rows[2]), std::string("\x00\xff\x10", 3));
 }
 
@@ -130,10 +134,12 @@ TEST_F(SQLiteDBReadTest, BindsIntegersTextAndNullInOrder)
     std::vector<std::string> seen;
     const std::vector<Parameter> parameters{std::int64_t{5}, std::string("five"), std::monostate{}};
 
-    auto run = db->execute("SELECT ?1 = n, ?2 = s, ?3 IS NULL FROM t WHERE n = ?1", parameters, [&](const Statement &row) {
-        seen.push_back(std::to_string(row.integer(0)) + std::to_string(row.integer(1)) + std::to_string(row.integer(2)));
-        return RowFlow::Continue;
-    });
+    auto run =
+        db->execute("SELECT ?1 = n, ?2 = s, ?3 IS NULL FROM t WHERE n = ?1", parameters, [&](const Statement &row) {
+            seen.push_back(std::to_string(row.integer(0)) + std::to_string(row.integer(1))
+                           + std::to_string(row.integer(2)));
+            return RowFlow::Continue;
+        });
 
     ASSERT_TRUE(run);
     EXPECT_EQ(seen, std::vector<std::string>{"111"});
@@ -154,7 +160,9 @@ TEST_F(SQLiteDBReadTest, EmptyResultCallsNothingAndSucceeds)
 
 TEST_F(SQLiteDBReadTest, PrepareFailureCarriesSqliteMessage)
 {
-    auto run = db->execute("SELECT x FROM nowhere", {}, [](const Statement &) { return RowFlow::Continue; });
+    auto run = db->execute("SELECT x FROM nowhere", {}, [](const Statement &) {
+        return RowFlow::Continue;
+    });
 
     ASSERT_FALSE(run);
     EXPECT_EQ(run.error().kind, SQLiteDB::Failure::Kind::Prepare);
@@ -184,8 +192,8 @@ TEST(SQLiteDB, CorruptionPartWayThroughScanIsReportedAsStepFailure)
     {
         std::string sql = "PRAGMA page_size=4096; CREATE TABLE m(id INTEGER PRIMARY KEY, text TEXT); BEGIN;";
         for (int i = 1; i <= 3000; ++i)
-            sql += "INSERT INTO m VALUES (" + std::to_string(i) + ", 'MARKER-" + std::to_string(i) + "-" +
-                   std::string(200, 'x') + "');";
+            sql += "INSERT INTO m VALUES (" + std::to_string(i) + ", 'MARKER-" + std::to_string(i) + "-"
+                + std::string(200, 'x') + "');";
         sql += "COMMIT;";
         makeDatabase(file, sql);
     }

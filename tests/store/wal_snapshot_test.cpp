@@ -4,8 +4,8 @@
 // permission bits), because only then does SQLite meet what the user meets.
 #include "store/messages_store.h"
 
-#include "support/messages_fixture.h"
 #include "support/child_process.h"
+#include "support/messages_fixture.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +16,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <grp.h>
-#include <fstream>
 #include <map>
 #include <new>
 #include <sched.h>
@@ -39,7 +39,8 @@ using testsupport::TempDir;
 using testsupport::ChildOutcome;
 using testsupport::runInChild;
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 
@@ -338,8 +339,8 @@ TEST_F(WalSnapshotTest, SnapshotsOfADatabaseBeingWrittenAreConsistent)
     fs::permissions(backup / "chat.db", fs::perms(0644));
 
     // Counters shared with the writer: started is raised before a commit, committed after it.
-    auto *counters = static_cast<std::atomic<std::int64_t> *>(
-        ::mmap(nullptr, 2 * sizeof(std::atomic<std::int64_t>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    auto *counters = static_cast<std::atomic<std::int64_t> *>(::mmap(
+        nullptr, 2 * sizeof(std::atomic<std::int64_t>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(counters, MAP_FAILED);
     new (&counters[0]) std::atomic<std::int64_t>(0);
     new (&counters[1]) std::atomic<std::int64_t>(0);
@@ -414,8 +415,8 @@ TEST_F(WalSnapshotTest, SnapshotsOfADatabaseBeingWrittenAreConsistent)
             }
             // An unbroken run 1..rows has exactly this sum.
             const bool unbroken = highest == rows && sum == rows * (rows + 1) / 2;
-            report = std::to_string(rows) + (unbroken ? "" : " broken") + (opened->db().snapshotFolder() ? " snapshot" : "")
-                + report;
+            report = std::to_string(rows) + (unbroken ? "" : " broken")
+                + (opened->db().snapshotFolder() ? " snapshot" : "") + report;
             return 0;
         });
         const std::int64_t high = started.load();
@@ -436,7 +437,8 @@ TEST_F(WalSnapshotTest, SnapshotsOfADatabaseBeingWrittenAreConsistent)
 
 TEST(NeedsPrivateSnapshot, TakesOnlyTheFailuresOfALogThatCannotBeUsedInPlace)
 {
-    for (const int code : {SQLITE_READONLY_DIRECTORY, SQLITE_READONLY_CANTINIT, SQLITE_READONLY_RECOVERY, SQLITE_READONLY_CANTLOCK}) {
+    for (const int code :
+         {SQLITE_READONLY_DIRECTORY, SQLITE_READONLY_CANTINIT, SQLITE_READONLY_RECOVERY, SQLITE_READONLY_CANTLOCK}) {
         EXPECT_TRUE(store::needsPrivateSnapshot(code, true)) << code;
         EXPECT_TRUE(store::needsPrivateSnapshot(code, false)) << code;
     }

@@ -8,7 +8,8 @@
 
 #include <algorithm>
 
-namespace testsupport {
+namespace testsupport
+{
 
 void writeSmallHistory(const std::filesystem::path &database)
 {
@@ -23,11 +24,15 @@ void writeSmallHistory(const std::filesystem::path &database)
     const auto group = fixture.addChat("chat77", 43, {maya, ben});
     const auto d = fixture.addChat("+18005550199", 45, {shop});
     for (int i = 0; i < 6; ++i)
-        fixture.addMessage({i % 2 ? a : b}, {{"date", appleNanoseconds(1700000000 + i)}, {"text", "hi " + std::to_string(i)}});
+        fixture.addMessage({i % 2 ? a : b},
+                           {{"date", appleNanoseconds(1700000000 + i)}, {"text", "hi " + std::to_string(i)}});
     for (int i = 0; i < 3; ++i)
-        fixture.addMessage({c}, {{"date", appleNanoseconds(1700001000 + i)}, {"text", "ben " + std::to_string(i)}, {"handle_id", ben}});
+        fixture.addMessage(
+            {c},
+            {{"date", appleNanoseconds(1700001000 + i)}, {"text", "ben " + std::to_string(i)}, {"handle_id", ben}});
     fixture.addMessage({group}, {{"date", appleNanoseconds(1700002000)}, {"text", "group"}, {"handle_id", ben}});
-    fixture.addMessage({d}, {{"date", appleNanoseconds(1700003000)}, {"text", "Your order shipped"}, {"handle_id", shop}});
+    fixture.addMessage({d},
+                       {{"date", appleNanoseconds(1700003000)}, {"text", "Your order shipped"}, {"handle_id", shop}});
     fixture.close();
 }
 
@@ -71,17 +76,20 @@ void addMessageInLog(const std::filesystem::path &database)
     sqlite3 *raw = nullptr;
     ASSERT_EQ(sqlite3_open(database.c_str(), &raw), SQLITE_OK);
     sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    EXPECT_EQ(sqlite3_exec(raw,
-                           "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
-                           "INSERT INTO message (guid, text, date, service, handle_id) VALUES ('wal-1', 'late', 1, 'SMS', 1);"
-                           "INSERT INTO chat_message_join (chat_id, message_id) VALUES (1, last_insert_rowid());",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    EXPECT_EQ(
+        sqlite3_exec(raw,
+                     "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                     "INSERT INTO message (guid, text, date, service, handle_id) VALUES ('wal-1', 'late', 1, 'SMS', 1);"
+                     "INSERT INTO chat_message_join (chat_id, message_id) VALUES (1, last_insert_rowid());",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
     sqlite3_close(raw);
     ASSERT_GT(std::filesystem::file_size(database.native() + "-wal"), 0u);
 }
 
-void makeBackup(const std::filesystem::path &folder, const backup::BackupContents &contents, const backup::BackupOptions &options)
+void makeBackup(const std::filesystem::path &folder,
+                const backup::BackupContents &contents,
+                const backup::BackupOptions &options)
 {
     const auto failed = backup::writeBackup(folder, contents, options);
     ASSERT_FALSE(failed.has_value()) << *failed;
@@ -92,13 +100,11 @@ std::vector<std::string> folderState(const std::filesystem::path &folder)
     std::vector<std::string> state;
     std::error_code ec;
     for (auto entry = std::filesystem::recursive_directory_iterator(folder, ec);
-         !ec && entry != std::filesystem::recursive_directory_iterator();
-         entry.increment(ec)) {
-        struct stat info {
-        };
+         !ec && entry != std::filesystem::recursive_directory_iterator(); entry.increment(ec)) {
+        struct stat info {};
         ::lstat(entry->path().c_str(), &info);
-        state.push_back(std::filesystem::relative(entry->path(), folder).string() + " " + std::to_string(info.st_size) + " "
-                        + std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec));
+        state.push_back(std::filesystem::relative(entry->path(), folder).string() + " " + std::to_string(info.st_size)
+                        + " " + std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec));
     }
     std::ranges::sort(state);
     return state;

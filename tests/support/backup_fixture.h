@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace testsupport
+{
 
 // A small Messages history: Maya on an iMessage and an SMS handle, Ben by e-mail, a group of
 // both, and a message from a company's number. The same people are given as a phone address

@@ -4,7 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace testsupport {
+namespace testsupport
+{
 
 ChildOutcome runInChild(bool unprivileged, const std::function<int(std::string &report)> &body)
 {

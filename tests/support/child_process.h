@@ -5,14 +5,15 @@
 
 #include <sys/types.h>
 
-namespace testsupport {
+namespace testsupport
+{
 
 // The user tests become when they need to be without privileges (CI runs as root, who ignores
 // file permissions).
 inline constexpr uid_t nobodyUid = 65534;
 
 struct ChildOutcome {
-    int status = -1;    // exit status, or 128 + signal
+    int status = -1; // exit status, or 128 + signal
     std::string report; // what the child wrote into `report`
 };
 

@@ -8,9 +8,11 @@
 #include <stdexcept>
 #include <string>
 
-namespace testsupport {
+namespace testsupport
+{
 
-namespace {
+namespace
+{
 
 void check(sqlite3 *db, int rc, const std::string &what)
 {

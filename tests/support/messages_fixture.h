@@ -11,19 +11,19 @@
 
 struct sqlite3;
 
-namespace testsupport {
+namespace testsupport
+{
 
 // The two real layouts of the Messages database, as shipped in tests/data.
 enum class Schema {
     Recent, // current macOS: message has date_retracted and date_edited
-    Old,    // 2017-era layout, without those two columns
+    Old, // 2017-era layout, without those two columns
 };
 
 struct Blob {
     std::string bytes;
 };
-struct Null {
-};
+struct Null {};
 
 // One column value for an insert; plain text and integers convert implicitly.
 using Value = std::variant<Null, std::int64_t, double, std::string, Blob>;

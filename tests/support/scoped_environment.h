@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 
-namespace testsupport {
+namespace testsupport
+{
 
 // Sets or clears one environment variable for one test and puts the old value back.
 class ScopedEnvironment

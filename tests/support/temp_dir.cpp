@@ -7,7 +7,8 @@
 #include <stdexcept>
 #include <string>
 
-namespace testsupport {
+namespace testsupport
+{
 
 TempDir::TempDir()
 {

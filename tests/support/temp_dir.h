@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace testsupport
+{
 
 // A fresh folder under the system's temporary folder, removed with everything in it when the
 // object goes away. Tests that take away permissions inside it must give them back first.

@@ -2,7 +2,8 @@
 
 #include <string>
 
-namespace testsupport {
+namespace testsupport
+{
 
 // Family: man, woman, girl, boy joined by zero-width joiners; one cluster of 25 bytes.
 inline const std::string family =

@@ -37,11 +37,8 @@ std::vector<Node> accessibleTree(QObject *root)
     std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
         if (node == nullptr || !node->isValid())
             return;
-        nodes.push_back({node->role(),
-                         node->text(QAccessible::Name),
-                         node->text(QAccessible::Description),
-                         node->state(),
-                         node->object()});
+        nodes.push_back({node->role(), node->text(QAccessible::Name), node->text(QAccessible::Description),
+                         node->state(), node->object()});
         for (int i = 0; i < node->childCount(); ++i)
             walk(node->child(i));
     };
@@ -66,13 +63,9 @@ QString text(const std::string &utf8)
 // Owls and other pictures are absent; every shown control, text and row has a name.
 void expectNamedAndUndecorated(const std::vector<Node> &nodes)
 {
-    static const std::vector<QAccessible::Role> named = {QAccessible::PushButton,
-                                                         QAccessible::StaticText,
-                                                         QAccessible::EditableText,
-                                                         QAccessible::ProgressBar,
-                                                         QAccessible::ListItem,
-                                                         QAccessible::List,
-                                                         QAccessible::Graphic};
+    static const std::vector<QAccessible::Role> named = {
+        QAccessible::PushButton, QAccessible::StaticText, QAccessible::EditableText, QAccessible::ProgressBar,
+        QAccessible::ListItem,   QAccessible::List,       QAccessible::Graphic};
     for (const Node &node : nodes) {
         EXPECT_EQ(qobject_cast<ui::Owl *>(node.object), nullptr) << "an owl is in the tree";
         if (node.state.invisible || std::find(named.begin(), named.end(), node.role) == named.end())
@@ -84,8 +77,7 @@ void expectNamedAndUndecorated(const std::vector<Node> &nodes)
 } // namespace
 
 class AccessibilityTest : public uitest::ScreenTest
-{
-};
+{};
 
 TEST_F(AccessibilityTest, OnboardingControlsAreNamedSpinnerIsBusyAndOwlsAreLeftOut)
 {
@@ -168,7 +160,9 @@ TEST_F(AccessibilityTest, SourceStepBackupRowsAndTheUnlockingAreNamedAndDescribe
     auto *password = screen<ui::PasswordScreen>();
     QTest::keyClicks(password->passwordInput(), QStringLiteral("secret"));
     password->unlockButton()->click();
-    ASSERT_TRUE(uitest::waitUntil([&] { return model->unlocking(); }));
+    ASSERT_TRUE(uitest::waitUntil([&] {
+        return model->unlocking();
+    }));
     nodes = accessibleTree(window.get());
     expectNamedAndUndecorated(nodes);
     const Node *field = find(nodes, QAccessible::EditableText, text(l10n::passwordPlaceholder()));

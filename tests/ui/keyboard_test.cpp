@@ -175,7 +175,9 @@ TEST_F(KeyboardTest, BackupRowsFollowTheArrowKeysAndThePasswordScreenTheTabKey)
 
     // The field has the focus; Return does nothing while the unlock button is disabled.
     auto *password = screen<ui::PasswordScreen>();
-    ASSERT_TRUE(uitest::waitUntil([&] { return QApplication::focusWidget() == password->passwordInput(); }));
+    ASSERT_TRUE(uitest::waitUntil([&] {
+        return QApplication::focusWidget() == password->passwordInput();
+    }));
     press(Qt::Key_Return);
     QCoreApplication::processEvents();
     EXPECT_EQ(sources.unlockAttempts(), 0);
@@ -183,11 +185,15 @@ TEST_F(KeyboardTest, BackupRowsFollowTheArrowKeysAndThePasswordScreenTheTabKey)
     sources.holdUnlocks(gate);
     QTest::keyClicks(password->passwordInput(), QStringLiteral("wrong"));
     press(Qt::Key_Return);
-    ASSERT_TRUE(uitest::waitUntil([&] { return model->unlocking(); }));
+    ASSERT_TRUE(uitest::waitUntil([&] {
+        return model->unlocking();
+    }));
     EXPECT_EQ(QApplication::focusWidget(), password->passwordInput());
     press(Qt::Key_Return); // while unlocking: nothing
     gate->open();
-    ASSERT_TRUE(uitest::waitUntil([&] { return password->wrongLabel()->isVisible(); }));
+    ASSERT_TRUE(uitest::waitUntil([&] {
+        return password->wrongLabel()->isVisible();
+    }));
     EXPECT_EQ(model->phase(), Phase::Password);
     EXPECT_EQ(sources.unlockAttempts(), 1);
     EXPECT_EQ(QApplication::focusWidget(), password->passwordInput());

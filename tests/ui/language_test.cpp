@@ -28,8 +28,7 @@ bool showsText(QWidget *root, const QString &text)
 } // namespace
 
 class LanguageTest : public uitest::ScreenTest
-{
-};
+{};
 
 TEST_F(LanguageTest, ScreensShowTheTextsOfTheChosenLanguage)
 {

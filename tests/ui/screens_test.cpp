@@ -203,8 +203,7 @@ TEST_F(RootViewTest, AppIconDragOffersTheApplicationFile)
 }
 
 class DoneScreenTest : public uitest::ScreenTest
-{
-};
+{};
 
 TEST_F(DoneScreenTest, ShowsTheWrittenFileAsADraggableCard)
 {

@@ -26,9 +26,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QTest>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <cstdio>
 #include <filesystem>
@@ -91,13 +90,11 @@ public:
                const std::function<bool(app::AppModel &)> &ready = {})
     {
         shootModel(
-            name,
-            prepare,
+            name, prepare,
             [&](uitest::FakeServices &services) {
                 return std::make_unique<app::AppModel>(services, database);
             },
-            act,
-            ready);
+            act, ready);
     }
 
     // The same on message sources: the source step, or the source `asked` for at start; `after`
@@ -110,14 +107,11 @@ public:
                       const std::function<void()> &after = {})
     {
         shootModel(
-            name,
-            noChange,
+            name, noChange,
             [&](uitest::FakeServices &services) {
                 return std::make_unique<app::AppModel>(services, sources, m_home / "no-home/chat.db", asked);
             },
-            act,
-            ready,
-            after);
+            act, ready, after);
     }
 
 private:
@@ -244,9 +238,7 @@ int main(int argc, char **argv)
 
     shooter.shoot(QStringLiteral("05-list"), database, noChange);
 
-    shooter.shoot(QStringLiteral("06-list-selected"),
-                  database,
-                  noChange,
+    shooter.shoot(QStringLiteral("06-list-selected"), database, noChange,
                   [](app::AppModel &model, ui::MainWindow &window) {
                       listScreen(window)->select(model.conversations().front().id);
                   });
@@ -255,9 +247,7 @@ int main(int argc, char **argv)
         listScreen(window)->searchInput()->setText(QStringLiteral("an"));
     });
 
-    shooter.shoot(QStringLiteral("08-list-too-short"),
-                  database,
-                  noChange,
+    shooter.shoot(QStringLiteral("08-list-too-short"), database, noChange,
                   [](app::AppModel &model, ui::MainWindow &window) {
                       if (const catalogue::Conversation *conversation = shortConversation(model)) {
                           ui::ListScreen *screen = listScreen(window);
@@ -266,9 +256,7 @@ int main(int argc, char **argv)
                       }
                   });
 
-    shooter.shoot(QStringLiteral("09-list-nothing-found"),
-                  database,
-                  noChange,
+    shooter.shoot(QStringLiteral("09-list-nothing-found"), database, noChange,
                   [](app::AppModel &, ui::MainWindow &window) {
                       listScreen(window)->searchInput()->setText(QStringLiteral("zzzz"));
                   });
@@ -278,9 +266,7 @@ int main(int argc, char **argv)
         model.load();
     });
 
-    shooter.shoot(QStringLiteral("11-list-exporting"),
-                  database,
-                  noChange,
+    shooter.shoot(QStringLiteral("11-list-exporting"), database, noChange,
                   [](app::AppModel &model, ui::MainWindow &window) {
                       listScreen(window)->select(model.conversations().front().id);
                       model.exportConversation(model.conversations().front());
@@ -288,9 +274,7 @@ int main(int argc, char **argv)
 
     // Without its database the export fails and says so.
     shooter.shoot(
-        QStringLiteral("12-list-error"),
-        database,
-        noChange,
+        QStringLiteral("12-list-error"), database, noChange,
         [&](app::AppModel &model, ui::MainWindow &window) {
             listScreen(window)->select(model.conversations().front().id);
             std::filesystem::rename(database, homePath / "chat.db.away");
@@ -304,9 +288,7 @@ int main(int argc, char **argv)
         });
 
     shooter.shoot(
-        QStringLiteral("13-done"),
-        database,
-        noChange,
+        QStringLiteral("13-done"), database, noChange,
         [](app::AppModel &model, ui::MainWindow &window) {
             ui::ListScreen *screen = listScreen(window);
             screen->select(model.conversations().front().id);
@@ -317,14 +299,14 @@ int main(int argc, char **argv)
         });
 
     // The keyboard's way: the focus ring on a button, and on the row the arrow keys selected.
-    shooter.shoot(QStringLiteral("14-contacts-focus"),
-                  database,
-                  [](uitest::FakeServices &services) {
-                      services.contactsStatus = contacts::AuthorizationStatus::NotDetermined;
-                  },
-                  [](app::AppModel &, ui::MainWindow &window) {
-                      QTest::keyClick(&window, Qt::Key_Tab);
-                  });
+    shooter.shoot(
+        QStringLiteral("14-contacts-focus"), database,
+        [](uitest::FakeServices &services) {
+            services.contactsStatus = contacts::AuthorizationStatus::NotDetermined;
+        },
+        [](app::AppModel &, ui::MainWindow &window) {
+            QTest::keyClick(&window, Qt::Key_Tab);
+        });
 
     shooter.shoot(QStringLiteral("15-list-keyboard"), database, noChange, [](app::AppModel &, ui::MainWindow &window) {
         ui::ListScreen *screen = listScreen(window);
@@ -366,7 +348,8 @@ int main(int argc, char **argv)
     const app::BackupDescription annasPhone{homePath / "Backups/anna", "Anna's iPhone", madeOn(1717200000), true, true};
     const app::BackupDescription ipad{homePath / "Backups/ipad", "iPad", madeOn(1709251200), false, true};
     const app::BackupDescription oldPhone{homePath / "Backups/old", "iPhone 8", madeOn(1614556800), false, false};
-    sources.add(homePath / "Backups", {app::SourceKind::BackupFolder, {}, {annasPhone, ipad, oldPhone}, {}, {}, false, false});
+    sources.add(homePath / "Backups",
+                {app::SourceKind::BackupFolder, {}, {annasPhone, ipad, oldPhone}, {}, {}, false, false});
     shooter.shootSources(QStringLiteral("19-backups"), sources, homePath / "Backups", {}, reaches(Phase::Backups));
 
     apptest::FakeMessageSources::Source encrypted;
@@ -387,17 +370,15 @@ int main(int argc, char **argv)
         });
         typePassword(model, window);
     };
-    shooter.shootSources(QStringLiteral("20-password-wrong"), sources, annasPhone.path, onPassword, [](app::AppModel &model) {
-        return model.wrongPassword() && !model.unlocking();
-    });
+    shooter.shootSources(QStringLiteral("20-password-wrong"), sources, annasPhone.path, onPassword,
+                         [](app::AppModel &model) {
+                             return model.wrongPassword() && !model.unlocking();
+                         });
 
     const auto gate = std::make_shared<apptest::Gate>();
     sources.holdUnlocks(gate);
     shooter.shootSources(
-        QStringLiteral("21-password-unlocking"),
-        sources,
-        annasPhone.path,
-        onPassword,
+        QStringLiteral("21-password-unlocking"), sources, annasPhone.path, onPassword,
         [](app::AppModel &model) {
             return model.unlocking();
         },
@@ -406,8 +387,7 @@ int main(int argc, char **argv)
         });
 
     shooter.shoot(
-        QStringLiteral("22-copy-panel"),
-        database,
+        QStringLiteral("22-copy-panel"), database,
         [](uitest::FakeServices &services) {
             services.desktopOpensThings = false;
         },

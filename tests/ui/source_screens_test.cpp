@@ -25,7 +25,8 @@ using uitest::waitUntil;
 using Phase = app::AppModel::Phase;
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 QString qpath(const fs::path &path)
 {
@@ -62,13 +63,18 @@ TEST_F(SourceScreensTest, WithoutMessagesTheSourceStepShowsAndADroppedPathThatIs
     auto *source = screen<ui::SourceScreen>();
     ASSERT_NE(source, nullptr);
     EXPECT_FALSE(source->problemLabel()->isVisible());
-    EXPECT_TRUE(source->findChild<QLabel *>(QStringLiteral("backupCommand"))->text().contains(QStringLiteral("idevicebackup2")));
+    EXPECT_TRUE(source->findChild<QLabel *>(QStringLiteral("backupCommand"))
+                    ->text()
+                    .contains(QStringLiteral("idevicebackup2")));
     EXPECT_EQ(window->windowTitle(), app::applicationName());
 
     drop(dir / "typo.db");
 
-    ASSERT_TRUE(waitUntil([&] { return source->problemLabel()->isVisible(); }));
-    EXPECT_EQ(source->problemLabel()->text(), app::qs(l10n::sourceNotFound()).replace(QStringLiteral("{path}"), qpath(dir / "typo.db")));
+    ASSERT_TRUE(waitUntil([&] {
+        return source->problemLabel()->isVisible();
+    }));
+    EXPECT_EQ(source->problemLabel()->text(),
+              app::qs(l10n::sourceNotFound()).replace(QStringLiteral("{path}"), qpath(dir / "typo.db")));
     EXPECT_EQ(screen<ui::SourceScreen>(), source);
 }
 
@@ -130,7 +136,9 @@ TEST_F(SourceScreensTest, PickingAnEncryptedBackupAsksItsPasswordUntilItIsRight)
 
     QTest::keyClicks(password->passwordInput(), QStringLiteral("wrong"));
     QTest::keyClick(password->passwordInput(), Qt::Key_Return);
-    ASSERT_TRUE(waitUntil([&] { return password->wrongLabel()->isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return password->wrongLabel()->isVisible();
+    }));
     EXPECT_EQ(screen<ui::PasswordScreen>(), password);
 
     password->passwordInput()->setText(QStringLiteral("hunter2"));

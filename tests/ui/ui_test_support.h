@@ -85,7 +85,7 @@ public:
         if (done)
             done(desktopOpensThings);
     }
-    void activate() override { }
+    void activate() override {}
     void relaunch() override { ++relaunches; }
     QString applicationPath() override { return applicationFile; }
     QIcon applicationIcon() override;

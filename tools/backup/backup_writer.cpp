@@ -10,9 +10,11 @@
 #include <memory>
 #include <system_error>
 
-namespace backup {
+namespace backup
+{
 
-namespace {
+namespace
+{
 
 constexpr std::int64_t appleEpochOffset = 978307200;
 
@@ -79,7 +81,8 @@ struct Bound {
     std::int64_t integer = 0;
     bool isBlob = false; // the text's bytes as a blob
 };
-std::optional<std::string> run(sqlite3 *db, const char *sql, const std::vector<Bound> &values, std::int64_t *rowId = nullptr)
+std::optional<std::string>
+run(sqlite3 *db, const char *sql, const std::vector<Bound> &values, std::int64_t *rowId = nullptr)
 {
     sqlite3_stmt *stmt = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
@@ -155,15 +158,16 @@ std::optional<std::string> copyStored(const std::filesystem::path &folder,
 std::optional<std::string> writeManifestDb(const std::filesystem::path &file, const std::vector<Stored> &stored)
 {
     const Db db = create(file);
-    if (auto failed = exec(db.get(),
-                           "CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, flags INTEGER, file BLOB);"
-                           "CREATE INDEX FilesDomainIdx ON Files(domain);"
-                           "CREATE INDEX FilesRelativePathIdx ON Files(relativePath);"
-                           "CREATE TABLE Properties (key TEXT PRIMARY KEY, value BLOB);"
-                           "INSERT INTO Properties VALUES ('salt', x'00'), ('passwordHash', x'00');"
-                           // A folder of the phone, as every real manifest lists many.
-                           "INSERT INTO Files VALUES ('5f2c7a2b1e0d3c4b5a697887766554433221100f', 'HomeDomain', "
-                           "'Library/SMS', 2, NULL);"))
+    if (auto failed = exec(
+            db.get(),
+            "CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, flags INTEGER, file BLOB);"
+            "CREATE INDEX FilesDomainIdx ON Files(domain);"
+            "CREATE INDEX FilesRelativePathIdx ON Files(relativePath);"
+            "CREATE TABLE Properties (key TEXT PRIMARY KEY, value BLOB);"
+            "INSERT INTO Properties VALUES ('salt', x'00'), ('passwordHash', x'00');"
+            // A folder of the phone, as every real manifest lists many.
+            "INSERT INTO Files VALUES ('5f2c7a2b1e0d3c4b5a697887766554433221100f', 'HomeDomain', "
+            "'Library/SMS', 2, NULL);"))
         return failed;
     for (const auto &entry : stored) {
         const char *sql = entry.record
@@ -181,9 +185,8 @@ std::optional<std::string> writeManifestDb(const std::filesystem::path &file, co
 
 } // namespace
 
-std::optional<std::string> writeAddressBook(const std::filesystem::path &file,
-                                            const std::vector<AddressBookPerson> &people,
-                                            GuidColumn guid)
+std::optional<std::string>
+writeAddressBook(const std::filesystem::path &file, const std::vector<AddressBookPerson> &people, GuidColumn guid)
 {
     const Db db = create(file);
     std::string schema = "CREATE TABLE ABPerson (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, First TEXT, Last TEXT, "
@@ -198,10 +201,13 @@ std::optional<std::string> writeAddressBook(const std::filesystem::path &file,
         return failed;
     for (const auto &person : people) {
         std::int64_t rowId = 0;
-        const auto optional = [](const std::string &text) { return Bound{text}; };
-        std::vector<Bound> values{optional(person.first), optional(person.last), optional(person.middle),
-                                  optional(person.organization), Bound{std::nullopt, person.kind},
-                                  optional(person.nickname), optional(person.prefix), optional(person.suffix)};
+        const auto optional = [](const std::string &text) {
+            return Bound{text};
+        };
+        std::vector<Bound> values{optional(person.first),           optional(person.last),
+                                  optional(person.middle),          optional(person.organization),
+                                  Bound{std::nullopt, person.kind}, optional(person.nickname),
+                                  optional(person.prefix),          optional(person.suffix)};
         const char *sql = "INSERT INTO ABPerson (First, Last, Middle, Organization, Kind, Nickname, Prefix, Suffix) "
                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
         if (guid == GuidColumn::Present) {
@@ -212,7 +218,8 @@ std::optional<std::string> writeAddressBook(const std::filesystem::path &file,
         if (auto failed = run(db.get(), sql, values, &rowId))
             return failed;
         std::int64_t identifier = 0;
-        const auto addValues = [&](std::int64_t property, const std::vector<std::string> &list) -> std::optional<std::string> {
+        const auto addValues = [&](std::int64_t property,
+                                   const std::vector<std::string> &list) -> std::optional<std::string> {
             for (const auto &value : list) {
                 if (auto failed = run(db.get(),
                                       "INSERT INTO ABMultiValue (record_id, property, identifier, label, value) "

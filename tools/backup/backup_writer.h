@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-namespace backup {
+namespace backup
+{
 
 // One person of a phone's address book, as AddressBook.sqlitedb stores it.
 struct AddressBookPerson {
@@ -36,13 +37,13 @@ std::optional<std::string> writeAddressBook(const std::filesystem::path &file,
 
 enum class Layout {
     Hashed, // files in two-character subfolders, as since iOS 10
-    Flat,   // files in the backup folder itself
+    Flat, // files in the backup folder itself
 };
 
 enum class Manifest {
     Database, // Manifest.db listing the stored files
-    Missing,  // no index at all
-    Damaged,  // a Manifest.db that is not a database
+    Missing, // no index at all
+    Damaged, // a Manifest.db that is not a database
     OldIndex, // only the Manifest.mbdb of old backups
 };
 
@@ -67,7 +68,7 @@ struct Encryption {
 struct BackupOptions {
     std::string deviceName = "Anna's iPhone";
     std::int64_t lastBackup = 1710000000; // Unix seconds
-    bool encrypted = false;               // only says so in Manifest.plist, encrypting nothing
+    bool encrypted = false; // only says so in Manifest.plist, encrypting nothing
     std::optional<Encryption> encryption; // encrypts the backup (and says so)
     bool finished = true;
     Layout layout = Layout::Hashed;
@@ -84,8 +85,7 @@ struct BackupContents {
 // Writes a backup folder as a phone backup leaves it: Info.plist (XML), Manifest.plist and
 // Status.plist (binary), the index chosen and the stored files under their fileIDs. The folder
 // is created. Returns an English error on failure.
-std::optional<std::string> writeBackup(const std::filesystem::path &folder,
-                                       const BackupContents &contents,
-                                       const BackupOptions &options = {});
+std::optional<std::string>
+writeBackup(const std::filesystem::path &folder, const BackupContents &contents, const BackupOptions &options = {});
 
 } // namespace backup

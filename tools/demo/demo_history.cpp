@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
-namespace demo {
+namespace demo
+{
 
-namespace {
+namespace
+{
 
 constexpr std::int64_t appleEpoch = 978307200;
 constexpr std::int64_t nanos = 1'000'000'000;
@@ -25,7 +27,7 @@ struct Person {
     const char *organization;
     std::vector<std::string> cardPhones; // as typed into the address book
     std::vector<std::string> cardEmails;
-    std::vector<std::string> handles;    // as Messages stores them, one chat each
+    std::vector<std::string> handles; // as Messages stores them, one chat each
     bool inContacts;
 };
 
@@ -33,8 +35,14 @@ std::vector<Person> people()
 {
     return {
         // Maya is reached over SMS and iMessage with differently written numbers, and by e-mail.
-        {"Maya", "Okafor", "", "", {"+1 (415) 555-0132"}, {"Maya.Okafor@example.com"},
-         {"+14155550132", "4155550132", "maya.okafor@example.com"}, true},
+        {"Maya",
+         "Okafor",
+         "",
+         "",
+         {"+1 (415) 555-0132"},
+         {"Maya.Okafor@example.com"},
+         {"+14155550132", "4155550132", "maya.okafor@example.com"},
+         true},
         {"Jonas", "Becker", "", "", {"+49 151 23456789"}, {}, {"+4915123456789"}, true},
         {"Léa", "Dubois", "", "", {"+33 6 12 34 56 78"}, {"lea.dubois@example.fr"}, {"+33612345678"}, true},
         {"Sam", "Rivera", "Sammy", "", {"(212) 555-0199"}, {}, {"+12125550199"}, true},
@@ -141,7 +149,8 @@ void writeMessages(HistoryWriter &writer,
     const std::int64_t step = std::max<std::int64_t>(span / std::max(count, 1), 1);
     for (int i = 0; i < count; ++i) {
         // Evenly spread with jitter, so that dates rise and the whole range is used.
-        const std::int64_t when = start + step * i + static_cast<std::int64_t>(random.below(static_cast<std::uint64_t>(step)));
+        const std::int64_t when =
+            start + step * i + static_cast<std::int64_t>(random.below(static_cast<std::uint64_t>(step)));
         MessageRow row;
         row.date = stored(when, inNanoseconds) + (inNanoseconds ? static_cast<std::int64_t>(random.below(nanos)) : 0);
         row.fromMe = random.chance(0.45);
@@ -230,8 +239,11 @@ std::string contactsFile(const std::vector<Person> &list)
         out += "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Apple Inc.//macOS 14.4//EN\r\n";
         out += "N:" + vcardEscape(person.family) + ";" + vcardEscape(person.given) + ";;;\r\n";
         const bool company = person.given[0] == '\0' && person.family[0] == '\0';
-        out += "FN:" + vcardEscape(company ? person.organization : std::string(person.given) +
-                                         (person.family[0] ? std::string(" ") + person.family : "")) + "\r\n";
+        out += "FN:"
+            + vcardEscape(company
+                              ? person.organization
+                              : std::string(person.given) + (person.family[0] ? std::string(" ") + person.family : ""))
+            + "\r\n";
         if (person.nickname[0] != '\0')
             out += "NICKNAME:" + vcardEscape(person.nickname) + "\r\n";
         if (person.organization[0] != '\0')
@@ -294,7 +306,8 @@ std::optional<std::string> writeDemoHistory(const std::filesystem::path &home, s
     for (const Person &person : list) {
         std::vector<std::int64_t> ids;
         for (const std::string &handle : person.handles)
-            ids.push_back(writer.addHandle(handle, handle.find('@') != std::string::npos || handle.size() > 11 ? "iMessage" : "SMS"));
+            ids.push_back(writer.addHandle(
+                handle, handle.find('@') != std::string::npos || handle.size() > 11 ? "iMessage" : "SMS"));
         handles.push_back(ids);
     }
     const auto chatWith = [&](std::size_t person, std::size_t which, const std::string &service) {
@@ -339,7 +352,8 @@ std::optional<std::string> writeDemoHistory(const std::filesystem::path &home, s
         for (const std::size_t member : members)
             ids.push_back(handles[member][0]);
         ++summary.chats;
-        return std::make_pair(writer.addChat("chat" + std::to_string(100000 + random.below(900000)), 43, name, "iMessage", ids), ids);
+        return std::make_pair(
+            writer.addChat("chat" + std::to_string(100000 + random.below(900000)), 43, name, "iMessage", ids), ids);
     };
     {
         auto [chat, ids] = group("Family 🏡", {0, 6, 3});
@@ -348,9 +362,11 @@ std::optional<std::string> writeDemoHistory(const std::filesystem::path &home, s
     {
         // Two group chats with the same people: they merge, the later one's name wins.
         auto [older, ids] = group("Ski trip 2020", {1, 2, 5});
-        writeMessages(writer, random, {{older}, ids, true}, 160, unixDate(2019, 12, 1), unixDate(2020, 2, 20), true, summary);
+        writeMessages(writer, random, {{older}, ids, true}, 160, unixDate(2019, 12, 1), unixDate(2020, 2, 20), true,
+                      summary);
         auto [newer, same] = group("Ski trip 2023 ⛷️", {1, 2, 5});
-        writeMessages(writer, random, {{newer}, same, true}, 140, unixDate(2022, 12, 1), unixDate(2023, 2, 20), true, summary);
+        writeMessages(writer, random, {{newer}, same, true}, 140, unixDate(2022, 12, 1), unixDate(2023, 2, 20), true,
+                      summary);
     }
     {
         // Five people, no name: titled by first names and "+2".
@@ -423,7 +439,8 @@ std::optional<std::string> writeLargeHistory(const std::filesystem::path &file, 
     return std::nullopt;
 }
 
-namespace {
+namespace
+{
 
 std::optional<std::string> writeLargeHistoryTo(const std::filesystem::path &file, const LargeHistory &options)
 {
@@ -454,9 +471,10 @@ std::optional<std::string> writeLargeHistoryTo(const std::filesystem::path &file
                     members.push_back(member);
             }
         }
-        chats.push_back({writer.addChat(isGroup ? "chat" + std::to_string(i) : "+1" + std::to_string(i), isGroup ? 43 : 45,
-                                        isGroup && i % 20 == 19 ? "Group " + std::to_string(i) : "", "iMessage", members),
-                         members});
+        chats.push_back(
+            {writer.addChat(isGroup ? "chat" + std::to_string(i) : "+1" + std::to_string(i), isGroup ? 43 : 45,
+                            isGroup && i % 20 == 19 ? "Group " + std::to_string(i) : "", "iMessage", members),
+             members});
     }
     if (options.largestConversation > 0) {
         const std::int64_t special = writer.addHandle("+14155550100", "iMessage");
@@ -494,7 +512,8 @@ std::optional<std::string> writeLargeHistoryTo(const std::filesystem::path &file
         // The largest conversation, when there is one, has all its messages already.
         const std::size_t firstOther = options.largestConversation > 0 ? 1 : 0;
         const std::size_t others = chats.size() - firstOther;
-        const std::size_t pickIndex = firstOther + (r < 500 ? random.below(std::min<std::size_t>(others, 50)) : random.below(others));
+        const std::size_t pickIndex =
+            firstOther + (r < 500 ? random.below(std::min<std::size_t>(others, 50)) : random.below(others));
         const Chat &chat = chats[pickIndex];
         writer.addMessage({chat.id}, messageFor(chat, i, total));
     }

@@ -5,7 +5,8 @@
 #include <optional>
 #include <string>
 
-namespace demo {
+namespace demo
+{
 
 struct Summary {
     std::int64_t chats = 0;

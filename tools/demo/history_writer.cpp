@@ -6,7 +6,8 @@
 
 #include <string>
 
-namespace demo {
+namespace demo
+{
 
 std::uint64_t Random::next()
 {
@@ -63,7 +64,8 @@ sqlite3_stmt *HistoryWriter::prepare(const char *sql)
     return stmt;
 }
 
-namespace {
+namespace
+{
 
 bool run(sqlite3_stmt *stmt)
 {
@@ -138,7 +140,8 @@ std::int64_t HistoryWriter::addMessage(const std::vector<std::int64_t> &chats, c
     sqlite3_bind_int64(s, 7, message.fromMe ? 1 : 0);
     sqlite3_bind_int64(s, 8, message.fromMe ? 1 : 0);
     if (message.attributedBody)
-        sqlite3_bind_blob(s, 9, message.attributedBody->data(), static_cast<int>(message.attributedBody->size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(s, 9, message.attributedBody->data(), static_cast<int>(message.attributedBody->size()),
+                          SQLITE_TRANSIENT);
     else
         sqlite3_bind_null(s, 9);
     sqlite3_bind_int64(s, 10, message.itemType);

@@ -10,7 +10,8 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace demo {
+namespace demo
+{
 
 // A small deterministic random source (splitmix64), the same on every platform for a seed.
 class Random

@@ -7,12 +7,14 @@
 #include <string>
 #include <string_view>
 
-namespace {
+namespace
+{
 
 int usage()
 {
     std::cerr << "usage: tovik-demo-history --home DIR [--seed N]\n"
-                 "       tovik-demo-history --large FILE [--chats N] [--messages N] [--largest N] [--long-share X] [--seed N]\n";
+                 "       tovik-demo-history --large FILE [--chats N] [--messages N] [--largest N] [--long-share X] "
+                 "[--seed N]\n";
     return 2;
 }
 

@@ -15,8 +15,7 @@ constexpr ClassInfo nsAttributedString{"NSAttributedString", 0};
 constexpr std::array stringChain{nsString, nsObject};
 constexpr std::array mutableStringChain{ClassInfo{"NSMutableString", 1}, nsString, nsObject};
 constexpr std::array attributedStringChain{nsAttributedString, nsObject};
-constexpr std::array mutableAttributedStringChain{ClassInfo{"NSMutableAttributedString", 0},
-                                                  nsAttributedString,
+constexpr std::array mutableAttributedStringChain{ClassInfo{"NSMutableAttributedString", 0}, nsAttributedString,
                                                   nsObject};
 constexpr std::array numberChain{ClassInfo{"NSNumber", 0}, ClassInfo{"NSValue", 0}, nsObject};
 constexpr std::array dataChain{ClassInfo{"NSData", 0}, nsObject};
