@@ -4,9 +4,7 @@
 #include "bench_support.h"
 
 #include "backup/backup_writer.h"
-#include "catalogue/conversations.h"
 #include "demo/demo_history.h"
-#include "export/build_export.h"
 #include "sources/message_source.h"
 
 #include <algorithm>
@@ -14,7 +12,8 @@
 #include <functional>
 #include <iostream>
 
-namespace {
+namespace
+{
 
 sources::MessageSource openOrFail(const std::filesystem::path &path)
 {
@@ -23,7 +22,6 @@ sources::MessageSource openOrFail(const std::filesystem::path &path)
         bench::fail("cannot open " + path.string() + " (problem #" + std::to_string(source.error().index()) + ")");
     return *source;
 }
-
 
 } // namespace
 
@@ -62,37 +60,27 @@ int main()
         if (!sources::missingMessagesTables(store))
             bench::fail("cannot read the schema");
     };
-    const auto opening = bench::alternateTimed(15, [&] { openOnce(folder); }, [&] { openOnce(file); });
+    const auto opening = bench::alternateTimed(
+        15,
+        [&] {
+            openOnce(folder);
+        },
+        [&] {
+            openOnce(file);
+        });
 
-    std::vector<catalogue::Conversation> list;
-    const auto listOnce = [&](const sources::MessageSource &source) {
-        auto store = bench::storeOf(source);
-        auto loaded = catalogue::loadConversations(store, {});
-        if (!loaded)
-            bench::fail(store::describe(loaded.error()));
-        list = std::move(*loaded);
-    };
-    const auto listing = bench::alternateTimed(3, [&] { listOnce(fromBackup); }, [&] { listOnce(direct); });
-
-    const auto largest = list.front();
-    std::size_t exported = 0;
-    const auto exportOnce = [&](const sources::MessageSource &source) {
-        auto store = bench::storeOf(source);
-        auto built = exporter::buildExport(store, largest, {});
-        if (!built)
-            bench::fail(store::describe(built.error()));
-        exported = built->text.size();
-    };
-    const auto exporting = bench::alternateTimed(5, [&] { exportOnce(fromBackup); }, [&] { exportOnce(direct); });
+    const auto timed = bench::timeListAndExport(fromBackup, direct, 3, 5);
 
     std::printf("%s read directly and as an iPhone backup; best of each, alternating\n", file.filename().c_str());
     std::printf("open (source, store, table check):\n");
     const double extra = opening.first.wall - opening.second.wall;
     std::printf("  backup %.2f ms, database %.2f ms (wall): %.2f ms more (target at most 50 ms): %s\n",
-                opening.first.wall * 1000, opening.second.wall * 1000, extra * 1000, extra <= 0.050 ? "met" : "NOT met");
-    std::printf("conversation list (%zu conversations):\n", list.size());
-    bench::printTimings(listing, "backup", "database", 1.05);
-    std::printf("export of the largest conversation (%lld messages, %zu bytes):\n", static_cast<long long>(largest.count), exported);
-    bench::printTimings(exporting, "backup", "database", 1.05);
+                opening.first.wall * 1000, opening.second.wall * 1000, extra * 1000,
+                extra <= 0.050 ? "met" : "NOT met");
+    std::printf("conversation list (%zu conversations):\n", timed.conversations);
+    bench::printTimings(timed.listing, "backup", "database", 1.05);
+    std::printf("export of the largest conversation (%lld messages, %zu bytes):\n",
+                static_cast<long long>(timed.largest.count), timed.exportedBytes);
+    bench::printTimings(timed.exporting, "backup", "database", 1.05);
     return 0;
 }

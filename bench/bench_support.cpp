@@ -1,5 +1,8 @@
 #include "bench_support.h"
 
+#include "catalogue/conversations.h"
+#include "export/build_export.h"
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -11,7 +14,8 @@
 #include <iostream>
 #include <tuple>
 
-namespace bench {
+namespace bench
+{
 
 void fail(const std::string &why)
 {
@@ -122,7 +126,8 @@ ProcessRun bestProcessRun(int runs, const std::vector<std::string> &argv, const 
     return best;
 }
 
-std::pair<double, double> alternate(int rounds, const std::function<double()> &ours, const std::function<double()> &floor)
+std::pair<double, double>
+alternate(int rounds, const std::function<double()> &ours, const std::function<double()> &floor)
 {
     double bestOurs = 1e100;
     double bestFloor = 1e100;
@@ -133,7 +138,8 @@ std::pair<double, double> alternate(int rounds, const std::function<double()> &o
     return {bestOurs, bestFloor};
 }
 
-std::pair<Timing, Timing> alternateTimed(int rounds, const std::function<void()> &ours, const std::function<void()> &floor)
+std::pair<Timing, Timing>
+alternateTimed(int rounds, const std::function<void()> &ours, const std::function<void()> &floor)
 {
     Timing a;
     Timing b;
@@ -143,11 +149,21 @@ std::pair<Timing, Timing> alternateTimed(int rounds, const std::function<void()>
         into.cpu = std::min(into.cpu, processCpuSeconds() - before);
         return wall;
     };
-    std::tie(a.wall, b.wall) = alternate(rounds, [&] { return timed(ours, a); }, [&] { return timed(floor, b); });
+    std::tie(a.wall, b.wall) = alternate(
+        rounds,
+        [&] {
+            return timed(ours, a);
+        },
+        [&] {
+            return timed(floor, b);
+        });
     return {a, b};
 }
 
-void printTimings(const std::pair<Timing, Timing> &timings, const std::string &ours, const std::string &floor, double target)
+void printTimings(const std::pair<Timing, Timing> &timings,
+                  const std::string &ours,
+                  const std::string &floor,
+                  double target)
 {
     std::printf(" wall time:\n");
     printRatio(ours, timings.first.wall, floor, timings.second.wall, target);
@@ -155,12 +171,58 @@ void printTimings(const std::pair<Timing, Timing> &timings, const std::string &o
     printRatio(ours, timings.first.cpu, floor, timings.second.cpu, target);
 }
 
-void printRatio(const std::string &what, double seconds, const std::string &floorName, double floorSeconds, double target)
+void printRatio(
+    const std::string &what, double seconds, const std::string &floorName, double floorSeconds, double target)
 {
     const double ratio = seconds / floorSeconds;
     std::printf("  %-34s %9.1f ms\n", what.c_str(), seconds * 1000);
     std::printf("  %-34s %9.1f ms\n", floorName.c_str(), floorSeconds * 1000);
     std::printf("  ratio %.2f (target at most %.2f): %s\n", ratio, target, ratio <= target ? "met" : "NOT met");
+}
+
+ListAndExport timeListAndExport(const sources::MessageSource &ours,
+                                const sources::MessageSource &floor,
+                                int listRounds,
+                                int exportRounds)
+{
+    ListAndExport result;
+    std::vector<catalogue::Conversation> list;
+    const auto listOnce = [&](const sources::MessageSource &source) {
+        auto store = storeOf(source);
+        auto loaded = catalogue::loadConversations(store, {});
+        if (!loaded)
+            fail(store::describe(loaded.error()));
+        list = std::move(*loaded);
+    };
+    result.listing = alternateTimed(
+        listRounds,
+        [&] {
+            listOnce(ours);
+        },
+        [&] {
+            listOnce(floor);
+        });
+    if (list.empty())
+        fail("the history lists no conversation");
+    result.conversations = list.size();
+    result.largest = list.front();
+
+    const auto exportOnce = [&](const sources::MessageSource &source) {
+        auto store = storeOf(source);
+        auto built = exporter::buildExport(store, result.largest, {});
+        if (!built)
+            fail(store::describe(built.error()));
+        result.exportedBytes = built->text.size();
+    };
+    result.exporting = alternateTimed(
+        exportRounds,
+        [&] {
+            exportOnce(ours);
+        },
+        [&] {
+            exportOnce(floor);
+        });
+    return result;
 }
 
 } // namespace bench

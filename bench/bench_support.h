@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/conversation.h"
 #include "sources/message_source.h"
 
 #include <chrono>
@@ -9,7 +10,8 @@
 #include <string>
 #include <vector>
 
-namespace bench {
+namespace bench
+{
 
 // Says why on standard error and ends the benchmark (exit 1).
 [[noreturn]] void fail(const std::string &why);
@@ -34,16 +36,19 @@ struct ProcessRun {
     std::int64_t peakBytes = 0;
     std::string output; // standard output, when asked to keep it
 };
-ProcessRun runProcess(const std::vector<std::string> &argv, const std::string &standardInput = "", bool keepOutput = false);
+ProcessRun
+runProcess(const std::vector<std::string> &argv, const std::string &standardInput = "", bool keepOutput = false);
 
 // The fastest of `runs` process runs (peak memory is the largest seen).
 ProcessRun bestProcessRun(int runs, const std::vector<std::string> &argv, const std::string &standardInput = "");
 
 // Runs `ours` and `floor` alternately `rounds` times each, so that both meet the same cache
 // state, and returns the best time of each.
-std::pair<double, double> alternate(int rounds, const std::function<double()> &ours, const std::function<double()> &floor);
+std::pair<double, double>
+alternate(int rounds, const std::function<double()> &ours, const std::function<double()> &floor);
 
-void printRatio(const std::string &what, double seconds, const std::string &floorName, double floorSeconds, double target);
+void printRatio(
+    const std::string &what, double seconds, const std::string &floorName, double floorSeconds, double target);
 
 // Wall time is noisy on a busy machine; the CPU time (user + system) of the same runs is kept too.
 struct Timing {
@@ -52,9 +57,27 @@ struct Timing {
 };
 
 // alternate(), keeping the best wall and CPU time of each.
-std::pair<Timing, Timing> alternateTimed(int rounds, const std::function<void()> &ours, const std::function<void()> &floor);
+std::pair<Timing, Timing>
+alternateTimed(int rounds, const std::function<void()> &ours, const std::function<void()> &floor);
 
 // Both ratios of alternateTimed's result.
-void printTimings(const std::pair<Timing, Timing> &timings, const std::string &ours, const std::string &floor, double target);
+void printTimings(const std::pair<Timing, Timing> &timings,
+                  const std::string &ours,
+                  const std::string &floor,
+                  double target);
+
+// The conversation list of `ours` and of `floor`, then the export of the largest conversation from
+// each, every step alternating between the two (alternateTimed); with what was read, for the report.
+struct ListAndExport {
+    std::pair<Timing, Timing> listing;
+    std::pair<Timing, Timing> exporting;
+    std::size_t conversations = 0;
+    catalogue::Conversation largest;
+    std::size_t exportedBytes = 0;
+};
+ListAndExport timeListAndExport(const sources::MessageSource &ours,
+                                const sources::MessageSource &floor,
+                                int listRounds,
+                                int exportRounds);
 
 } // namespace bench

@@ -5,9 +5,7 @@
 #include "bench_support.h"
 
 #include "backup/backup_writer.h"
-#include "catalogue/conversations.h"
 #include "demo/demo_history.h"
-#include "export/build_export.h"
 #include "sources/encrypted_backup.h"
 
 #include <chrono>
@@ -82,40 +80,7 @@ int main()
     const double unlockSeconds = secondsSince(unlockStart);
     const auto plain = unlockOrFail(large.plain);
 
-    std::vector<catalogue::Conversation> list;
-    const auto listOnce = [&](const sources::MessageSource &source) {
-        auto store = bench::storeOf(source);
-        auto loaded = catalogue::loadConversations(store, {});
-        if (!loaded)
-            bench::fail(store::describe(loaded.error()));
-        list = std::move(*loaded);
-    };
-    const auto listing = bench::alternateTimed(
-        3,
-        [&] {
-            listOnce(encrypted);
-        },
-        [&] {
-            listOnce(plain);
-        });
-
-    const auto largest = list.front();
-    std::size_t exported = 0;
-    const auto exportOnce = [&](const sources::MessageSource &source) {
-        auto store = bench::storeOf(source);
-        auto built = exporter::buildExport(store, largest, {});
-        if (!built)
-            bench::fail(store::describe(built.error()));
-        exported = built->text.size();
-    };
-    const auto exporting = bench::alternateTimed(
-        3,
-        [&] {
-            exportOnce(encrypted);
-        },
-        [&] {
-            exportOnce(plain);
-        });
+    const auto timed = bench::timeListAndExport(encrypted, plain, 3, 3);
 
     const auto passwordFile = bench::dataDir() / "backup-password.txt";
     std::ofstream(passwordFile) << backup::Encryption{}.password << "\n";
@@ -131,11 +96,11 @@ int main()
     std::printf("unlocking (key derivation: PBKDF2-HMAC-SHA256 %u rounds, then PBKDF2-HMAC-SHA1 %u rounds; "
                 "then the keys of Manifest.db and the stored files): %.2f s\n",
                 phonePasswordIterations, phoneIterations, unlockSeconds);
-    std::printf("conversation list (%zu conversations):\n", list.size());
-    bench::printTimings(listing, "encrypted", "unencrypted", 1.3);
+    std::printf("conversation list (%zu conversations):\n", timed.conversations);
+    bench::printTimings(timed.listing, "encrypted", "unencrypted", 1.3);
     std::printf("export of the largest conversation (%lld messages, %zu bytes):\n",
-                static_cast<long long>(largest.count), exported);
-    bench::printTimings(exporting, "encrypted", "unencrypted", 1.3);
+                static_cast<long long>(timed.largest.count), timed.exportedBytes);
+    bench::printTimings(timed.exporting, "encrypted", "unencrypted", 1.3);
     std::printf("peak memory of 'tovik-export list' on the encrypted backup:\n");
     std::printf("  1,000,000 messages (%.0f MB database): %.1f MB\n",
                 static_cast<double>(
