@@ -6,10 +6,9 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config make
     libsqlite3-dev sqlite3
-    libplist-dev
     libicu-dev
     libexpected-dev
-    libssl-dev libplist-dev
+    libssl-dev libplist-dev   # iPhone backups: OpenSSL for the encrypted ones, plists
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev libgl-dev
     xvfb xauth
