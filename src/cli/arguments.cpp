@@ -156,7 +156,7 @@ common::Result<Command, UsageError> parseArguments(const std::vector<std::string
     if (command == "backups") {
         BackupsCommand backups;
         std::size_t from = 1;
-        if (arguments.size() > 1 && arguments[1].rfind("-", 0) != 0) {
+        if (arguments.size() > 1 && arguments[1].rfind('-', 0) != 0) {
             backups.dir = arguments[1];
             from = 2;
         }

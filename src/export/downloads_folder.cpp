@@ -61,7 +61,7 @@ std::optional<std::filesystem::path> parseDownloadDir(std::string_view userDirsT
         if (relativeToHome) {
             if (home.empty())
                 continue;
-            value = home.string() + value;
+            value.insert(0, home.string());
         }
         while (value.size() > 1 && value.back() == '/')
             value.pop_back();

@@ -200,7 +200,8 @@ bool Reader::signedAfter(std::uint8_t head, std::int64_t &out)
     default:
         if (isReservedTag(head))
             return false;
-        out = static_cast<std::int8_t>(head);
+        // Any other byte is the number itself, a signed byte.
+        out = static_cast<std::int8_t>(head); // NOLINT(bugprone-signed-char-misuse): the sign is meant
         return true;
     }
 }

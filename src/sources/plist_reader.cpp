@@ -14,7 +14,7 @@ namespace
 {
 
 // Property lists that describe a backup are a few kilobytes; anything past this is not one.
-constexpr std::uint64_t largestPlist = 16 * 1024 * 1024;
+constexpr std::uint64_t largestPlist = std::uint64_t{16} * 1024 * 1024;
 // libplist counts dates from 2001-01-01 00:00:00 UTC.
 constexpr std::int64_t appleEpochOffset = 978307200;
 
