@@ -1,10 +1,12 @@
 #include "app_model.h"
 
 #include "catalogue/conversations.h"
-#include "database_file_sources.h"
+#include "common/log.h"
 #include "export/export_conversation.h"
 #include "l10n/language.h"
 #include "l10n/strings.h"
+#include "secret_text.h"
+#include "sources/file_system_sources.h"
 #include "store/messages_store.h"
 #include "texts.h"
 
@@ -66,6 +68,7 @@ QUrl startURLFor(const std::optional<QString> &site, const QString &language)
 }
 
 struct AppModel::LoadOutcome {
+    std::filesystem::path source;
     std::shared_ptr<const contacts::ContactsIndex> contacts;
     common::Result<std::vector<catalogue::Conversation>, store::SQLiteDB::Failure> conversations;
 };
@@ -73,17 +76,20 @@ struct AppModel::LoadOutcome {
 struct AppModel::CheckOutcome {
     SourceCheck check;
     Trigger trigger = Trigger::Fresh;
-    std::shared_ptr<contacts::ContactsService> ownContacts; // of a usable, unlocked source
+    std::shared_ptr<contacts::ContactsService> ownContacts; // of a usable source
+    std::uint64_t step = 0; // the user's move it was started in
 };
 
 struct AppModel::UnlockResult {
     std::filesystem::path backup;
     UnlockOutcome outcome = UnlockOutcome::Failed;
     std::shared_ptr<contacts::ContactsService> ownContacts;
+    std::uint64_t step = 0;
 };
 
 struct AppModel::ExportOutcome {
     QString title;
+    std::filesystem::path source;
     std::optional<Exported> written; // none when any step failed
 };
 
@@ -100,7 +106,7 @@ AppModel::AppModel(DesktopServices &services, QObject *parent)
 AppModel::AppModel(DesktopServices &services, std::filesystem::path databasePath, QObject *parent)
     : QObject(parent)
     , m_services(services)
-    , m_ownSources(std::make_unique<DatabaseFileSources>())
+    , m_ownSources(std::make_unique<sources::FileSystemSources>())
     , m_sources(*m_ownSources)
     , m_databasePath(std::move(databasePath))
     , m_choosesSources(false)
@@ -212,24 +218,32 @@ void AppModel::decideSource(Trigger trigger)
 
 void AppModel::chooseSource(const std::filesystem::path &path)
 {
+    moveOn();
     check(path, Trigger::Fresh);
 }
 
 void AppModel::pickBackup(const BackupDescription &backup)
 {
+    moveOn();
     check(backup.path, Trigger::Fresh);
+}
+
+void AppModel::moveOn()
+{
+    ++m_step;
+    m_locked.reset();
+    if (m_unlocking)
+        setUnlocking(false);
+    setWrongPassword(false);
 }
 
 void AppModel::check(const std::filesystem::path &path, Trigger trigger)
 {
     setCheckingSource(m_checksRunning + 1);
     setSourceProblem(std::nullopt);
-    const bool unlocked = m_unlocked.contains(path);
-    m_pool.start([this, sources = &m_sources, path, trigger, unlocked] {
-        CheckOutcome outcome{sources->check(path), trigger, nullptr};
-        const SourceKind kind = outcome.check.kind;
-        if (kind == SourceKind::Database || kind == SourceKind::Backup
-            || (kind == SourceKind::EncryptedBackup && unlocked))
+    m_pool.start([this, sources = &m_sources, path, trigger, step = m_step] {
+        CheckOutcome outcome{sources->check(path), trigger, nullptr, step};
+        if (outcome.check.usable())
             outcome.ownContacts = sources->contacts(outcome.check.path);
         QMetaObject::invokeMethod(
             this,
@@ -244,13 +258,17 @@ void AppModel::applyCheck(CheckOutcome outcome)
 {
     setCheckingSource(m_checksRunning - 1);
     const SourceCheck &found = outcome.check;
+    if (outcome.step != m_step) {
+        common::log(common::LogCategory::App, "check of " + found.path.string() + " dropped: the user moved on");
+        return;
+    }
     switch (found.kind) {
     case SourceKind::Database:
     case SourceKind::Backup:
         adopt(found.path, std::move(outcome.ownContacts), outcome.trigger);
         return;
     case SourceKind::EncryptedBackup:
-        if (m_unlocked.contains(found.path)) {
+        if (found.unlocked) {
             adopt(found.path, std::move(outcome.ownContacts), outcome.trigger);
             return;
         }
@@ -286,6 +304,12 @@ void AppModel::adopt(const std::filesystem::path &path,
                      std::shared_ptr<contacts::ContactsService> ownContacts,
                      Trigger trigger)
 {
+    if (m_source != path) {
+        // Another source: nothing of the last one's list stays, and its loads still running are
+        // dropped when they end.
+        setConversations({});
+        setLoading(false);
+    }
     m_source = path;
     m_sourceContacts = std::move(ownContacts);
     Q_EMIT sourceChanged();
@@ -300,8 +324,11 @@ void AppModel::unlock(const QString &password)
         return;
     setUnlocking(true);
     setWrongPassword(false);
-    m_pool.start([this, sources = &m_sources, backup = *m_locked, password = utf8(password)] {
-        UnlockResult result{backup, sources->unlock(backup, password), nullptr};
+    // Shared only because a pool task must be copyable; the one copy is wiped when the task goes.
+    auto secret = std::make_shared<const crypto::SecureBytes>(secretUtf8(password));
+    m_pool.start([this, sources = &m_sources, backup = *m_locked, secret = std::move(secret), step = m_step]() mutable {
+        UnlockResult result{backup, sources->unlock(backup, crypto::textOf(*secret)), nullptr, step};
+        secret.reset();
         if (result.outcome == UnlockOutcome::Unlocked)
             result.ownContacts = sources->contacts(backup);
         QMetaObject::invokeMethod(
@@ -315,10 +342,13 @@ void AppModel::unlock(const QString &password)
 
 void AppModel::applyUnlock(UnlockResult result)
 {
+    if (result.step != m_step) {
+        common::log(common::LogCategory::App, "unlock of " + result.backup.string() + " dropped: the user moved on");
+        return;
+    }
     setUnlocking(false);
     switch (result.outcome) {
     case UnlockOutcome::Unlocked:
-        m_unlocked.insert(result.backup);
         adopt(result.backup, std::move(result.ownContacts), Trigger::Fresh);
         return;
     case UnlockOutcome::WrongPassword:
@@ -333,7 +363,7 @@ void AppModel::applyUnlock(UnlockResult result)
 
 void AppModel::showSources()
 {
-    setWrongPassword(false);
+    moveOn();
     setPhase(Phase::Source);
 }
 
@@ -459,7 +489,7 @@ void AppModel::startLoad()
     m_pool.start([this, contactsSource, sources = &m_sources, path = *m_source] {
         // Pool thread: only the captured copies are used here, never the model's fields.
         LoadOutcome outcome{
-            std::make_shared<const contacts::ContactsIndex>(contacts::ContactsIndex::build(*contactsSource)),
+            path, std::make_shared<const contacts::ContactsIndex>(contacts::ContactsIndex::build(*contactsSource)),
             common::failure(store::SQLiteDB::Failure{})};
         {
             auto store = sources->openStore(path);
@@ -467,6 +497,9 @@ void AppModel::startLoad()
                 outcome.conversations = catalogue::loadConversations(*store, *outcome.contacts);
             else
                 outcome.conversations = common::failure(std::move(store.error()));
+            if (!outcome.conversations)
+                common::log(common::LogCategory::App,
+                            "load of " + path.string() + " failed: " + store::describe(outcome.conversations.error()));
         } // the connection closes here, before the outcome is applied
         QMetaObject::invokeMethod(
             this,
@@ -479,6 +512,11 @@ void AppModel::startLoad()
 
 void AppModel::applyLoad(LoadOutcome outcome)
 {
+    if (outcome.source != m_source) {
+        common::log(common::LogCategory::App,
+                    "load of " + outcome.source.string() + " dropped: another source is shown");
+        return;
+    }
     m_contacts = std::move(outcome.contacts);
     setLoading(false);
     if (!outcome.conversations) {
@@ -498,12 +536,16 @@ void AppModel::exportConversation(const catalogue::Conversation &conversation)
     setExportingID(qs(conversation.id));
     setError(std::nullopt);
     m_pool.start([this, conversation, index = m_contacts, sources = &m_sources, path = *m_source] {
-        ExportOutcome outcome{qs(conversation.title), std::nullopt};
+        ExportOutcome outcome{qs(conversation.title), path, std::nullopt};
         // The reason of a failure is for diagnostics; the window shows its one failure text.
         if (auto store = sources->openStore(path)) {
             if (auto written = exporter::exportConversation(*store, conversation, *index))
                 outcome.written =
                     Exported{QFile::decodeName(written->file.c_str()), outcome.title, written->built.messages};
+            else
+                common::log(common::LogCategory::Export, "export failed: " + written.error().reason);
+        } else {
+            common::log(common::LogCategory::Export, "export failed: " + store::describe(store.error()));
         } // the connection closes here, before the outcome is applied
         QMetaObject::invokeMethod(
             this,
@@ -517,6 +559,11 @@ void AppModel::exportConversation(const catalogue::Conversation &conversation)
 void AppModel::applyExport(ExportOutcome outcome)
 {
     setExportingID(std::nullopt);
+    if (outcome.source != m_source) {
+        common::log(common::LogCategory::App,
+                    "export of " + outcome.source.string() + " done: another source is shown");
+        return;
+    }
     if (!outcome.written) {
         setError(qs(l10n::exportFailed()));
         return;

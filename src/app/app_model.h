@@ -4,7 +4,7 @@
 #include "catalogue/conversation.h"
 #include "contacts/contacts_index.h"
 #include "desktop_services.h"
-#include "message_sources.h"
+#include "sources/message_sources.h"
 
 #include <QObject>
 #include <QString>
@@ -13,14 +13,20 @@
 #include <QUrl>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <set>
 #include <vector>
 
 namespace app
 {
+
+using sources::BackupDescription;
+using sources::MessageSources;
+using sources::SourceCheck;
+using sources::SourceKind;
+using sources::UnlockOutcome;
 
 // The file an export wrote, what it holds, for the done screen.
 struct Exported {
@@ -43,8 +49,11 @@ struct Exported {
 
 // The one controller of the application: which screen is shown, where the messages come from, the
 // conversation list, the state of the one export that may run, and the access timer. Every field is read and written on
-// the main thread; loads and exports run on the model's own pool, each with its own database connection, and their
-// outcomes are applied on the main thread in the order they finish, never dropped. Every assignment to a published
+// the main thread; checks, unlocks, loads and exports run on the model's own pool, each load and export with its own
+// database connection, and their outcomes are applied on the main thread in the order they finish. Every outcome
+// belongs to the source it was started for: a check or an unlock started before the user last moved to another
+// source (chose a path, picked a backup, went back to the source step) is dropped, and so is a load or an export of a
+// source that is no longer the current one; within one source nothing is dropped. Every assignment to a published
 // field emits its change signal, also when the value is unchanged.
 class AppModel : public QObject
 {
@@ -107,7 +116,7 @@ public:
              std::optional<std::filesystem::path> asked,
              QObject *parent = nullptr);
 
-    // Waits for running loads and exports; outcomes not yet applied are dropped.
+    // Waits for running checks, unlocks, loads and exports; outcomes not yet applied are dropped.
     ~AppModel() override;
 
     Phase phase() const { return m_phase; }
@@ -179,8 +188,10 @@ public:
     void chooseSource(const std::filesystem::path &path);
     void pickBackup(const BackupDescription &backup);
     // Tries `password` on the encrypted backup shown, in the background. Ignored while a try runs.
+    // The password is copied once, into memory that is wiped after the try.
     void unlock(const QString &password);
-    // Back to the source step, to choose other messages.
+    // Back to the source step, to choose other messages; allowed while a check or an unlock
+    // runs, whose outcome is then dropped.
     void showSources();
     // Asks for the contacts file again (choose or change it), then reloads the list.
     void chooseContactsFile();
@@ -223,6 +234,8 @@ private:
     };
 
     void decide(Trigger trigger);
+    // The user moves to another source: what runs for the one left is dropped when it ends.
+    void moveOn();
     void decideSource(Trigger trigger);
     void check(const std::filesystem::path &path, Trigger trigger);
     void applyCheck(CheckOutcome outcome);
@@ -269,7 +282,8 @@ private:
     std::optional<QString> m_sourceProblem;
     std::vector<BackupDescription> m_backups;
     std::optional<std::filesystem::path> m_locked; // the encrypted backup on the password screen
-    std::set<std::filesystem::path> m_unlocked;
+    // How often the user moved to another source; checks and unlocks carry the count they began in.
+    std::uint64_t m_step = 0;
     bool m_unlocking = false;
     bool m_wrongPassword = false;
     std::optional<QString> m_unopened;

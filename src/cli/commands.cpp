@@ -145,20 +145,6 @@ int databaseFailure(std::ostream &err, const std::filesystem::path &db, const st
     return Failed;
 }
 
-// Says which tables a database that is not a Messages database lacks; false for a Messages
-// database, and for a schema that cannot be read, which the queries then report.
-bool reportMissingTables(store::MessagesStore &store, const std::filesystem::path &db, std::ostream &err)
-{
-    const auto missing = sources::missingMessagesTables(store);
-    if (!missing || missing->empty())
-        return false;
-    err << "tovik-export: " << db.string() << " is not a Messages database: it has no table";
-    for (std::size_t i = 0; i < missing->size(); ++i)
-        err << (i == 0 ? " " : i + 1 == missing->size() ? " or " : ", ") << (*missing)[i];
-    err << "\n";
-    return true;
-}
-
 // What both commands start from: the contacts of the file given (if any, else those of a
 // backup's address book) and the open database.
 struct Inputs {
@@ -188,7 +174,7 @@ common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path
                 return common::failure(int{Failed});
             }
             if (password)
-                source = sources::unlockBackup(backup, passwordText(*password));
+                source = sources::unlockBackup(backup, crypto::textOf(*password));
         }
     }
     if (!source)
@@ -199,8 +185,6 @@ common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path
     auto opened = source->openStore();
     if (!opened)
         return common::failure(databaseFailure(err, db, opened.error()));
-    if (reportMissingTables(*opened, db, err))
-        return common::failure(int{Failed});
     return Inputs{std::move(db), std::move(*index), std::move(*opened)};
 }
 

@@ -30,10 +30,4 @@ inline constexpr std::size_t maxPasswordBytes = 1024;
 [[nodiscard]] common::Result<crypto::SecureBytes, PasswordProblem>
 readPassword(const std::optional<std::filesystem::path> &file, std::string_view prompt, std::ostream &err);
 
-// The password's bytes as the text unlocking takes.
-[[nodiscard]] inline std::string_view passwordText(const crypto::SecureBytes &password)
-{
-    return {reinterpret_cast<const char *>(password.data()), password.size()};
-}
-
 } // namespace cli

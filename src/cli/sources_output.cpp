@@ -88,6 +88,30 @@ int runBackups(const BackupsCommand &command, std::ostream &out, std::ostream &e
     return Success;
 }
 
+namespace
+{
+
+// Says why a file is no Messages database: what it lacks, or why its schema could not be read.
+void reportNotMessages(const sources::problem::NotMessagesDatabase &other, std::ostream &err)
+{
+    if (other.unreadable) {
+        err << other.path.string() << ": " << store::describe(*other.unreadable) << "\n";
+        return;
+    }
+    err << other.path.string() << " is not a Messages database";
+    const auto &missing = other.missingTables;
+    if (missing.empty()) {
+        err << " (not an SQLite database file)\n";
+        return;
+    }
+    err << ": it has no table";
+    for (std::size_t i = 0; i < missing.size(); ++i)
+        err << (i == 0 ? " " : i + 1 == missing.size() ? " or " : ", ") << missing[i];
+    err << "\n";
+}
+
+} // namespace
+
 int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err)
 {
     namespace p = sources::problem;
@@ -106,6 +130,8 @@ int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err
         err << unreadable->path.string() << ": cannot be read (" << unreadable->detail << ")\n";
     else if (const auto *none = std::get_if<p::NoBackup>(&problem))
         err << none->folder.string() << ": neither an iPhone backup nor a folder holding one\n";
+    else if (const auto *other = std::get_if<p::NotMessagesDatabase>(&problem))
+        reportNotMessages(*other, err);
     else if (const auto *encrypted = std::get_if<p::EncryptedBackup>(&problem))
         err << backupIn(encrypted->backup)
             << " is encrypted: give its password with --password-file FILE (or --password-file - to read it from"

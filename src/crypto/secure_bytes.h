@@ -45,4 +45,10 @@ inline std::span<const std::uint8_t> bytesOf(std::string_view text)
     return {reinterpret_cast<const std::uint8_t *>(text.data()), text.size()};
 }
 
+// The bytes of a secret that is text (a password) as the text the key derivation takes.
+inline std::string_view textOf(const SecureBytes &secret)
+{
+    return {reinterpret_cast<const char *>(secret.data()), secret.size()};
+}
+
 } // namespace crypto

@@ -4,10 +4,19 @@
 #include "sources/backup_layout.h"
 #include "store/database_file_check.h"
 
+#include "common/file_descriptor.h"
+#include "common/log.h"
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <set>
+#include <string_view>
+#include <system_error>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace sources
 {
@@ -19,6 +28,13 @@ struct MessageSource::State {
     std::vector<contacts::ContactRecord> addressBook;
     bool hasAddressBook = false;
     std::shared_ptr<const VfsRegistration> messages; // backups only
+};
+
+struct Opening {
+    static MessageSource of(std::shared_ptr<const MessageSource::State> state)
+    {
+        return MessageSource(std::move(state));
+    }
 };
 
 namespace
@@ -53,6 +69,69 @@ std::optional<std::vector<contacts::ContactRecord>> readBackupAddressBook(const 
     return std::move(*records);
 }
 
+SourceProblem problemAt(const std::filesystem::path &path, int error)
+{
+    if (error == ENOENT || error == ENOTDIR)
+        return problem::NotFound{path};
+    return problem::Unreadable{path, std::generic_category().message(error)};
+}
+
+// Whether the file begins as every SQLite database does; an empty file is an empty database.
+// Read without waiting on anything, since the path was a regular file only a moment ago.
+common::Result<bool, SourceProblem> startsAsSQLite(const std::filesystem::path &file)
+{
+    static constexpr std::string_view header{"SQLite format 3\0", 16};
+    const common::FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.isOpen())
+        return common::failure(problemAt(file, errno));
+    std::array<char, header.size()> start{};
+    std::size_t total = 0;
+    while (total < start.size()) {
+        const ssize_t n = ::read(fd.get(), start.data() + total, start.size() - total);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return common::failure(problemAt(file, errno));
+        if (n == 0)
+            break;
+        total += static_cast<std::size_t>(n);
+    }
+    return total == 0 || std::string_view(start.data(), total) == header;
+}
+
+// The source's messages carry the Messages tables; else why not.
+common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource source)
+{
+    const std::filesystem::path &where = source.path();
+    auto store = source.openStore();
+    if (!store) {
+        common::log(common::LogCategory::Sources,
+                    "cannot open " + where.string() + ": " + store::describe(store.error()));
+        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(store.error())}});
+    }
+    auto missing = missingMessagesTables(*store);
+    if (!missing) {
+        common::log(common::LogCategory::Sources,
+                    "cannot read the schema of " + where.string() + ": " + store::describe(missing.error()));
+        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(missing.error())}});
+    }
+    if (!missing->empty())
+        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, std::move(*missing), std::nullopt}});
+    return source;
+}
+
+common::Result<MessageSource, SourceProblem> openDatabaseFile(const std::filesystem::path &file)
+{
+    auto sqlite = startsAsSQLite(file);
+    if (!sqlite)
+        return common::failure(std::move(sqlite.error()));
+    if (!*sqlite)
+        return common::failure(SourceProblem{problem::NotMessagesDatabase{file, {}, std::nullopt}});
+    auto state = std::make_shared<MessageSource::State>();
+    state->path = file;
+    return withMessagesTables(Opening::of(std::move(state)));
+}
+
 } // namespace
 
 MessageSource::Kind MessageSource::kind() const
@@ -82,8 +161,13 @@ bool MessageSource::hasAddressBook() const
 
 common::Result<store::MessagesStore, store::SQLiteDB::Failure> MessageSource::openStore() const
 {
-    if (m_state->kind == Kind::Database)
+    if (m_state->kind == Kind::Database) {
+        // What is at the path is looked at again first: it may have been replaced since, and
+        // SQLite would wait for ever on a FIFO there.
+        if (auto checked = store::checkDatabaseFile(m_state->path); !checked)
+            return common::failure(store::SQLiteDB::Failure::open(0, std::move(checked.error().detail)));
         return store::MessagesStore::open(m_state->path);
+    }
     auto db = store::SQLiteDB::openThroughVfs(m_state->messages->name(), readOnlyVfs(), m_state);
     if (!db)
         return common::failure(std::move(db.error()));
@@ -112,33 +196,36 @@ common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup
         state->addressBook = std::move(*people);
         state->hasAddressBook = true;
     }
-    return MessageSource(std::move(state));
+    return withMessagesTables(MessageSource(std::move(state)));
 }
 
 common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path)
 {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return common::failure(SourceProblem{problem::NotFound{path}});
-        return common::failure(SourceProblem{problem::Unreadable{path, std::generic_category().message(errno)}});
-    }
-    if (S_ISREG(info.st_mode)) {
-        auto state = std::make_shared<MessageSource::State>();
-        state->path = path;
-        return MessageSource(std::move(state));
-    }
+    if (::stat(path.c_str(), &info) != 0)
+        return common::failure(problemAt(path, errno));
+    if (S_ISREG(info.st_mode))
+        return openDatabaseFile(path);
     if (!S_ISDIR(info.st_mode))
         return common::failure(SourceProblem{problem::NotRegularFile{path, store::nonFileKind(info.st_mode)}});
 
     auto backups = listBackups(path);
     if (!backups)
         return common::failure(SourceProblem{problem::Unreadable{path, backups.error().detail}});
-    if (backups->empty())
-        return common::failure(SourceProblem{problem::NoBackup{path}});
     if (backups->size() > 1)
         return common::failure(SourceProblem{problem::SeveralBackups{path, std::move(*backups)}});
-    return openBackup(backups->front());
+    if (backups->size() == 1)
+        return openBackup(backups->front());
+    // A copied Messages folder: the database in it.
+    const std::filesystem::path inside = path / "chat.db";
+    if (::stat(inside.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return common::failure(SourceProblem{problem::NoBackup{path}});
+        return common::failure(problemAt(inside, errno));
+    }
+    if (!S_ISREG(info.st_mode))
+        return common::failure(SourceProblem{problem::NotRegularFile{inside, store::nonFileKind(info.st_mode)}});
+    return openDatabaseFile(inside);
 }
 
 common::Result<std::vector<std::string>, store::SQLiteDB::Failure> missingMessagesTables(store::MessagesStore &store)

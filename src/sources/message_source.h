@@ -34,8 +34,15 @@ struct Unreadable {
     std::filesystem::path path;
     std::string detail; // English, for diagnostics
 };
-struct NoBackup { // a folder that neither is a backup nor holds one
+struct NoBackup { // a folder that neither is a backup nor holds one, nor a Messages database
     std::filesystem::path folder;
+};
+// A file that is no Messages database: not SQLite at all, a database without the Messages tables,
+// or one whose schema cannot be read.
+struct NotMessagesDatabase {
+    std::filesystem::path path;
+    std::vector<std::string> missingTables; // the Messages tables it lacks, in a fixed order
+    std::optional<store::SQLiteDB::Failure> unreadable; // why its schema could not be read
 };
 struct SeveralBackups {
     std::filesystem::path folder;
@@ -68,6 +75,7 @@ using SourceProblem = std::variant<problem::NotFound,
                                    problem::NotRegularFile,
                                    problem::Unreadable,
                                    problem::NoBackup,
+                                   problem::NotMessagesDatabase,
                                    problem::SeveralBackups,
                                    problem::EncryptedBackup,
                                    problem::WrongPassword,
@@ -108,16 +116,19 @@ private:
         : m_state(std::move(state))
     {
     }
-    friend common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path);
+    friend struct Opening;
     friend common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup,
                                                                    const BackupFileReader &reader);
 
     std::shared_ptr<const State> m_state;
 };
 
-// Decides what `path` is, looking at its kind before SQLite sees it: a regular file is a Messages
-// database (read as it is); a folder is a backup, or holds exactly one backup. Anything else, a
-// folder holding none or several, and a backup that cannot be read give the problem.
+// Decides what `path` is; the one rule of what a source is, for the window and the command line
+// alike. Its kind is looked at before SQLite sees it: a regular file is a Messages database when
+// it is an SQLite file with the Messages tables; a folder is a backup, holds exactly one backup,
+// or (a copied Messages folder) holds a Messages database named chat.db. Anything else, a folder
+// holding none or several, and a backup that cannot be read give the problem. A path that cannot
+// be looked at is NotFound only when it is not there (ENOENT, ENOTDIR), else Unreadable.
 [[nodiscard]] common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path);
 
 // Opens one backup, reading Manifest.db and the stored files through `reader`; without one, as
@@ -126,7 +137,7 @@ private:
                                                                       const BackupFileReader &reader = {});
 
 // The tables a Messages database needs that the store's database lacks, in a fixed order; empty
-// for a Messages database. A schema that cannot be read fails, for the queries to report.
+// for a Messages database. A schema that cannot be read fails.
 [[nodiscard]] common::Result<std::vector<std::string>, store::SQLiteDB::Failure>
 missingMessagesTables(store::MessagesStore &store);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/message_sources.h"
+#include "sources/message_sources.h"
 
 #include <QAbstractButton>
 #include <QWidget>
@@ -27,9 +27,9 @@ class BackupRow : public QAbstractButton
     Q_DISABLE_COPY_MOVE(BackupRow)
 
 public:
-    explicit BackupRow(const app::BackupDescription &backup, QWidget *parent = nullptr);
+    explicit BackupRow(const sources::BackupDescription &backup, QWidget *parent = nullptr);
 
-    const app::BackupDescription &backup() const { return m_backup; }
+    const sources::BackupDescription &backup() const { return m_backup; }
     // The row's words as drawn: name, then date and marks.
     QString title() const { return m_title; }
     QString details() const { return m_details; }
@@ -48,7 +48,7 @@ private:
     // Where the name and the details line are drawn.
     QRect wordsRect() const;
 
-    app::BackupDescription m_backup;
+    sources::BackupDescription m_backup;
     QString m_title;
     QString m_details;
 };

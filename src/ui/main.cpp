@@ -4,13 +4,13 @@
 
 #include "app/access_probe.h"
 #include "app/app_model.h"
-#include "app/file_system_sources.h"
 #include "app/launch_options.h"
 #include "app/linux_desktop_services.h"
 #include "app/texts.h"
 #include "common/home.h"
 #include "l10n/language.h"
 #include "main_window.h"
+#include "sources/file_system_sources.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -90,7 +90,7 @@ int main(int argc, char **argv)
 
     ui::applyLightLook();
     app::LinuxDesktopServices services;
-    app::FileSystemSources sources;
+    sources::FileSystemSources sources;
     app::AppModel model(services, sources, common::defaultMessagesDatabase(), options->source);
     ui::MainWindow window(model);
     services.setWindow(&window);

@@ -73,7 +73,7 @@ PasswordScreen::PasswordScreen(app::AppModel &model, QWidget *parent)
 
     connect(m_password, &QLineEdit::textChanged, this, &PasswordScreen::showState);
     connect(&model, &app::AppModel::unlockingChanged, this, &PasswordScreen::showState);
-    connect(&model, &app::AppModel::wrongPasswordChanged, this, &PasswordScreen::showState);
+    connect(&model, &app::AppModel::wrongPasswordChanged, this, &PasswordScreen::showWrongPassword);
     showState();
 }
 
@@ -87,15 +87,25 @@ void PasswordScreen::showState()
     m_password->setReadOnly(unlocking);
     m_unlock->setEnabled(!unlocking && !m_password->text().isEmpty());
     m_unlock->setBusy(unlocking);
-    if (m_model.wrongPassword() && !unlocking) {
-        m_password->selectAll();
+}
+
+void PasswordScreen::showWrongPassword()
+{
+    // Nothing of the password that failed stays: the field is empty and ready for the next try.
+    if (m_model.wrongPassword()) {
+        m_password->clear();
         m_password->setFocus();
     }
+    showState();
 }
 
 void PasswordScreen::unlock()
 {
+    if (m_password->text().isEmpty())
+        return;
     m_model.unlock(m_password->text());
+    // The model has its own copy, in wiped memory; the field's is dropped at once.
+    m_password->clear();
 }
 
 void PasswordScreen::showEvent(QShowEvent *event)

@@ -37,6 +37,7 @@ protected:
 
 private:
     void showState();
+    void showWrongPassword();
     void unlock();
 
     app::AppModel &m_model;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/message_sources.h"
 #include "fake_desktop_services.h"
+#include "sources/message_sources.h"
 
 #include <map>
 #include <mutex>
@@ -12,13 +12,13 @@ namespace apptest
 
 // Backups as the model sees them through MessageSources: each source path is described by hand,
 // and its messages are a real database file elsewhere. Thread-safe like the real thing.
-class FakeMessageSources final : public app::MessageSources
+class FakeMessageSources final : public sources::MessageSources
 {
 public:
     struct Source {
-        app::SourceKind kind = app::SourceKind::Database;
+        sources::SourceKind kind = sources::SourceKind::Database;
         std::filesystem::path database; // what openStore() opens for a usable source
-        std::vector<app::BackupDescription> backups; // for a folder of backups
+        std::vector<sources::BackupDescription> backups; // for a folder of backups
         std::string password; // for an encrypted backup
         std::vector<contacts::ContactRecord> addressBook; // the backup's own contacts, if any
         bool hasAddressBook = false;
@@ -44,16 +44,17 @@ public:
         return m_unlockAttempts;
     }
 
-    app::SourceCheck check(const std::filesystem::path &path) const override
+    sources::SourceCheck check(const std::filesystem::path &path) const override
     {
         const std::lock_guard lock(m_mutex);
         const auto found = m_sources.find(path);
         if (found == m_sources.end())
-            return {app::SourceKind::NotFound, path, {}};
-        return {found->second.kind, path, found->second.backups};
+            return {sources::SourceKind::NotFound, path, {}, false};
+        const bool unlocked = found->second.kind == sources::SourceKind::EncryptedBackup && m_unlocked.contains(path);
+        return {found->second.kind, path, found->second.backups, unlocked};
     }
 
-    app::UnlockOutcome unlock(const std::filesystem::path &backup, const std::string &password) override
+    sources::UnlockOutcome unlock(const std::filesystem::path &backup, std::string_view password) override
     {
         std::shared_ptr<Gate> gate;
         {
@@ -65,12 +66,19 @@ public:
             gate->wait();
         const std::lock_guard lock(m_mutex);
         const auto found = m_sources.find(backup);
-        if (found == m_sources.end() || found->second.unlockFails)
-            return app::UnlockOutcome::Failed;
+        if (found == m_sources.end() || found->second.kind != sources::SourceKind::EncryptedBackup
+            || found->second.unlockFails)
+            return sources::UnlockOutcome::Failed;
         if (found->second.password != password)
-            return app::UnlockOutcome::WrongPassword;
+            return sources::UnlockOutcome::WrongPassword;
         m_unlocked.insert(backup);
-        return app::UnlockOutcome::Unlocked;
+        return sources::UnlockOutcome::Unlocked;
+    }
+
+    void forget(const std::filesystem::path &backup) override
+    {
+        const std::lock_guard lock(m_mutex);
+        m_unlocked.erase(backup);
     }
 
     common::Result<store::MessagesStore, store::SQLiteDB::Failure>
@@ -79,11 +87,9 @@ public:
         std::filesystem::path database;
         {
             const std::lock_guard lock(m_mutex);
-            const auto found = m_sources.find(source);
-            const bool locked = found != m_sources.end() && found->second.kind == app::SourceKind::EncryptedBackup
-                && !m_unlocked.contains(source);
-            if (found == m_sources.end() || locked)
+            if (!usable(source))
                 return common::failure(store::SQLiteDB::Failure::open(14, "not open"));
+            const auto found = m_sources.find(source);
             database = found->second.database;
         }
         return store::MessagesStore::open(database);
@@ -93,12 +99,21 @@ public:
     {
         const std::lock_guard lock(m_mutex);
         const auto found = m_sources.find(source);
-        if (found == m_sources.end() || !found->second.hasAddressBook)
+        if (!usable(source) || !found->second.hasAddressBook)
             return nullptr;
         return std::make_shared<FakeContactsService>(found->second.addressBook);
     }
 
 private:
+    // Called with the mutex held.
+    bool usable(const std::filesystem::path &source) const
+    {
+        const auto found = m_sources.find(source);
+        if (found == m_sources.end())
+            return false;
+        return sources::SourceCheck{found->second.kind, source, {}, m_unlocked.contains(source)}.usable();
+    }
+
     mutable std::mutex m_mutex;
     std::map<std::filesystem::path, Source> m_sources;
     std::set<std::filesystem::path> m_unlocked;

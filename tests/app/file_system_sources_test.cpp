@@ -1,8 +1,8 @@
 #include "app/app_model.h"
-#include "app/file_system_sources.h"
 #include "catalogue/conversations.h"
 #include "contacts/contacts_index.h"
 #include "fake_desktop_services.h"
+#include "sources/file_system_sources.h"
 #include "support/backup_fixture.h"
 #include "support/messages_fixture.h"
 #include "support/temp_dir.h"
@@ -14,9 +14,9 @@
 #include <sys/stat.h>
 
 using app::BackupDescription;
-using app::FileSystemSources;
 using app::SourceKind;
 using backup::BackupOptions;
+using sources::FileSystemSources;
 using Phase = app::AppModel::Phase;
 namespace fs = std::filesystem;
 
@@ -134,7 +134,7 @@ TEST_F(FileSystemSourcesTest, AFolderOfBackupsListsThemNewestFirstAndEachTellsWh
     EXPECT_EQ(sources.contacts(folder / "b-locked"), nullptr);
 }
 
-TEST_F(FileSystemSourcesTest, AnEncryptedBackupOpensWithItsPasswordUntilAnotherSourceIsChosen)
+TEST_F(FileSystemSourcesTest, AnEncryptedBackupOpensWithItsPasswordUntilItIsForgotten)
 {
     BackupOptions options;
     options.encryption = backup::Encryption{};
@@ -149,10 +149,13 @@ TEST_F(FileSystemSourcesTest, AnEncryptedBackupOpensWithItsPasswordUntilAnotherS
     // Loads and exports use the keys kept, and the names come from the decrypted address book.
     EXPECT_EQ(titlesOf(listOf(locked)), titlesOf(listOf(plain)));
     EXPECT_EQ(titlesOf(listOf(locked)).front(), "Dr. Maya Okafor");
-    // Checking the same backup again keeps it open; choosing another source drops its keys.
-    EXPECT_EQ(sources.check(locked).kind, SourceKind::EncryptedBackup);
-    EXPECT_TRUE(sources.openStore(locked).has_value());
+    // The keys stay while other sources are checked and read, until the backup is forgotten.
+    EXPECT_TRUE(sources.check(locked).unlocked);
     EXPECT_EQ(sources.check(plain).kind, SourceKind::Backup);
+    EXPECT_EQ(titlesOf(listOf(plain)), titlesOf(listOf(locked)));
+    EXPECT_TRUE(sources.check(locked).usable());
+    sources.forget(locked);
+    EXPECT_FALSE(sources.check(locked).unlocked);
     EXPECT_FALSE(sources.openStore(locked).has_value());
 }
 

@@ -1,6 +1,6 @@
 #include "app/app_model.h"
-#include "app/database_file_sources.h"
 #include "fake_message_sources.h"
+#include "sources/file_system_sources.h"
 #include "support/child_process.h"
 #include "support/messages_fixture.h"
 #include "support/temp_dir.h"
@@ -14,12 +14,12 @@
 
 using app::AppModel;
 using app::BackupDescription;
-using app::DatabaseFileSources;
 using app::SourceKind;
 using apptest::FakeDesktopServices;
 using apptest::FakeMessageSources;
 using apptest::Gate;
 using contacts::AuthorizationStatus;
+using sources::FileSystemSources;
 using Phase = app::AppModel::Phase;
 namespace fs = std::filesystem;
 
@@ -371,14 +371,14 @@ TEST_F(SourceStepTest, WhatTheDesktopCannotOpenIsOfferedForCopying)
     fs::remove(model->exported()->path.toStdString());
 }
 
-class DatabaseFileSourcesTest : public ::testing::Test
+class DatabaseFilesTest : public ::testing::Test
 {
 protected:
     testsupport::TempDir dir;
-    DatabaseFileSources sources;
+    FileSystemSources sources;
 };
 
-TEST_F(DatabaseFileSourcesTest, TellsADatabaseFromEverythingElse)
+TEST_F(DatabaseFilesTest, TellsADatabaseFromEverythingElse)
 {
     writeDatabase(dir / "chat.db", 1);
     testsupport::writeFile(dir / "notes.txt", "These are not the messages you are looking for.");
@@ -396,7 +396,7 @@ TEST_F(DatabaseFileSourcesTest, TellsADatabaseFromEverythingElse)
     EXPECT_EQ(sources.check(dir / "chat.db").path, dir / "chat.db");
 }
 
-TEST_F(DatabaseFileSourcesTest, ASQLiteFileWithoutTheMessagesTablesIsNotAMessagesDatabase)
+TEST_F(DatabaseFilesTest, ASQLiteFileWithoutTheMessagesTablesIsNotAMessagesDatabase)
 {
     sqlite3 *raw = nullptr;
     ASSERT_EQ(sqlite3_open((dir / "notes.db").c_str(), &raw), SQLITE_OK);
@@ -407,7 +407,7 @@ TEST_F(DatabaseFileSourcesTest, ASQLiteFileWithoutTheMessagesTablesIsNotAMessage
     EXPECT_EQ(sources.check(dir / "notes.db").kind, SourceKind::NotMessagesDatabase);
 }
 
-TEST_F(DatabaseFileSourcesTest, AFolderHoldingChatDbIsThatDatabase)
+TEST_F(DatabaseFilesTest, AFolderHoldingChatDbIsThatDatabase)
 {
     fs::create_directories(dir / "Messages");
     writeDatabase(dir / "Messages" / "chat.db", 2);
@@ -421,7 +421,7 @@ TEST_F(DatabaseFileSourcesTest, AFolderHoldingChatDbIsThatDatabase)
     EXPECT_EQ(sources.contacts(check.path), nullptr);
 }
 
-TEST_F(DatabaseFileSourcesTest, AFileThisUserMayNotReadIsUnreadable)
+TEST_F(DatabaseFilesTest, AFileThisUserMayNotReadIsUnreadable)
 {
     writeDatabase(dir / "chat.db", 1);
     ASSERT_EQ(::chmod((dir / "chat.db").c_str(), 0), 0);
@@ -429,7 +429,7 @@ TEST_F(DatabaseFileSourcesTest, AFileThisUserMayNotReadIsUnreadable)
     const fs::path file = dir / "chat.db";
 
     const auto outcome = testsupport::runInChild(true, [&](std::string &report) {
-        const auto kind = DatabaseFileSources().check(file).kind;
+        const auto kind = FileSystemSources().check(file).kind;
         report = std::to_string(static_cast<int>(kind));
         return kind == SourceKind::Unreadable ? 0 : 1;
     });

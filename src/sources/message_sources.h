@@ -9,9 +9,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-namespace app
+namespace sources
 {
 
 // One iPhone backup found in a folder, as the backup picker lists it.
@@ -29,7 +30,7 @@ struct BackupDescription {
 enum class SourceKind {
     Database, // a Messages database file, ready to be read
     Backup, // one backup with messages, ready to be read
-    EncryptedBackup, // one backup with messages that needs its password first
+    EncryptedBackup, // one backup with messages that needs its password first (unless unlocked)
     BackupFolder, // a folder holding several backups: the user picks one
     NotFound, // nothing at that path
     Unreadable, // there, but this user may not read it
@@ -42,18 +43,21 @@ enum class SourceKind {
 
 struct SourceCheck {
     SourceKind kind = SourceKind::NotFound;
-    // The path that was looked at; for a folder holding a Messages database, that database file.
+    // The source itself: a database file (for a folder holding one, that file), or the backup's
+    // folder; for a problem, the path it names.
     std::filesystem::path path;
     std::vector<BackupDescription> backups; // for BackupFolder: the backups found, newest first
+    bool unlocked = false; // for EncryptedBackup: its keys are at hand, so it reads without a password
+
+    // True when loads and exports can read it now.
+    [[nodiscard]] bool usable() const
+    {
+        return kind == SourceKind::Database || kind == SourceKind::Backup
+            || (kind == SourceKind::EncryptedBackup && unlocked);
+    }
 
     bool operator==(const SourceCheck &) const = default;
 };
-
-// True for the kinds a load can start from once chosen (an encrypted backup after its password).
-[[nodiscard]] inline bool isUsable(SourceKind kind)
-{
-    return kind == SourceKind::Database || kind == SourceKind::Backup || kind == SourceKind::EncryptedBackup;
-}
 
 enum class UnlockOutcome {
     Unlocked,
@@ -61,26 +65,35 @@ enum class UnlockOutcome {
     Failed, // the backup could not be read or decrypted for another reason
 };
 
-// Where the messages come from: a Messages database file, or an iPhone backup. Every call may be
-// made on any thread and at the same time as others; a check of a large folder or the unlocking
-// of a backup may take seconds, so the window makes them in the background.
+// Where the messages come from: a Messages database file, or an iPhone backup, by path.
+//
+// The contract every implementation keeps (and the contract tests hold the fakes to):
+// - check() decides what a path is and changes nothing, neither on disk nor here: an unlocked
+//   backup stays unlocked whatever else is checked, opened or unlocked.
+// - unlock() with the right password makes the encrypted backup usable; its keys are kept until
+//   forget() names it or the object goes. A wrong password or a failure keeps nothing.
+// - openStore() gives a fresh store on a usable source's messages, and fails for any other path
+//   (an encrypted backup not unlocked among them).
+// - contacts() gives the people of a usable source's own address book, always authorized; null
+//   for a database file, a backup without one, or a source that is not usable.
+// Every call may be made on any thread and at the same time as others; a check of a large folder
+// or the unlocking of a backup may take seconds, so the window makes them in the background.
 class MessageSources
 {
 public:
     virtual ~MessageSources() = default;
 
-    // Looks at `path` without changing anything there.
     [[nodiscard]] virtual SourceCheck check(const std::filesystem::path &path) const = 0;
 
-    // Unlocks the encrypted backup at `backup` with `password`. Once unlocked, openStore() and
-    // contacts() read it for as long as this object lives; the password itself is not kept.
-    [[nodiscard]] virtual UnlockOutcome unlock(const std::filesystem::path &backup, const std::string &password) = 0;
+    // The password is only read, never kept; the caller wipes its own copy.
+    [[nodiscard]] virtual UnlockOutcome unlock(const std::filesystem::path &backup, std::string_view password) = 0;
 
-    // A fresh store on the messages of the usable source at `source`, for one load or one export.
+    // Drops the keys of the backup at `backup`, wiping them; nothing for any other path.
+    virtual void forget(const std::filesystem::path &backup) = 0;
+
     [[nodiscard]] virtual common::Result<store::MessagesStore, store::SQLiteDB::Failure>
     openStore(const std::filesystem::path &source) const = 0;
 
-    // The contacts of `source` when it carries an address book of its own (a backup), else null.
     [[nodiscard]] virtual std::shared_ptr<contacts::ContactsService>
     contacts(const std::filesystem::path &source) const = 0;
 
@@ -92,4 +105,4 @@ protected:
     MessageSources &operator=(MessageSources &&) = default;
 };
 
-} // namespace app
+} // namespace sources
