@@ -166,14 +166,19 @@ SourceCheck FileSystemSources::check(const fs::path &path) const
 
 UnlockOutcome FileSystemSources::unlock(const fs::path &backup, std::string_view password)
 {
+    const BackupInfo info = readBackupInfo(backup);
+    if (!info.encrypted) {
+        common::log(common::LogCategory::Sources, backup.string() + ": nothing to unlock, not an encrypted backup");
+        return UnlockOutcome::Failed;
+    }
     // The slow part (the key derivation) runs here, on the caller's thread, outside the lock.
-    auto opened = unlockBackup(readBackupInfo(backup), password);
+    auto opened = unlockBackup(info, password);
     if (!opened) {
         const bool wrong = std::holds_alternative<problem::WrongPassword>(opened.error());
-        const SourceCheck why = checkOf(opened.error());
-        common::log(common::LogCategory::Sources,
-                    backup.string() + ": unlocking failed, "
-                        + (wrong ? std::string("wrong password") : std::string(nameOf(why.kind))));
+        std::string why = wrong ? "wrong password" : nameOf(checkOf(opened.error()).kind);
+        if (const auto *damaged = std::get_if<problem::UnreadableEncryption>(&opened.error()))
+            why = "cannot decrypt: " + damaged->failure.detail;
+        common::log(common::LogCategory::Sources, backup.string() + ": unlocking failed, " + why);
         return wrong ? UnlockOutcome::WrongPassword : UnlockOutcome::Failed;
     }
     common::log(common::LogCategory::Sources, backup.string() + ": unlocked");

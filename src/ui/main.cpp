@@ -6,6 +6,7 @@
 #include "app/app_model.h"
 #include "app/launch_options.h"
 #include "app/linux_desktop_services.h"
+#include "app/logging.h"
 #include "app/texts.h"
 #include "common/home.h"
 #include "l10n/language.h"
@@ -80,6 +81,7 @@ int main(int argc, char **argv)
     if (namesWindowClass)
         ::setenv("RESOURCE_NAME", appId, 1);
 
+    app::routeCoreLogging();
     QApplication application(argc, argv);
     QApplication::setApplicationName(app::applicationName());
     QApplication::setOrganizationName(QStringLiteral("Tovik"));

@@ -295,6 +295,61 @@ TEST_F(SourceStepTest, ThePasswordScreenLeadsBackToTheSourceStep)
     EXPECT_FALSE(model->wrongPassword());
 }
 
+TEST_F(SourceStepTest, LeavingDuringAnUnlockDropsItsOutcomeForTheSourceChosenNext)
+{
+    const auto model = onPasswordScreen();
+    sources.add(dir / "mac.db", {SourceKind::Database, dir / "mac.db", {}, {}, {}, false, false});
+    const auto gate = std::make_shared<Gate>();
+    sources.holdUnlocks(gate);
+    model->unlock(QStringLiteral("hunter2"));
+    ASSERT_TRUE(model->unlocking());
+
+    // Leaving is allowed at once, while the unlock still runs.
+    model->showSources();
+    EXPECT_EQ(model->phase(), Phase::Source);
+    EXPECT_FALSE(model->unlocking());
+    model->chooseSource(dir / "mac.db");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return model->phase() == Phase::List && !model->loading();
+        },
+        patienceMs));
+    gate->open();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return sources.unlockAttempts() == 1;
+        },
+        patienceMs));
+    QTest::qWait(200); // the unlock's outcome reaches the main thread, and is dropped there
+
+    EXPECT_EQ(model->phase(), Phase::List);
+    EXPECT_EQ(model->source(), dir / "mac.db");
+    EXPECT_EQ(services.texts.value(AppModel::sourceKey()), QString::fromStdString((dir / "mac.db").string()));
+    ASSERT_EQ(model->conversations().size(), 1u);
+    EXPECT_EQ(model->conversations()[0].count, 3);
+}
+
+TEST_F(SourceStepTest, AnUnlockedBackupChosenAgainAfterAnotherOneReadsWithoutItsPassword)
+{
+    const auto model = onPasswordScreen();
+    sources.add(dir / "other", backup("swordfish"));
+    model->unlock(QStringLiteral("hunter2"));
+    ASSERT_TRUE(settle(*model));
+    ASSERT_EQ(model->phase(), Phase::List);
+
+    model->chooseSource(dir / "other");
+    ASSERT_TRUE(settle(*model));
+    EXPECT_EQ(model->phase(), Phase::Password);
+    model->chooseSource(dir / "locked");
+    ASSERT_TRUE(settle(*model));
+
+    EXPECT_EQ(model->phase(), Phase::List);
+    EXPECT_EQ(model->source(), dir / "locked");
+    ASSERT_EQ(model->conversations().size(), 1u);
+    EXPECT_EQ(model->conversations()[0].count, 5);
+    EXPECT_EQ(sources.unlockAttempts(), 1);
+}
+
 TEST_F(SourceStepTest, OtherMessagesChosenFromTheListReplaceTheListAndAreRemembered)
 {
     sources.add(dir / "mac.db", {SourceKind::Database, dir / "mac.db", {}, {}, {}, false, false});
