@@ -94,8 +94,7 @@ std::optional<std::string> writeAll(const fs::path &out)
 
     std::ofstream(out / "password") << password << "\n";
     std::ofstream(out / "slow-seconds") << slow.count() << "\n";
-    std::printf("wrote the end-to-end fixtures in %s (the slow backup's key took %.1f s)\n", out.c_str(),
-                slow.count());
+    std::printf("wrote the end-to-end fixtures in %s (the slow backup's key took %.1f s)\n", out.c_str(), slow.count());
     return std::nullopt;
 }
 
