@@ -1,6 +1,7 @@
-"""A desktop of its own for one end-to-end test: a virtual X server, a window manager, a session
-bus with the accessibility bus on it, real X input through xdotool, and the accessibility tree of
-the window under test. Everything started here is stopped again, also when a test fails."""
+"""A desktop of its own for one end-to-end test: a session bus (the accessibility bus comes up on
+it), a virtual X server, a window manager, real X input through xdotool, and the accessibility
+tree of the window under test. Everything started here is stopped again when a test ends or fails,
+and killed with this script should it be killed."""
 
 import ctypes
 import os
@@ -14,7 +15,7 @@ import zlib
 
 SKIP = 77  # the exit status ctest reads as "skipped"
 
-PROGRAMS = ["Xvfb", "openbox", "xdotool", "dbus-run-session"]
+PROGRAMS = ["Xvfb", "openbox", "xdotool", "dbus-daemon"]
 BUS_LAUNCHERS = ["/usr/libexec/at-spi-bus-launcher", "/usr/lib/at-spi2-core/at-spi-bus-launcher"]
 SCREEN = (1280, 1024)
 
@@ -100,6 +101,7 @@ class Desktop:
 
     def __enter__(self):
         try:
+            self._start_session_bus()
             self._start_display()
             self._start_window_manager()
         except BaseException:
@@ -110,29 +112,42 @@ class Desktop:
     def __exit__(self, *exc):
         self.processes.stop_all()
 
-    def _start_display(self):
+    def _start_reporting(self, argv, what, log):
+        """Starts a program that writes one line through the descriptor given last in `argv`
+        (its address, its display) once it is ready, and returns that line."""
         readable, writable = os.pipe()
         try:
-            self.processes.start(
-                ["Xvfb", "-displayfd", str(writable), "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
-                 "-fbdir", self.folder, "-nolisten", "tcp", "-noreset"],
-                self.env, log=os.path.join(self.folder, "xvfb.log"), pass_fds=[writable])
+            self.processes.start([*argv, str(writable)], self.env, log=os.path.join(self.folder, log),
+                                 pass_fds=[writable])
             os.close(writable)
             writable = None
-            number = b""
+            line = b""
             deadline = time.monotonic() + 15
-            while not number.endswith(b"\n"):
+            while not line.endswith(b"\n"):
                 if not select.select([readable], [], [], max(0.0, deadline - time.monotonic()))[0]:
-                    raise Failure("Xvfb did not say its display number within 15 s")
-                chunk = os.read(readable, 16)
+                    raise Failure(f"{argv[0]} did not say its {what} within 15 s")
+                chunk = os.read(readable, 256)
                 if not chunk:
-                    raise Failure("Xvfb ended before it said its display number")
-                number += chunk
+                    raise Failure(f"{argv[0]} ended before it said its {what}")
+                line += chunk
         finally:
             os.close(readable)
             if writable is not None:
                 os.close(writable)
-        self.env["DISPLAY"] = ":" + number.decode().strip()
+        return line.decode().strip()
+
+    def _start_session_bus(self):
+        # The accessibility bus is started on it when first asked for, and ends with it.
+        address = self._start_reporting(["dbus-daemon", "--session", "--nofork", "--print-address"], "address",
+                                        "bus.log")
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+        # This script reads the tree over the same bus.
+        os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
+
+    def _start_display(self):
+        number = self._start_reporting(["Xvfb", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-fbdir", self.folder,
+                                        "-nolisten", "tcp", "-noreset", "-displayfd"], "display number", "xvfb.log")
+        self.env["DISPLAY"] = ":" + number
 
     def _start_window_manager(self):
         ready = os.path.join(self.folder, "openbox-ready")

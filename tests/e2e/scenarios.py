@@ -1,6 +1,6 @@
 """The window as a person uses it, one scenario a run:
     scenarios.py NAME --tovik BIN --export BIN --fixtures DIR --failures DIR
-Each run has its own home folder, display, window manager and session bus. It exits 0 when the
+Each run has its own home folder, session bus, display and window manager. It exits 0 when the
 window did what the scenario expects, 1 when not (keeping a picture of the screen, the
 accessibility tree and the window's output under --failures/NAME), and 77 (skipped) only when a
 tool it needs is not installed."""
@@ -364,13 +364,12 @@ def isolated_environment(work):
     return env
 
 
-def run_inside(options):
-    """In the test's own session bus: the desktop, the window and the scenario."""
-    work = os.environ["TOVIK_E2E_WORK"]
+def run(options, work):
+    """The desktop, the window and the scenario, in the folder `work`."""
     kept = os.path.join(options.failures, options.scenario)
     shutil.rmtree(kept, ignore_errors=True)
     started = time.monotonic()
-    with desktop.Desktop(work, dict(os.environ)) as screen:
+    with desktop.Desktop(work, isolated_environment(work)) as screen:
         session = Session(options, work, screen)
         try:
             SCENARIOS[options.scenario](session, options)
@@ -408,10 +407,6 @@ def main():
 
     signal.signal(signal.SIGTERM, stop)
 
-    if os.environ.get("TOVIK_E2E_WORK"):
-        sys.stdout = sys.stderr = os.fdopen(int(os.environ["TOVIK_E2E_OUT"]), "w", buffering=1)
-        return run_inside(options)
-
     missing = desktop.missing_tools()
     if missing:
         print("skipped: missing " + ", ".join(missing) + " (scripts/setup.sh installs them)")
@@ -420,26 +415,12 @@ def main():
         if not os.path.exists(program):
             raise SystemExit(f"{program} is missing: build first")
 
-    # Everything, the session bus included, lives in the test's own home folder; it goes at the end.
+    # Everything, the buses' sockets included, lives in the test's own folder; it goes at the end.
     work = tempfile.mkdtemp(prefix=f"tovik-e2e-{options.scenario}-")
-    # The buses' own chatter goes to a log; the scenario's steps come here, on a copy of standard output.
-    out = os.dup(sys.stdout.fileno())
-    env = dict(isolated_environment(work), TOVIK_E2E_WORK=work, TOVIK_E2E_OUT=str(out))
-    with open(os.path.join(work, "bus.log"), "wb") as bus_log:
-        child = subprocess.Popen(["dbus-run-session", "--", sys.executable, os.path.abspath(__file__), *sys.argv[1:]],
-                                 env=env, start_new_session=True, stdout=bus_log, stderr=bus_log, pass_fds=[out])
-    os.close(out)
     try:
-        return child.wait()
+        return run(options, work)
     finally:
-        if child.poll() is None:
-            os.killpg(child.pid, signal.SIGTERM)
-            try:
-                child.wait(5)
-            except subprocess.TimeoutExpired:
-                os.killpg(child.pid, signal.SIGKILL)
         shutil.rmtree(work, ignore_errors=True)
-
 
 if __name__ == "__main__":
     sys.exit(main())
