@@ -65,8 +65,12 @@ class Processes:
 
     def start(self, argv, env, log=None, **options):
         out = open(log, "ab") if log else subprocess.DEVNULL
-        process = subprocess.Popen(argv, env=env, stdout=out, stderr=out, start_new_session=True,
-                                   preexec_fn=_end_with_parent, **options)
+        try:
+            process = subprocess.Popen(argv, env=env, stdout=out, stderr=out, start_new_session=True,
+                                       preexec_fn=_end_with_parent, **options)
+        finally:
+            if log:
+                out.close()  # the program has its own copy
         self._started.append(process)
         return process
 
@@ -91,8 +95,8 @@ class Processes:
 
 
 class Desktop:
-    """A virtual screen with openbox on it, in `folder` (its frame buffer is kept there as an
-    XWD file, for the picture of a failure)."""
+    """A session bus and a virtual screen with openbox on it, in `folder` (the screen's frame
+    buffer is kept there as an XWD file, for the picture of a failure)."""
 
     def __init__(self, folder, env):
         self.folder = folder
