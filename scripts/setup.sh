@@ -12,6 +12,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev libgl-dev
     xvfb xauth
+    # The end-to-end tests: a window manager, X input, and the accessibility tree over D-Bus
+    openbox xdotool dbus at-spi2-core python3-gi gir1.2-atspi-2.0
     fonts-dejavu-core fonts-noto-color-emoji fonts-inter
     # make package: icons, man pages, the package's dependencies, and the checks of its files
     librsvg2-bin help2man dpkg-dev file desktop-file-utils appstream
