@@ -170,7 +170,7 @@ TEST_F(FileSystemSourcesTest, BackupsWithoutMessagesOrTooOldSayWhy)
 TEST_F(FileSystemSourcesTest, FilesAndFoldersThatAreNoBackupAreToldApartAsDatabases)
 {
     fs::create_directories(dir / "Messages");
-    fs::copy_file(db, dir / "Messages" / "chat.db");
+    testsupport::copyDatabase(db, dir / "Messages" / "chat.db");
     fs::create_directories(dir / "nothing");
     testsupport::writeFile(dir / "notes.txt", "no messages here");
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
