@@ -211,7 +211,9 @@ buildConversations(const std::vector<std::pair<std::int64_t, store::MessagesStor
 common::Result<std::vector<Conversation>, store::SQLiteDB::Failure>
 loadConversations(store::MessagesStore &store, const contacts::ContactsIndex &contacts)
 {
-    auto rows = chatRows(store);
+    auto rows = store.readConsistently([](store::MessagesStore &opened) {
+        return chatRows(opened);
+    });
     if (!rows)
         return common::failure(std::move(rows.error()));
     return buildConversations(ascendingById(std::move(*rows)), contacts);
@@ -240,10 +242,8 @@ std::optional<Conversation> onlyConversation(ChatRowMap rows, const contacts::Co
     return std::move(found.front());
 }
 
-} // namespace
-
 common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
-findConversation(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id)
+findOnce(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id)
 {
     auto rows = chatRowsWithoutCounts(store);
     if (!rows)
@@ -261,7 +261,7 @@ findConversation(store::MessagesStore &store, const contacts::ContactsIndex &con
 }
 
 common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
-findConversationToExport(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id)
+findToExportOnce(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id)
 {
     auto rows = chatRowsWithoutCounts(store);
     if (!rows)
@@ -270,7 +270,7 @@ findConversationToExport(store::MessagesStore &store, const contacts::ContactsIn
     // Several chats: which one names a group depends on their last dates, which only counting
     // gives.
     if (matching.size() != 1)
-        return findConversation(store, contacts, id);
+        return findOnce(store, contacts, id);
 
     auto &[rowid, row] = *matching.begin();
     // Whether the chat has a countable message at all stops at the first one; the number of its
@@ -290,6 +290,24 @@ findConversationToExport(store::MessagesStore &store, const contacts::ContactsIn
         return common::failure(std::move(probed.error()));
     row.count = countable ? std::max<std::int64_t>(joined, 1) : 0;
     return onlyConversation(std::move(matching), contacts);
+}
+
+} // namespace
+
+common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
+findConversation(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id)
+{
+    return store.readConsistently([&](store::MessagesStore &opened) {
+        return findOnce(opened, contacts, id);
+    });
+}
+
+common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
+findConversationToExport(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id)
+{
+    return store.readConsistently([&](store::MessagesStore &opened) {
+        return findToExportOnce(opened, contacts, id);
+    });
 }
 
 } // namespace catalogue

@@ -23,7 +23,10 @@ common::Result<WrittenExport, ExportFailure> exportConversation(store::MessagesS
                                                                 const contacts::ContactsIndex &contacts,
                                                                 std::optional<std::filesystem::path> folder)
 {
-    auto built = buildExport(store, conversation, contacts);
+    // Built whole, and confirmed, before anything is written.
+    auto built = store.readConsistently([&](store::MessagesStore &opened) {
+        return buildExport(opened, conversation, contacts);
+    });
     if (!built)
         return common::failure(databaseFailure(built.error()));
     auto written = writeExport(built->text, conversation.title, std::move(folder));

@@ -1,6 +1,6 @@
 #include "sources/backup_layout.h"
 
-#include "sources/read_only_vfs.h"
+#include "store/read_only_vfs.h"
 #include "store/sqlite_db.h"
 
 #include <algorithm>
@@ -49,11 +49,11 @@ std::optional<std::map<std::string, std::string>> manifestFileIds(const std::fil
     if (!isFile(manifest))
         return std::nullopt;
     const auto log = manifest.native() + "-wal";
-    VfsDatabase files{reader(manifest), std::nullopt};
+    store::VfsDatabase files{reader(manifest), std::nullopt};
     if (isFile(log))
         files.log = reader(log);
-    auto registration = VfsRegistration::add(std::move(files));
-    auto db = store::SQLiteDB::openThroughVfs(registration->name(), readOnlyVfs(), registration);
+    auto registration = store::VfsRegistration::add(std::move(files));
+    auto db = store::SQLiteDB::openThroughVfs(registration->name(), store::readOnlyVfs(), registration);
     if (!db)
         return std::nullopt;
     const FilesQuery query = filesReadQuery("relativePath, fileID");
@@ -85,7 +85,7 @@ FilesQuery filesReadQuery(std::string_view columns)
 BackupFileReader plainBackupFiles()
 {
     return [](const std::filesystem::path &file) {
-        return plainFileOpener(file);
+        return store::plainFileOpener(file);
     };
 }
 

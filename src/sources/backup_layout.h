@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sources/backup_files.h"
-#include "sources/read_only_vfs.h"
+#include "store/read_only_vfs.h"
 #include "store/sqlite_db.h"
 
 #include <filesystem>
@@ -16,7 +16,7 @@ namespace sources
 
 // Gives the reader of one file of a backup folder (Manifest.db or a stored file) from its path.
 // The plain one reads the file as it is on disk.
-using BackupFileReader = std::function<FileOpener(const std::filesystem::path &file)>;
+using BackupFileReader = std::function<store::FileOpener(const std::filesystem::path &file)>;
 [[nodiscard]] BackupFileReader plainBackupFiles();
 
 // The query of Manifest.db's Files table for the files this program reads (backupFilesRead),

@@ -31,7 +31,7 @@ struct BackupSecrets {
     std::map<std::string, FileSecret, std::less<>> files; // by fileID
 };
 
-FileOpener
+store::FileOpener
 decryptingOpener(std::filesystem::path path, std::shared_ptr<const BackupSecrets> secrets, const FileSecret &secret)
 {
     return [path = std::move(path), secrets = std::move(secrets),
@@ -43,7 +43,7 @@ decryptingOpener(std::filesystem::path path, std::shared_ptr<const BackupSecrets
     };
 }
 
-FileOpener refusingOpener(const std::filesystem::path &path)
+store::FileOpener refusingOpener(const std::filesystem::path &path)
 {
     return [detail = path.string()
                 + " has no key in this backup's manifest"]() -> common::Result<std::unique_ptr<common::ReadOnlyFile>> {
@@ -54,7 +54,7 @@ FileOpener refusingOpener(const std::filesystem::path &path)
 // Every file is read decrypted with its own key; a file without one is not read at all.
 BackupFileReader decryptingReader(std::shared_ptr<const BackupSecrets> secrets)
 {
-    return [secrets = std::move(secrets)](const std::filesystem::path &file) -> FileOpener {
+    return [secrets = std::move(secrets)](const std::filesystem::path &file) -> store::FileOpener {
         if (file.filename() == manifestDbName)
             return decryptingOpener(file, secrets, secrets->manifest);
         if (const auto found = secrets->files.find(file.filename().string()); found != secrets->files.end())
@@ -72,9 +72,9 @@ common::Result<void, crypto::Failure> readFileSecrets(const std::filesystem::pat
     if (auto opened = crypto::DecryptingFile::open(manifest, crypto::SecureBytes(secrets->manifest.key.span()));
         !opened)
         return crypto::damaged("Manifest.db does not decrypt with its key: " + opened.error().detail);
-    auto registration =
-        VfsRegistration::add(VfsDatabase{decryptingOpener(manifest, secrets, secrets->manifest), std::nullopt});
-    auto db = store::SQLiteDB::openThroughVfs(registration->name(), readOnlyVfs(), registration);
+    auto registration = store::VfsRegistration::add(
+        store::VfsDatabase{decryptingOpener(manifest, secrets, secrets->manifest), std::nullopt});
+    auto db = store::SQLiteDB::openThroughVfs(registration->name(), store::readOnlyVfs(), registration);
     if (!db)
         return crypto::damaged("Manifest.db cannot be opened: " + db.error().message);
     const FilesQuery query = filesReadQuery("fileID, relativePath, file");

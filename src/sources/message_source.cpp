@@ -27,7 +27,7 @@ struct MessageSource::State {
     std::optional<BackupInfo> backup;
     std::vector<contacts::ContactRecord> addressBook;
     bool hasAddressBook = false;
-    std::shared_ptr<const VfsRegistration> messages; // backups only
+    std::shared_ptr<const store::VfsRegistration> messages; // backups only
 };
 
 struct Opening {
@@ -43,11 +43,11 @@ namespace
 constexpr std::array<const char *, 5> messagesTables{"chat", "handle", "message", "chat_handle_join",
                                                      "chat_message_join"};
 
-VfsDatabase filesOf(const BackupFileReader &reader,
-                    const std::filesystem::path &database,
-                    const std::optional<std::filesystem::path> &log)
+store::VfsDatabase filesOf(const BackupFileReader &reader,
+                           const std::filesystem::path &database,
+                           const std::optional<std::filesystem::path> &log)
 {
-    VfsDatabase files{reader(database), std::nullopt};
+    store::VfsDatabase files{reader(database), std::nullopt};
     if (log)
         files.log = reader(*log);
     return files;
@@ -59,8 +59,8 @@ std::optional<std::vector<contacts::ContactRecord>> readBackupAddressBook(const 
 {
     if (!layout.addressBook)
         return std::nullopt;
-    auto registration = VfsRegistration::add(filesOf(reader, *layout.addressBook, layout.addressBookLog));
-    auto db = store::SQLiteDB::openThroughVfs(registration->name(), readOnlyVfs(), registration);
+    auto registration = store::VfsRegistration::add(filesOf(reader, *layout.addressBook, layout.addressBookLog));
+    auto db = store::SQLiteDB::openThroughVfs(registration->name(), store::readOnlyVfs(), registration);
     if (!db)
         return std::nullopt;
     auto records = readAddressBook(*db);
@@ -168,7 +168,7 @@ common::Result<store::MessagesStore, store::SQLiteDB::Failure> MessageSource::op
             return common::failure(store::SQLiteDB::Failure::open(0, std::move(checked.error().detail)));
         return store::MessagesStore::open(m_state->path);
     }
-    auto db = store::SQLiteDB::openThroughVfs(m_state->messages->name(), readOnlyVfs(), m_state);
+    auto db = store::SQLiteDB::openThroughVfs(m_state->messages->name(), store::readOnlyVfs(), m_state);
     if (!db)
         return common::failure(std::move(db.error()));
     return store::MessagesStore::over(std::move(*db));
@@ -191,7 +191,7 @@ common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup
     state->kind = MessageSource::Kind::Backup;
     state->path = backup.folder;
     state->backup = backup;
-    state->messages = VfsRegistration::add(filesOf(reader, *layout.messages, layout.messagesLog));
+    state->messages = store::VfsRegistration::add(filesOf(reader, *layout.messages, layout.messagesLog));
     if (auto people = readBackupAddressBook(reader, layout)) {
         state->addressBook = std::move(*people);
         state->hasAddressBook = true;

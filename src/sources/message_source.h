@@ -6,8 +6,8 @@
 #include "crypto/failure.h"
 #include "sources/backup_info.h"
 #include "sources/backup_layout.h"
-#include "sources/read_only_vfs.h"
 #include "store/messages_store.h"
+#include "store/read_only_vfs.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "store/live_database.h"
 #include "store/sqlite_db.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace store
@@ -14,6 +17,24 @@ namespace store
 // The Messages database as the catalogue and the export read it: one read-only connection plus
 // the two optional columns of `message` that the export query depends on. One store serves one
 // load or one export and is then dropped; it is never shared between threads.
+//
+// A database file is read so that nothing beside it is created or changed, not even an existing
+// -shm. Two paths:
+//   - Private (the rule): through the read-only VFS (see readOnlyVfs), which reads the file and
+//     its own -wal and nothing else. The log is never created or deleted: a missing one is an
+//     empty log, and the log of a database without pages is ignored, as SQLite ignores it. The
+//     log's index lives in this connection's memory, and the messages in the log count.
+//   - Shared (a live database only): when another connection has the database open (Messages on
+//     a Mac, or any program writing it; see hasLiveConnection), SQLite's shared-memory protocol is
+//     the only consistent way to read it while it changes, so SQLite's own read-only open is used
+//     (SQLiteDB::open), once the -wal and -shm are known to be regular files or absent. That
+//     connection may create or change the -wal and -shm beside the database, as any reader of a
+//     live database does.
+// A private read sees the files as they were when it began and cannot notice a writer that
+// arrives later. So the database's and the -wal's stamps (size, modification time) are taken
+// before it opens, and after a read (see readConsistently) they are taken again and the database
+// probed again: when anything changed or a writer appeared, what was read is discarded and read
+// again, through the shared path when the writer is still there.
 class MessagesStore
 {
 public:
@@ -31,12 +52,34 @@ public:
         bool operator==(const ChatRow &) const = default;
     };
 
-    // Opens the database and probes `message` for date_retracted and date_edited. Fails with
-    // the open failure; no half-built store survives.
+    // Opens the database file at `path` through the private or the shared path (see above) and
+    // probes `message` for date_retracted and date_edited. Fails with the open failure; no
+    // half-built store survives.
     [[nodiscard]] static common::Result<MessagesStore, SQLiteDB::Failure> open(const std::filesystem::path &path);
 
     // The same over a connection opened by other means (SQLiteDB::openThroughVfs, say).
     [[nodiscard]] static MessagesStore over(SQLiteDB db);
+
+    // Runs `read` (store -> Result<T, SQLiteDB::Failure>) and keeps its result only when it stands:
+    // always for a store opened by other means or through the shared path; for a private read,
+    // when the database stayed as it was opened and no writer appeared. Otherwise the store is
+    // opened again, as open() would, and `read` runs again, at most maxReads times in all; then it
+    // fails with Step, as a database that kept changing.
+    template<typename Read>
+    [[nodiscard]] auto readConsistently(Read &&read) -> std::invoke_result_t<Read &, MessagesStore &>
+    {
+        for (int attempt = 1;; ++attempt) {
+            auto result = read(*this);
+            auto stands = confirmRead(attempt == maxReads);
+            if (!stands)
+                return common::failure(std::move(stands.error()));
+            if (*stands)
+                return result;
+        }
+    }
+
+    // True when this store reads its database through the private path.
+    [[nodiscard]] bool readsPrivately() const { return m_watch.has_value(); }
 
     // True when `table` has a column named exactly `column`. Never fails: any error reads as false.
     [[nodiscard]] bool hasColumn(std::string_view table, std::string_view column);
@@ -45,7 +88,22 @@ public:
     [[nodiscard]] bool hasRetracted() const { return m_hasRetracted; }
     [[nodiscard]] bool hasEdited() const { return m_hasEdited; }
 
+    static constexpr int maxReads = 4;
+
 private:
+    // A private read's database and its stamp before it opened.
+    struct Watch {
+        std::filesystem::path path;
+        DatabaseStamp stamp;
+    };
+
+    [[nodiscard]] static common::Result<MessagesStore, SQLiteDB::Failure>
+    openPrivate(const std::filesystem::path &path);
+    [[nodiscard]] static common::Result<MessagesStore, SQLiteDB::Failure> openShared(const std::filesystem::path &path);
+    // True when what was read stands. Otherwise the store is opened again and this is false, or
+    // on the `last` attempt a failure.
+    [[nodiscard]] common::Result<bool, SQLiteDB::Failure> confirmRead(bool last);
+
     explicit MessagesStore(SQLiteDB db)
         : m_db(std::move(db))
     {
@@ -54,6 +112,7 @@ private:
     SQLiteDB m_db;
     bool m_hasRetracted = false;
     bool m_hasEdited = false;
+    std::optional<Watch> m_watch; // private reads only
 };
 
 // The filter that keeps the messages a conversation counts and exports: ordinary items, without

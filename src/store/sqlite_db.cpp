@@ -4,7 +4,6 @@
 
 #include <sqlite3.h>
 
-#include <chrono>
 #include <memory>
 
 namespace store
@@ -22,11 +21,8 @@ constexpr int openFlags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_N
 constexpr int busyTimeoutMs = 3000;
 constexpr int maxParameters = 32766;
 
-// Enough to load the schema, which is where SQLite first needs the -wal and -shm files.
+// Enough to load the schema, which is where SQLite first reads the files.
 constexpr const char *firstReadSql = "SELECT 1 FROM sqlite_master LIMIT 1";
-// A copy is retried while the original keeps changing under it, for as long as a busy database
-// is waited for. Messages commits in bursts, so a quiet moment long enough for a copy comes soon.
-constexpr auto snapshotPatience = std::chrono::milliseconds(busyTimeoutMs);
 
 // The SQLite result code of the first read on a fresh connection: SQLITE_OK when the schema
 // could be read, else the extended code of the failure.
@@ -154,17 +150,13 @@ common::Result<SQLiteDB::Handle, SQLiteDB::Failure> SQLiteDB::openConnection(con
     return db;
 }
 
-common::Result<SQLiteDB, SQLiteDB::Failure> SQLiteDB::open(const std::filesystem::path &path)
+common::Result<SQLiteDB, SQLiteDB::Failure> SQLiteDB::open(const std::filesystem::path &path,
+                                                           std::shared_ptr<const void> keepAlive)
 {
     auto db = openConnection(path);
     if (!db)
         return common::failure(std::move(db.error()));
-    const int code = firstReadCode(db->get());
-    if (code == SQLITE_OK || !needsPrivateSnapshot(code, usesWriteAheadLog(path)))
-        return SQLiteDB(std::move(*db));
-    const std::string reason = sqlite3_errmsg(db->get());
-    db->reset(); // nothing of the original stays open while it is copied
-    return openSnapshot(path, code, reason);
+    return SQLiteDB(std::move(*db), std::move(keepAlive));
 }
 
 common::Result<SQLiteDB, SQLiteDB::Failure>
@@ -181,40 +173,9 @@ SQLiteDB::openThroughVfs(const std::string &name, const char *vfs, std::shared_p
     sqlite3_free(error);
     if (rc != SQLITE_OK)
         return common::failure(Failure::open(rc, message));
-    // A first read that fails (not a database, damage) is left to the queries, as in open().
+    // A first read that fails (not a database, damage) is left to the queries, which report it.
     (void)firstReadCode(db->get());
-    SQLiteDB opened(std::move(*db));
-    opened.m_keepAlive = std::move(keepAlive);
-    return opened;
-}
-
-common::Result<SQLiteDB, SQLiteDB::Failure>
-SQLiteDB::openSnapshot(const std::filesystem::path &path, int code, const std::string &reason)
-{
-    const auto fail = [&](const std::string &why) {
-        return common::failure(
-            Failure::open(code, reason + "; cannot read the database from a private copy either: " + why));
-    };
-
-    auto folder = takeSnapshot(path, snapshotPatience);
-    if (!folder)
-        return fail(folder.error());
-    auto db = openConnection(folder->database());
-    if (!db)
-        return fail(db.error().message);
-    const int copyCode = firstReadCode(db->get());
-    if (copyCode != SQLITE_OK && needsPrivateSnapshot(copyCode, true))
-        return fail(sqlite3_errmsg(db->get()));
-    // Any other failure of the copy is the original's own (corruption, say) and is left to the
-    // queries, as it would be in place.
-    return SQLiteDB(std::move(*db), std::move(*folder));
-}
-
-std::optional<std::filesystem::path> SQLiteDB::snapshotFolder() const
-{
-    if (!m_snapshot)
-        return std::nullopt;
-    return m_snapshot->path();
+    return SQLiteDB(std::move(*db), std::move(keepAlive));
 }
 
 SQLiteDB &SQLiteDB::operator=(SQLiteDB &&other) noexcept
@@ -222,7 +183,6 @@ SQLiteDB &SQLiteDB::operator=(SQLiteDB &&other) noexcept
     if (this != &other) {
         m_db.reset();
         m_keepAlive = std::move(other.m_keepAlive);
-        m_snapshot = std::move(other.m_snapshot);
         m_db = std::move(other.m_db);
     }
     return *this;

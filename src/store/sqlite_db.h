@@ -1,7 +1,6 @@
 #pragma once
 
 #include "common/result.h"
-#include "store/wal_snapshot.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -59,12 +58,6 @@ enum class RowFlow {
 // The only place that talks to SQLite: one connection to a database, opened strictly read-only,
 // running prepared statements and handing each row to a callback. No writes, no transactions,
 // no statement cache. Used by one thread at a time.
-//
-// Where a write-ahead-log database cannot be read in place (a folder or medium the user cannot
-// write, so SQLite can neither create nor share the -wal and -shm files), the connection reads
-// a private snapshot instead: the database and its -wal copied into a fresh folder under
-// $TMPDIR, which lives exactly as long as this object. The original files are only ever opened
-// for reading.
 class SQLiteDB
 {
 public:
@@ -85,18 +78,16 @@ public:
 
     using RowCallback = std::function<RowFlow(const Statement &)>;
 
-    // Opens `path` read-only through a "file:" URI with "?mode=ro" and reads the schema once, so
-    // that a database SQLite cannot use in place is noticed here rather than by a later query.
-    // When that first read fails because the write-ahead log cannot be used where the database
-    // lies (see needsPrivateSnapshot), the database is read from a private snapshot instead
-    // (see takeSnapshot).
-    // Any other failure of the first read is left to the queries, which report it. Fails with
-    // Open when the connection cannot be opened or the snapshot cannot be made; then nothing is
-    // left behind, and no file is ever created next to the original by this program.
-    [[nodiscard]] static common::Result<SQLiteDB, Failure> open(const std::filesystem::path &path);
+    // Opens `path` read-only through a "file:" URI with "?mode=ro": SQLite's own read-only open,
+    // which shares the database with other connections through its -wal and -shm files and may
+    // create or change those beside it. MessagesStore::open decides when that is needed.
+    // `keepAlive` is released only after the connection has closed. Fails with Open; a database
+    // that cannot be read is left to the queries, which report it.
+    [[nodiscard]] static common::Result<SQLiteDB, Failure> open(const std::filesystem::path &path,
+                                                                std::shared_ptr<const void> keepAlive = {});
 
     // Opens the database known as `name` to the SQLite VFS registered as `vfs`, read-only and
-    // without a private snapshot (such a VFS creates nothing). The connection holds the database
+    // (such a VFS creates nothing). The connection holds the database
     // exclusively, so that SQLite keeps a write-ahead log's index in memory instead of a -shm
     // file, and keeps temporary data in memory too. `keepAlive` (whatever the VFS needs to find
     // the files) is released only after the connection has closed. Fails with Open.
@@ -115,12 +106,8 @@ public:
 
     [[nodiscard]] sqlite3 *handle() const { return m_db.get(); }
 
-    // The private folder this connection reads from, or nothing when it reads the database in
-    // place.
-    [[nodiscard]] std::optional<std::filesystem::path> snapshotFolder() const;
-
     SQLiteDB(SQLiteDB &&) noexcept = default;
-    // Closes this connection before its snapshot folder, if any, is removed.
+    // Closes this connection before releasing what it kept alive.
     SQLiteDB &operator=(SQLiteDB &&other) noexcept;
     SQLiteDB(const SQLiteDB &) = delete;
     SQLiteDB &operator=(const SQLiteDB &) = delete;
@@ -132,20 +119,17 @@ private:
     };
     using Handle = std::unique_ptr<sqlite3, Closer>;
 
-    explicit SQLiteDB(Handle db, std::optional<SnapshotFolder> snapshot = std::nullopt)
-        : m_snapshot(std::move(snapshot))
+    explicit SQLiteDB(Handle db, std::shared_ptr<const void> keepAlive = {})
+        : m_keepAlive(std::move(keepAlive))
         , m_db(std::move(db))
     {
     }
 
     static common::Result<Handle, Failure> openConnection(const std::filesystem::path &path, const char *vfs = nullptr);
-    static common::Result<SQLiteDB, Failure>
-    openSnapshot(const std::filesystem::path &path, int code, const std::string &reason);
 
-    // Declared before the connection so that they are destroyed after it: the folder goes only
-    // once nothing has its files open, and a VFS's files stay findable while the connection lives.
+    // Declared before the connection so that it is destroyed after it: a VFS's files stay
+    // findable, and a shared use stays counted, while the connection lives.
     std::shared_ptr<const void> m_keepAlive;
-    std::optional<SnapshotFolder> m_snapshot;
     Handle m_db; // closed when the object goes
 };
 

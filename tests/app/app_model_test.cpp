@@ -358,6 +358,7 @@ TEST_F(AppModelTest, TicksMoveFromAccessThroughNoMessagesToTheListBringingTheWin
     // The database appears in one step, as a copy finished elsewhere.
     const int beforeList = services.activations;
     buildDatabase(dir / "staged.db");
+    fs::rename(dir / "staged.db-wal", folder / "chat.db-wal");
     fs::rename(dir / "staged.db", folder / "chat.db");
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {

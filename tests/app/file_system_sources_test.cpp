@@ -1,6 +1,7 @@
 #include "app/app_model.h"
 #include "catalogue/conversations.h"
 #include "contacts/contacts_index.h"
+#include "export/export_conversation.h"
 #include "fake_desktop_services.h"
 #include "sources/file_system_sources.h"
 #include "support/backup_fixture.h"
@@ -173,7 +174,7 @@ TEST_F(FileSystemSourcesTest, BackupsWithoutMessagesOrTooOldSayWhy)
 TEST_F(FileSystemSourcesTest, FilesAndFoldersThatAreNoBackupAreToldApartAsDatabases)
 {
     fs::create_directories(dir / "Messages");
-    fs::copy_file(db, dir / "Messages" / "chat.db");
+    testsupport::copyDatabase(db, dir / "Messages" / "chat.db");
     fs::create_directories(dir / "nothing");
     testsupport::writeFile(dir / "notes.txt", "no messages here");
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
@@ -188,6 +189,25 @@ TEST_F(FileSystemSourcesTest, FilesAndFoldersThatAreNoBackupAreToldApartAsDataba
     EXPECT_EQ(sources.check(dir / "pipe").kind, SourceKind::NotRegularFile);
     EXPECT_FALSE(sources.openStore(dir / "pipe").has_value()); // refused at once, not waited on
     EXPECT_EQ(sources.check(dir / "missing"), (app::SourceCheck{SourceKind::NotFound, dir / "missing", {}}));
+}
+
+TEST_F(FileSystemSourcesTest, ADatabaseWithItsLogAndShmIsCheckedListedAndExportedWithoutAChangeBesideIt)
+{
+    // All of the history's messages are in the -wal, and the -shm is one that nobody holds.
+    ASSERT_TRUE(fs::exists(db.native() + "-shm"));
+    const auto before = testsupport::folderState(dir.path());
+
+    EXPECT_EQ(sources.check(db).kind, SourceKind::Database);
+    const auto list = listOf(db);
+    ASSERT_EQ(list.size(), 4u);
+    auto store = sources.openStore(db);
+    ASSERT_TRUE(store.has_value());
+    const auto written = exporter::exportConversation(*store, list.front(), {}, dir / "out");
+    ASSERT_TRUE(written.has_value());
+    EXPECT_EQ(written->built.messages, list.front().count);
+    fs::remove_all(dir / "out");
+
+    EXPECT_EQ(testsupport::folderState(dir.path()), before);
 }
 
 TEST_F(FileSystemSourcesTest, TheCheckedBackupIsKeptUntilAnotherSourceIsChecked)

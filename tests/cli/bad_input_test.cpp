@@ -10,6 +10,7 @@
 #include "store/messages_store.h"
 
 #include "run_cli.h"
+#include "support/backup_fixture.h"
 #include "support/messages_fixture.h"
 #include "support/temp_dir.h"
 
@@ -88,24 +89,23 @@ protected:
     TempDir temp;
     fs::path db = temp / "Messages" / "chat.db";
     fs::path downloads = temp / "home" / "Downloads";
-    std::optional<std::string> written; // the database as the test wrote it
+    std::optional<std::vector<std::string>> written; // the database's folder as the test left it
 
     void SetUp() override { fs::create_directories(db.parent_path()); }
 
     // Takes the database as it is now as the one no run may change.
     void keepDatabase()
     {
-        written = testsupport::readFile(db);
-        ASSERT_FALSE(written->empty());
+        ASSERT_FALSE(testsupport::readFile(db).empty());
+        written = testsupport::folderState(db.parent_path());
     }
 
     void TearDown() override
     {
         if (!written)
             return;
-        EXPECT_TRUE(testsupport::readFile(db) == *written) << "the database was changed";
-        for (const auto &entry : fs::directory_iterator(db.parent_path()))
-            EXPECT_EQ(entry.path(), db) << "something was added next to the database";
+        EXPECT_EQ(testsupport::folderState(db.parent_path()), *written)
+            << "the database, or something next to it, was changed";
     }
 };
 

@@ -151,15 +151,15 @@ TEST_F(EncryptedBackupTest, TheReadOnlyVfsOpensOnlyTheRegisteredFilesAndTheirLog
 {
     auto source = unlock(makeBackup("counted", Encryption{}), Encryption{}.password);
     ASSERT_TRUE(source.has_value());
-    const auto before = sources::vfsOpenCounts();
+    const auto before = store::vfsOpenCounts();
     EXPECT_EQ(readAll(*source), twin);
-    const auto after = sources::vfsOpenCounts();
+    const auto after = store::vfsOpenCounts();
     EXPECT_EQ(after.served - before.served, 2u); // the database and its log, once
     EXPECT_EQ(after.refused, before.refused);
 
     // Anything else SQLite might open through it (another name, a journal, a second log) is refused.
-    const char *vfs = sources::readOnlyVfs();
-    auto registration = sources::VfsRegistration::add({sources::plainFileOpener(db), std::nullopt});
+    const char *vfs = store::readOnlyVfs();
+    auto registration = store::VfsRegistration::add({store::plainFileOpener(db), std::nullopt});
     for (const std::string &name :
          {std::string("/elsewhere/sms.db"), registration->name() + "-journal", registration->name() + "-wal-wal"}) {
         sqlite3 *raw = nullptr;
@@ -167,6 +167,6 @@ TEST_F(EncryptedBackupTest, TheReadOnlyVfsOpensOnlyTheRegisteredFilesAndTheirLog
         EXPECT_NE(rc, SQLITE_OK) << name;
         sqlite3_close(raw);
     }
-    EXPECT_EQ(sources::vfsOpenCounts().refused - after.refused, 3u);
-    EXPECT_EQ(sources::vfsOpenCounts().served, after.served);
+    EXPECT_EQ(store::vfsOpenCounts().refused - after.refused, 3u);
+    EXPECT_EQ(store::vfsOpenCounts().served, after.served);
 }

@@ -163,7 +163,7 @@ TEST_F(MessageSourceTest, MessagesStillInTheLogCountAndNothingIsWrittenIntoTheBa
     // A database whose last message exists only in its write-ahead log, as a phone leaves it.
     const auto live = dir / "live" / "sms.db";
     std::filesystem::create_directories(live.parent_path());
-    std::filesystem::copy_file(db, live);
+    testsupport::copyDatabase(db, live);
     testsupport::addMessageInLog(live);
 
     const auto folder = dir / "Backup" / "with-log";
@@ -190,12 +190,12 @@ TEST_F(MessageSourceTest, MessagesStillInTheLogCountAndNothingIsWrittenIntoTheBa
     other.join();
     EXPECT_EQ(testsupport::folderState(folder), before);
 
-    // The same backup without its log: the log's message is not there, and nothing else breaks.
+    // The same backup without its log: the log's messages are not there, and nothing else breaks.
     std::filesystem::remove(folder / "cd" / std::string(sources::messagesLogFile.fileId));
     std::int64_t withoutLog = 0;
     for (const auto &c : listOf(*sources::openSource(folder)))
         withoutLog += c.count;
-    EXPECT_EQ(withoutLog, directTotal);
+    EXPECT_LT(withoutLog, total);
 }
 
 TEST_F(MessageSourceTest, AddressBookNamesListLikeTheEquivalentVCard)
@@ -257,8 +257,8 @@ TEST_F(MessageSourceTest, AGivenReaderReadsEveryFileOfABackupEvenAnEncryptedOne)
     expectProblem<problem::EncryptedBackup>(sources::openSource(folder));
 
     auto opened = std::make_shared<std::vector<std::string>>();
-    const sources::BackupFileReader reader = [opened](const std::filesystem::path &file) -> sources::FileOpener {
-        auto plain = sources::plainFileOpener(file);
+    const sources::BackupFileReader reader = [opened](const std::filesystem::path &file) -> store::FileOpener {
+        auto plain = store::plainFileOpener(file);
         return [opened, plain, name = file.filename().string()] {
             opened->push_back(name);
             return plain();
@@ -269,7 +269,8 @@ TEST_F(MessageSourceTest, AGivenReaderReadsEveryFileOfABackupEvenAnEncryptedOne)
     EXPECT_EQ(listOf(*source), direct);
     EXPECT_EQ(std::set<std::string>(opened->begin(), opened->end()),
               (std::set<std::string>{"Manifest.db", std::string(sources::addressBookFile.fileId),
-                                     std::string(sources::messagesFile.fileId)}));
+                                     std::string(sources::messagesFile.fileId),
+                                     std::string(sources::messagesLogFile.fileId)}));
 }
 
 TEST_F(MessageSourceTest, AManifestNeverLeadsOutOfTheBackupFolder)

@@ -1,12 +1,14 @@
 #include "support/backup_fixture.h"
 
 #include "support/messages_fixture.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace testsupport
 {
@@ -91,7 +93,14 @@ void makeBackup(const std::filesystem::path &folder,
                 const backup::BackupContents &contents,
                 const backup::BackupOptions &options)
 {
-    const auto failed = backup::writeBackup(folder, contents, options);
+    // A phone's backup keeps each database's -wal beside it: the messages still in it count.
+    backup::BackupContents withLogs = contents;
+    if (withLogs.messages && !withLogs.messagesLog) {
+        const std::filesystem::path log = withLogs.messages->native() + "-wal";
+        if (std::filesystem::exists(log))
+            withLogs.messagesLog = log;
+    }
+    const auto failed = backup::writeBackup(folder, withLogs, options);
     ASSERT_FALSE(failed.has_value()) << *failed;
 }
 
@@ -103,8 +112,12 @@ std::vector<std::string> folderState(const std::filesystem::path &folder)
          !ec && entry != std::filesystem::recursive_directory_iterator(); entry.increment(ec)) {
         struct stat info {};
         ::lstat(entry->path().c_str(), &info);
-        state.push_back(std::filesystem::relative(entry->path(), folder).string() + " " + std::to_string(info.st_size)
-                        + " " + std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec));
+        std::string line = std::filesystem::relative(entry->path(), folder).string() + " "
+            + std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec) + "."
+            + std::to_string(info.st_mtim.tv_nsec);
+        if (S_ISREG(info.st_mode))
+            line += " " + std::to_string(std::hash<std::string>{}(readFile(entry->path())));
+        state.push_back(std::move(line));
     }
     std::ranges::sort(state);
     return state;

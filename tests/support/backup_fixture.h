@@ -20,12 +20,14 @@ std::string smallHistoryVCard();
 // as a phone leaves its latest messages; the log is `database` + "-wal".
 void addMessageInLog(const std::filesystem::path &database);
 
-// writeBackup, failing the test on error.
+// writeBackup, failing the test on error. A database given without its log is stored with the
+// -wal beside it, if there is one.
 void makeBackup(const std::filesystem::path &folder,
                 const backup::BackupContents &contents,
                 const backup::BackupOptions &options = {});
 
-// Name, size and modification time of everything under a folder, to show that nothing changed.
+// Name, size, modification time and (of a file) a hash of the bytes of everything under a
+// folder, to show that nothing changed.
 std::vector<std::string> folderState(const std::filesystem::path &folder);
 
 } // namespace testsupport

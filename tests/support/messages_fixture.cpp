@@ -46,8 +46,10 @@ std::string schemaSql(Schema schema)
 MessagesFixture::MessagesFixture(std::filesystem::path file, Schema schema)
     : m_path(std::move(file))
 {
-    // Test databases need no durability; without syncs the schema takes milliseconds.
-    exec("PRAGMA synchronous=OFF; BEGIN;" + schemaSql(schema) + "COMMIT;");
+    // In write-ahead-log mode, as every real Messages database: the schema in the file itself,
+    // and the rows the test adds in the -wal, where a Mac keeps its latest messages. Test
+    // databases need no durability; without syncs the schema takes milliseconds.
+    exec("PRAGMA journal_mode=WAL; BEGIN;" + schemaSql(schema) + "COMMIT; PRAGMA wal_checkpoint(TRUNCATE);");
 }
 
 MessagesFixture::~MessagesFixture()
@@ -60,13 +62,17 @@ sqlite3 *MessagesFixture::connection()
     if (m_db == nullptr) {
         const int rc = sqlite3_open(m_path.c_str(), &m_db);
         check(m_db, rc, "open " + m_path.string());
-        sqlite3_exec(m_db, "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
+        sqlite3_exec(m_db, "PRAGMA synchronous=OFF; PRAGMA wal_autocheckpoint=0;", nullptr, nullptr, nullptr);
     }
     return m_db;
 }
 
 void MessagesFixture::close()
 {
+    // The log stays as it is, beside the database, with its -shm: closing would otherwise
+    // checkpoint it into the database and remove both.
+    if (m_db != nullptr)
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_close(m_db);
     m_db = nullptr;
 }
@@ -152,6 +158,14 @@ std::int64_t MessagesFixture::addMessage(const std::vector<std::int64_t> &chats,
 void MessagesFixture::join(std::int64_t chat, std::int64_t handle)
 {
     insert("chat_handle_join", {{"chat_id", chat}, {"handle_id", handle}});
+}
+
+void copyDatabase(const std::filesystem::path &from, const std::filesystem::path &to)
+{
+    std::filesystem::copy_file(from, to);
+    const std::filesystem::path log = from.native() + "-wal";
+    if (std::filesystem::exists(log))
+        std::filesystem::copy_file(log, to.native() + "-wal");
 }
 
 } // namespace testsupport

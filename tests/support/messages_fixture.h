@@ -33,7 +33,8 @@ using Columns = std::vector<std::pair<std::string, Value>>;
 std::string schemaSql(Schema schema);
 
 // Builds a Messages database as a real SQLite file on disk, row by row, with columns given by
-// name, so that each test reads like its scenario. Every insert fills the NOT NULL columns the
+// name, so that each test reads like its scenario. Like a Mac's chat.db, it is in write-ahead-log
+// mode, and the rows added stay in its -wal. Every insert fills the NOT NULL columns the
 // real schema demands (guids, services) unless the test names them. Fails the test on SQL errors.
 class MessagesFixture
 {
@@ -63,7 +64,8 @@ public:
     void join(std::int64_t chat, std::int64_t handle);
     void exec(const std::string &sql);
 
-    // Closes the connection so that the file is complete on disk and unlocked. Further calls
+    // Closes the connection so that the files are complete on disk and unlocked: the database,
+    // its -wal with every row added since the schema, and a -shm that nobody holds. Further calls
     // reopen it.
     void close();
 
@@ -74,6 +76,10 @@ private:
     sqlite3 *m_db = nullptr;
     std::int64_t m_nextGuid = 1;
 };
+
+// Copies a closed database to `to` with its -wal, if it has one, as a person copies a Messages
+// folder (the -shm is left out: nobody holds it).
+void copyDatabase(const std::filesystem::path &from, const std::filesystem::path &to);
 
 // Stored dates: seconds or nanoseconds since 2001-01-01 00:00:00 UTC.
 constexpr std::int64_t appleEpochOffset = 978307200;

@@ -336,6 +336,8 @@ std::optional<std::string> writeDemoHistory(const std::filesystem::path &home, s
         }
         writeMessages(writer, random, conversation, sizes[i], i % 3 == 0 ? y2016 : y2019, y2024, true, summary);
     }
+    // The latest chat stays in the -wal, as on a Mac.
+    writer.keepRestInLog();
     {
         // Maya's e-mail chat: merges with her phone chats once contacts are known.
         const Conversation conversation{{chatWith(0, 2, "iMessage")}, {handles[0][2]}, false};
@@ -414,7 +416,8 @@ std::optional<std::string> writeDemoHistory(const std::filesystem::path &home, s
     backup::BackupOptions options;
     options.deviceName = "Demo iPhone";
     options.lastBackup = 1710000000;
-    if (auto failed = backup::writeBackup(demoBackupFolder(home), {folder / "chat.db", std::nullopt, book}, options))
+    if (auto failed =
+            backup::writeBackup(demoBackupFolder(home), {folder / "chat.db", folder / "chat.db-wal", book}, options))
         return failed;
     std::filesystem::remove(book, error);
     return std::nullopt;

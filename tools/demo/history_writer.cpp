@@ -25,7 +25,9 @@ HistoryWriter::HistoryWriter(const std::filesystem::path &file)
         m_error = sqlite3_errmsg(m_db);
         return;
     }
-    exec("PRAGMA synchronous=OFF; BEGIN;");
+    // In write-ahead-log mode, as Messages keeps it, with no checkpoint but those asked for, so
+    // that what is written after the last one stays in the -wal (see keepRestInLog).
+    exec("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; PRAGMA synchronous=OFF; BEGIN;");
     exec(recentSchemaSql);
     m_handle = prepare("INSERT INTO handle (id, service, country, uncanonicalized_id) VALUES (?, ?, 'us', ?)");
     m_chat = prepare("INSERT INTO chat (guid, style, chat_identifier, service_name, display_name, account_login) "
@@ -43,6 +45,8 @@ HistoryWriter::~HistoryWriter()
 {
     for (sqlite3_stmt *stmt : {m_handle, m_chat, m_chatHandle, m_message, m_chatMessage})
         sqlite3_finalize(stmt);
+    // Closing would otherwise checkpoint the log into the database and remove it.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_close(m_db);
 }
 
@@ -166,6 +170,11 @@ std::int64_t HistoryWriter::addMessage(const std::vector<std::int64_t> &chats, c
             m_error = sqlite3_errmsg(m_db);
     }
     return id;
+}
+
+void HistoryWriter::keepRestInLog()
+{
+    exec("COMMIT; PRAGMA wal_checkpoint(TRUNCATE); BEGIN;");
 }
 
 std::optional<std::string> HistoryWriter::commit()

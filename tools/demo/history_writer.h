@@ -51,8 +51,8 @@ struct MessageRow {
     std::int64_t dateEdited = 0;
 };
 
-// Writes a new Messages database with the real (recent) schema, row by row, inside one
-// transaction. Throws nothing; a failure is reported by `commit`.
+// Writes a new Messages database with the real (recent) schema, row by row, in write-ahead-log
+// mode. Throws nothing; a failure is reported by `commit`.
 class HistoryWriter
 {
 public:
@@ -70,7 +70,12 @@ public:
                          const std::vector<std::int64_t> &handles);
     std::int64_t addMessage(const std::vector<std::int64_t> &chats, const MessageRow &message);
 
-    // Commits and closes; returns SQLite's message on failure.
+    // Commits what was written so far into the database file itself; what follows stays in its
+    // -wal, as the latest messages of a Mac's chat.db do.
+    void keepRestInLog();
+
+    // Commits (into the -wal, from the last keepRestInLog on) and closes; returns SQLite's
+    // message on failure.
     std::optional<std::string> commit();
 
 private:

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-namespace sources
+namespace store
 {
 
 // Gives a fresh reader of one stored file each time it is called. Called from whichever thread
@@ -67,4 +67,4 @@ private:
     std::string m_name;
 };
 
-} // namespace sources
+} // namespace store

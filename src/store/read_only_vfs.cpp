@@ -1,4 +1,4 @@
-#include "sources/read_only_vfs.h"
+#include "store/read_only_vfs.h"
 
 #include "common/plain_file.h"
 
@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string_view>
 
-namespace sources
+namespace store
 {
 
 namespace
@@ -236,9 +236,12 @@ int vfsOpen(sqlite3_vfs *, const char *name, sqlite3_file *file, int flags, int 
     return SQLITE_OK;
 }
 
-int vfsDelete(sqlite3_vfs *, const char *, int)
+// SQLite asks to delete a log only when the database has no pages, and such a database reads as
+// empty whatever its log holds: the log is left where it is and the request is granted.
+int vfsDelete(sqlite3_vfs *, const char *name, int)
 {
-    return SQLITE_IOERR_DELETE;
+    const Lookup found = lookUp(name);
+    return found.files && found.isLog ? SQLITE_OK : SQLITE_IOERR_DELETE;
 }
 
 int vfsAccess(sqlite3_vfs *, const char *name, int flags, int *result)
@@ -350,4 +353,4 @@ VfsRegistration::~VfsRegistration()
     registry().remove(m_name);
 }
 
-} // namespace sources
+} // namespace store
