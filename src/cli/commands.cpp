@@ -196,6 +196,8 @@ common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path
     auto db = source->path();
     if (!contactsFile && source->hasAddressBook())
         *index = sources::indexOf(source->addressBook());
+    if (!contactsFile && source->addressBookProblem())
+        err << "tovik-export: names are left out: " << *source->addressBookProblem() << "\n";
     auto opened = source->openStore();
     if (!opened)
         return common::failure(databaseFailure(err, db, opened.error()));

@@ -8,6 +8,7 @@
 #include "sources/backup_files.h"
 #include "sources/backup_layout.h"
 #include "sources/plist_reader.h"
+#include "store/table_check.h"
 
 #include <map>
 #include <memory>
@@ -77,6 +78,8 @@ common::Result<void, crypto::Failure> readFileSecrets(const std::filesystem::pat
     auto db = store::SQLiteDB::openThroughVfs(registration->name(), readOnlyVfs(), registration);
     if (!db)
         return crypto::damaged("Manifest.db cannot be opened: " + db.error().message);
+    if (auto tables = store::requireTables(*db, {"Files"}); !tables)
+        return crypto::damaged("Manifest.db cannot be read: " + tables.error().message);
     const FilesQuery query = filesReadQuery("fileID, relativePath, file");
     std::optional<crypto::Failure> failed;
     auto read = db->execute(query.sql, query.parameters, [&](const store::Statement &row) {
