@@ -115,10 +115,14 @@ int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err
             << ": wrong password. It is the backup password, set on the iPhone or in iTunes/Finder when backups"
                " were encrypted; not the Apple ID password, nor the phone's passcode\n";
     else if (const auto *damaged = std::get_if<p::UnreadableEncryption>(&problem))
-        err << backupIn(damaged->backup) << " cannot be decrypted: "
-            << (damaged->failure.kind == crypto::Failure::Kind::MissingClassKey ? "a file needs a key its key bag lacks"
-                                                                                : "its keys are damaged")
-            << " (" << damaged->failure.detail << ")\n";
+        if (damaged->failure.kind == crypto::Failure::Kind::TooManyRounds)
+            err << backupIn(damaged->backup) << " is not unlocked: " << damaged->failure.detail << "\n";
+        else
+            err << backupIn(damaged->backup) << " cannot be decrypted: "
+                << (damaged->failure.kind == crypto::Failure::Kind::MissingClassKey
+                        ? "a file needs a key its key bag lacks"
+                        : "its keys are damaged")
+                << " (" << damaged->failure.detail << ")\n";
     else if (const auto *unfinished = std::get_if<p::IncompleteBackup>(&problem))
         err << backupIn(unfinished->backup) << " was not finished; make the backup again\n";
     else if (const auto *old = std::get_if<p::TooOldBackup>(&problem))
