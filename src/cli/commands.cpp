@@ -4,6 +4,7 @@
 #include "cli/json.h"
 #include "cli/password.h"
 #include "cli/sources_output.h"
+#include "cli/terminal_text.h"
 #include "common/home.h"
 #include "common/text.h"
 #include "common/version.h"
@@ -12,9 +13,6 @@
 #include "export/export_conversation.h"
 #include "sources/encrypted_backup.h"
 #include "store/messages_store.h"
-
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <climits>
@@ -83,50 +81,6 @@ void printJson(const std::vector<catalogue::Conversation> &list, std::ostream &o
     out << (list.empty() ? "]\n" : "\n]\n");
 }
 
-// Control characters in titles would break the table's lines; they are shown as spaces.
-std::string printable(const std::string &text)
-{
-    std::string out = text;
-    for (char &c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = ' ';
-    }
-    return out;
-}
-
-// A path as it may be printed to a terminal: control characters (C0, DEL, C1), the line and
-// paragraph separators and the bidirectional controls are written as \xNN or \u{XXXX}, so that
-// nothing in a folder's name can move the cursor, reorder the line or send terminal commands.
-std::string terminalText(std::string_view text)
-{
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
-    int32_t at = 0;
-    while (at < length) {
-        const int32_t start = at;
-        UChar32 c = 0;
-        U8_NEXT(text.data(), at, length, c);
-        const bool control = (c >= 0 && c < 0x20) || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029
-            || (c >= 0 && u_hasBinaryProperty(c, UCHAR_BIDI_CONTROL));
-        if (!control) {
-            out.append(text.data() + start, static_cast<std::size_t>(at - start));
-        } else if (c < 0x80) {
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 0x0F];
-        } else {
-            out += "\\u{";
-            for (int shift = 12; shift >= 0; shift -= 4)
-                out += hex[(c >> shift) & 0x0F];
-            out += '}';
-        }
-    }
-    out.append(text.substr(static_cast<std::size_t>(length)));
-    return out;
-}
-
 void printTable(const std::vector<catalogue::Conversation> &list, std::ostream &out)
 {
     out << std::setw(9) << "MESSAGES"
@@ -134,14 +88,14 @@ void printTable(const std::vector<catalogue::Conversation> &list, std::ostream &
         << "  TITLE  [ID]" << std::right << "\n";
     for (const auto &c : list) {
         out << std::setw(9) << c.count << "  " << localDate(c.first) << " – " << localDate(c.last) << "  "
-            << printable(c.title) << (c.isGroup ? " (group)" : "") << "  [" << printable(c.id) << "]\n";
+            << terminalText(c.title) << (c.isGroup ? " (group)" : "") << "  [" << terminalText(c.id) << "]\n";
     }
     out << list.size() << (list.size() == 1 ? " conversation\n" : " conversations\n");
 }
 
 int databaseFailure(std::ostream &err, const std::filesystem::path &db, const store::SQLiteDB::Failure &failure)
 {
-    err << "tovik-export: " << db.string() << ": " << store::describe(failure) << "\n";
+    err << "tovik-export: " << terminalText(db.string()) << ": " << terminalText(store::describe(failure)) << "\n";
     return Failed;
 }
 
@@ -161,7 +115,7 @@ common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path
 {
     auto index = loadContacts(contactsFile);
     if (!index) {
-        err << "tovik-export: " << index.error().detail << "\n";
+        err << "tovik-export: " << terminalText(index.error().detail) << "\n";
         return common::failure(int{Failed});
     }
     auto source = sources::openSource(database.value_or(common::defaultMessagesDatabase()));
@@ -170,7 +124,7 @@ common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path
             const sources::BackupInfo backup = locked->backup;
             auto password = readPassword(passwordFile, backupPasswordPrompt(backup), err);
             if (!password && password.error().kind == PasswordProblem::Kind::Unreadable) {
-                err << "tovik-export: " << password.error().detail << "\n";
+                err << "tovik-export: " << terminalText(password.error().detail) << "\n";
                 return common::failure(int{Failed});
             }
             if (password)
@@ -182,6 +136,8 @@ common::Result<Inputs, int> openInputs(const std::optional<std::filesystem::path
     auto db = source->path();
     if (!contactsFile && source->hasAddressBook())
         *index = sources::indexOf(source->addressBook());
+    if (!contactsFile && source->addressBookProblem())
+        err << "tovik-export: names are left out: " << terminalText(*source->addressBookProblem()) << "\n";
     auto opened = source->openStore();
     if (!opened)
         return common::failure(databaseFailure(err, db, opened.error()));
@@ -229,10 +185,10 @@ int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err
                 matches.push_back(&conversation);
         }
         if (matches.size() > 1) {
-            err << "tovik-export: " << matches.size() << " conversations have the title " << *command.title
-                << "; choose one with --id:\n";
+            err << "tovik-export: " << matches.size() << " conversations have the title "
+                << terminalText(*command.title) << "; choose one with --id:\n";
             for (const auto *match : matches)
-                err << "  " << match->id << "  (" << match->count
+                err << "  " << terminalText(match->id) << "  (" << match->count
                     << (match->count == 1 ? " message)\n" : " messages)\n");
             return Usage;
         }
@@ -240,7 +196,8 @@ int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err
             chosen = *matches.front();
     }
     if (!chosen) {
-        err << "tovik-export: no conversation with " << (command.id ? "id " + *command.id : "title " + *command.title)
+        err << "tovik-export: no conversation with "
+            << terminalText(command.id ? "id " + *command.id : "title " + *command.title)
             << " (see 'tovik-export list')\n";
         return Usage;
     }
@@ -249,9 +206,9 @@ int runExport(const ExportCommand &command, std::ostream &out, std::ostream &err
     if (!exported) {
         const exporter::ExportFailure &failure = exported.error();
         if (failure.step == exporter::ExportFailure::Step::Database)
-            err << "tovik-export: " << db.string() << ": " << failure.reason << "\n";
+            err << "tovik-export: " << terminalText(db.string()) << ": " << terminalText(failure.reason) << "\n";
         else
-            err << "tovik-export: cannot write the export: " << failure.reason << "\n";
+            err << "tovik-export: cannot write the export: " << terminalText(failure.reason) << "\n";
         return Failed;
     }
     const std::filesystem::path &written = exported->file;
@@ -296,7 +253,7 @@ int run(const std::vector<std::string> &arguments, std::ostream &out, std::ostre
 {
     auto command = parseArguments(arguments);
     if (!command) {
-        err << "tovik-export: " << command.error().message << "\n" << usageText();
+        err << "tovik-export: " << terminalText(command.error().message) << "\n" << usageText();
         return Usage;
     }
     return run(*command, out, err);

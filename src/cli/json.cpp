@@ -1,6 +1,12 @@
 #include "cli/json.h"
 
+#include "cli/terminal_text.h"
+
+#include <unicode/utf8.h>
+
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 
 namespace cli
@@ -12,32 +18,30 @@ std::string jsonString(std::string_view text)
     std::string out;
     out.reserve(text.size() + 2);
     out += '"';
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"':
+    const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
+    int32_t at = 0;
+    while (at < length) {
+        const int32_t start = at;
+        UChar32 c = 0;
+        U8_NEXT(text.data(), at, length, c);
+        if (c < 0) {
+            out += "\\ufffd"; // JSON is UTF-8: an ill-formed sequence cannot be kept
+        } else if (c == '"') {
             out += "\\\"";
-            break;
-        case '\\':
+        } else if (c == '\\') {
             out += "\\\\";
-            break;
-        case '\n':
+        } else if (c == '\n') {
             out += "\\n";
-            break;
-        case '\r':
+        } else if (c == '\r') {
             out += "\\r";
-            break;
-        case '\t':
+        } else if (c == '\t') {
             out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                out += "\\u00";
-                out += hex[c >> 4];
-                out += hex[c & 0x0F];
-            } else {
-                out += ch;
-            }
+        } else if (isTerminalControl(static_cast<char32_t>(c))) {
+            out += "\\u";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += hex[(c >> shift) & 0x0F];
+        } else {
+            out.append(text.data() + start, static_cast<std::size_t>(at - start));
         }
     }
     out += '"';

@@ -4,10 +4,13 @@
 
 #include <iostream>
 #include <string>
+#include <sys/prctl.h>
 #include <vector>
 
 int main(int argc, char **argv)
 {
+    // No core dump and no ptrace of a process that may hold a backup's class keys.
+    ::prctl(PR_SET_DUMPABLE, 0);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return cli::run(arguments, std::cout, std::cerr);
 }

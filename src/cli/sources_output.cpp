@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/terminal_text.h"
 #include "common/home.h"
 
 #include <ctime>
@@ -26,7 +27,7 @@ std::string localDateTime(const std::optional<std::int64_t> &unixSeconds)
 
 std::string deviceOf(const sources::BackupInfo &backup)
 {
-    return backup.deviceName.empty() ? "an unnamed device" : backup.deviceName;
+    return backup.deviceName.empty() ? "an unnamed device" : terminalText(backup.deviceName);
 }
 
 std::string stateOf(const sources::BackupInfo &backup)
@@ -40,14 +41,14 @@ std::string stateOf(const sources::BackupInfo &backup)
 void printBackupLines(const std::vector<sources::BackupInfo> &backups, std::ostream &out, const std::string &indent)
 {
     for (const auto &backup : backups) {
-        out << indent << backup.folder.filename().string() << "  " << deviceOf(backup) << "  "
+        out << indent << terminalText(backup.folder.filename().string()) << "  " << deviceOf(backup) << "  "
             << localDateTime(backup.lastBackup) << "  " << stateOf(backup) << "\n";
     }
 }
 
 std::string backupIn(const sources::BackupInfo &backup)
 {
-    return backup.folder.string() + ": the backup of " + deviceOf(backup);
+    return terminalText(backup.folder.string()) + ": the backup of " + deviceOf(backup);
 }
 
 } // namespace
@@ -67,7 +68,7 @@ int runBackups(const BackupsCommand &command, std::ostream &out, std::ostream &e
     const auto folder = command.dir.value_or(defaultBackupFolder());
     const auto backups = sources::listBackups(folder);
     if (!backups) {
-        err << "tovik-export: " << backups.error().detail << "\n";
+        err << "tovik-export: " << terminalText(backups.error().detail) << "\n";
         return Failed;
     }
     if (!command.json) {
@@ -95,10 +96,10 @@ namespace
 void reportNotMessages(const sources::problem::NotMessagesDatabase &other, std::ostream &err)
 {
     if (other.unreadable) {
-        err << other.path.string() << ": " << store::describe(*other.unreadable) << "\n";
+        err << terminalText(other.path.string()) << ": " << terminalText(store::describe(*other.unreadable)) << "\n";
         return;
     }
-    err << other.path.string() << " is not a Messages database";
+    err << terminalText(other.path.string()) << " is not a Messages database";
     const auto &missing = other.missingTables;
     if (missing.empty()) {
         err << " (not an SQLite database file)\n";
@@ -117,19 +118,21 @@ int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err
     namespace p = sources::problem;
     err << "tovik-export: ";
     if (const auto *several = std::get_if<p::SeveralBackups>(&problem)) {
-        err << several->folder.string() << " holds " << several->backups.size() << " backups; choose one with --db "
-            << (several->folder / "FOLDER").string() << ":\n";
+        err << terminalText(several->folder.string()) << " holds " << several->backups.size()
+            << " backups; choose one with --db " << terminalText((several->folder / "FOLDER").string()) << ":\n";
         printBackupLines(several->backups, err, "  ");
         return Usage;
     }
     if (const auto *missing = std::get_if<p::NotFound>(&problem))
-        err << missing->path.string() << ": no such file or folder\n";
+        err << terminalText(missing->path.string()) << ": no such file or folder\n";
     else if (const auto *special = std::get_if<p::NotRegularFile>(&problem))
-        err << special->path.string() << " is " << special->kind << ", not a database file or a backup folder\n";
+        err << terminalText(special->path.string()) << " is " << special->kind
+            << ", not a database file or a backup folder\n";
     else if (const auto *unreadable = std::get_if<p::Unreadable>(&problem))
-        err << unreadable->path.string() << ": cannot be read (" << unreadable->detail << ")\n";
+        err << terminalText(unreadable->path.string()) << ": cannot be read (" << terminalText(unreadable->detail)
+            << ")\n";
     else if (const auto *none = std::get_if<p::NoBackup>(&problem))
-        err << none->folder.string() << ": neither an iPhone backup nor a folder holding one\n";
+        err << terminalText(none->folder.string()) << ": neither an iPhone backup nor a folder holding one\n";
     else if (const auto *other = std::get_if<p::NotMessagesDatabase>(&problem))
         reportNotMessages(*other, err);
     else if (const auto *encrypted = std::get_if<p::EncryptedBackup>(&problem))
@@ -141,10 +144,14 @@ int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err
             << ": wrong password. It is the backup password, set on the iPhone or in iTunes/Finder when backups"
                " were encrypted; not the Apple ID password, nor the phone's passcode\n";
     else if (const auto *damaged = std::get_if<p::UnreadableEncryption>(&problem))
-        err << backupIn(damaged->backup) << " cannot be decrypted: "
-            << (damaged->failure.kind == crypto::Failure::Kind::MissingClassKey ? "a file needs a key its key bag lacks"
-                                                                                : "its keys are damaged")
-            << " (" << damaged->failure.detail << ")\n";
+        if (damaged->failure.kind == crypto::Failure::Kind::TooManyRounds)
+            err << backupIn(damaged->backup) << " is not unlocked: " << terminalText(damaged->failure.detail) << "\n";
+        else
+            err << backupIn(damaged->backup) << " cannot be decrypted: "
+                << (damaged->failure.kind == crypto::Failure::Kind::MissingClassKey
+                        ? "a file needs a key its key bag lacks"
+                        : "its keys are damaged")
+                << " (" << terminalText(damaged->failure.detail) << ")\n";
     else if (const auto *unfinished = std::get_if<p::IncompleteBackup>(&problem))
         err << backupIn(unfinished->backup) << " was not finished; make the backup again\n";
     else if (const auto *old = std::get_if<p::TooOldBackup>(&problem))

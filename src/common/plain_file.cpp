@@ -32,6 +32,9 @@ Result<std::unique_ptr<PlainFile>> PlainFile::open(const std::filesystem::path &
         return failure(errnoError(errno, "cannot read " + path.string()));
     if (!S_ISREG(info.st_mode))
         return failure(Error{Error::Kind::Invalid, path.string() + " is not a regular file"});
+    // Reads of a regular file wait as they should.
+    if (const int flags = ::fcntl(fd.get(), F_GETFL); flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return failure(errnoError(errno, "cannot read " + path.string()));
     return std::unique_ptr<PlainFile>(new PlainFile(std::move(fd)));
 }
 

@@ -59,7 +59,8 @@ DecryptingFile::open(const std::filesystem::path &path, SecureBytes key, std::op
     key.wipe();
     if (!decryptor)
         return common::failure(decryptor.error());
-    common::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK so that a FIFO in the file's place is refused below instead of waiting for ever.
+    common::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file.isOpen())
         return common::failure(systemError("cannot open " + path.string(), errno));
     struct stat status = {};
@@ -67,6 +68,9 @@ DecryptingFile::open(const std::filesystem::path &path, SecureBytes key, std::op
         return common::failure(systemError("cannot read the size of " + path.string(), errno));
     if (!S_ISREG(status.st_mode))
         return common::failure(invalid(path.string() + " is not a file"));
+    if (const int flags = ::fcntl(file.get(), F_GETFL);
+        flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return common::failure(systemError("cannot read " + path.string(), errno));
     const auto cipherSize = static_cast<std::uint64_t>(status.st_size);
     if (cipherSize % aesBlockSize != 0)
         return common::failure(invalid(path.string() + " is " + std::to_string(cipherSize)

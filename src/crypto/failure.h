@@ -14,6 +14,8 @@ struct Failure {
         WrongPassword, // the password does not unwrap the key bag's class keys
         Damaged, // a key bag, wrapped key or key archive that is cut short or malformed
         MissingClassKey, // a key wrapped with a protection class the key bag has no key for
+        TooManyRounds, // a round count far above any phone's, refused before deriving
+        Cancelled, // the derivation was stopped by its caller
     };
     Kind kind = Kind::Damaged;
     std::string detail;

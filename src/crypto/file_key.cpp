@@ -1,5 +1,7 @@
 #include "crypto/file_key.h"
 
+#include "common/plist_bounds.h"
+
 #include <limits>
 #include <memory>
 #include <plist/plist.h>
@@ -51,6 +53,8 @@ Result<FileKey> readFileKey(std::string_view archive)
     if (archive.size() > std::numeric_limits<std::uint32_t>::max()
         || plist_is_binary(archive.data(), static_cast<std::uint32_t>(archive.size())) == 0)
         return damaged("a file record is not a binary property list");
+    if (auto checked = common::checkBinaryPlist(archive); !checked)
+        return damaged("a file record: " + checked.error().detail);
     plist_t rootNode = nullptr;
     plist_from_bin(archive.data(), static_cast<std::uint32_t>(archive.size()), &rootNode);
     const PlistHandle root(rootNode);

@@ -2,8 +2,7 @@
 
 #include "crypto/aes.h"
 
-#include <limits>
-#include <openssl/evp.h>
+#include "crypto/pbkdf2.h"
 
 namespace crypto
 {
@@ -11,32 +10,51 @@ namespace crypto
 namespace
 {
 
-Result<SecureBytes>
-pbkdf2(std::span<const std::uint8_t> secret, std::string_view salt, std::uint32_t rounds, const EVP_MD *digest)
+// An iPhone asks for 10,000,000 rounds of the first derivation, and 1 (10,000 before iOS 10.2) of
+// the second; five times a phone's is the most a backup may ask for (under a minute here).
+constexpr std::uint32_t phoneRounds = 10'000'000;
+constexpr std::uint32_t mostRounds = 5 * phoneRounds;
+
+std::string withSeparators(std::uint32_t number)
 {
-    if (rounds == 0 || rounds > static_cast<std::uint32_t>(std::numeric_limits<int>::max())
-        || secret.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())
-        || salt.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        return damaged("a key bag round count or salt is out of range");
-    SecureBytes key(aesKeySize);
-    if (PKCS5_PBKDF2_HMAC(reinterpret_cast<const char *>(secret.data()), static_cast<int>(secret.size()),
-                          reinterpret_cast<const unsigned char *>(salt.data()), static_cast<int>(salt.size()),
-                          static_cast<int>(rounds), digest, static_cast<int>(key.size()), key.data())
-        != 1)
-        return damaged("PBKDF2 failed");
-    return key;
+    std::string digits = std::to_string(number);
+    for (auto at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return digits;
+}
+
+Result<SecureBytes> derive(Pbkdf2Digest digest,
+                           std::span<const std::uint8_t> secret,
+                           std::string_view salt,
+                           std::uint32_t rounds,
+                           const std::stop_token &stop)
+{
+    return pbkdf2(digest, secret, salt, rounds, aesKeySize, stop);
 }
 
 } // namespace
 
-Result<SecureBytes> deriveKeyEncryptionKey(const KeyBag &bag, std::string_view password)
+Result<void> checkRoundCounts(const KeyBag &bag)
 {
+    for (const auto rounds : {std::optional(bag.iterations), bag.passwordIterations}) {
+        if (rounds && *rounds > mostRounds)
+            return common::failure(Failure{Failure::Kind::TooManyRounds,
+                                           "this backup asks for " + withSeparators(*rounds)
+                                               + " rounds; an iPhone uses " + withSeparators(phoneRounds)});
+    }
+    return {};
+}
+
+Result<SecureBytes> deriveKeyEncryptionKey(const KeyBag &bag, std::string_view password, const std::stop_token &stop)
+{
+    if (auto checked = checkRoundCounts(bag); !checked)
+        return common::failure(std::move(checked.error()));
     if (!bag.passwordSalt || !bag.passwordIterations)
-        return pbkdf2(bytesOf(password), bag.salt, bag.iterations, EVP_sha1());
-    auto first = pbkdf2(bytesOf(password), *bag.passwordSalt, *bag.passwordIterations, EVP_sha256());
+        return derive(Pbkdf2Digest::Sha1, bytesOf(password), bag.salt, bag.iterations, stop);
+    auto first = derive(Pbkdf2Digest::Sha256, bytesOf(password), *bag.passwordSalt, *bag.passwordIterations, stop);
     if (!first)
         return first;
-    return pbkdf2(first->span(), bag.salt, bag.iterations, EVP_sha1());
+    return derive(Pbkdf2Digest::Sha1, first->span(), bag.salt, bag.iterations, stop);
 }
 
 Result<ClassKeys> unwrapClassKeys(const KeyBag &bag, const SecureBytes &keyEncryptionKey)
@@ -62,9 +80,9 @@ Result<ClassKeys> unwrapClassKeys(const KeyBag &bag, const SecureBytes &keyEncry
     return keys;
 }
 
-Result<ClassKeys> unlock(const KeyBag &bag, std::string_view password)
+Result<ClassKeys> unlock(const KeyBag &bag, std::string_view password, const std::stop_token &stop)
 {
-    const auto keyEncryptionKey = deriveKeyEncryptionKey(bag, password);
+    const auto keyEncryptionKey = deriveKeyEncryptionKey(bag, password, stop);
     if (!keyEncryptionKey)
         return common::failure(keyEncryptionKey.error());
     return unwrapClassKeys(bag, *keyEncryptionKey);

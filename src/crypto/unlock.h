@@ -5,6 +5,7 @@
 #include "crypto/key_bag.h"
 #include "crypto/secure_bytes.h"
 
+#include <stop_token>
 #include <string_view>
 
 namespace crypto
@@ -14,8 +15,14 @@ namespace crypto
 // PBKDF2-HMAC-SHA256 over the password with DPSL and DPIC when the key bag has them, then
 // PBKDF2-HMAC-SHA1 with SALT and ITER. This is the slow step (DPIC is about ten million rounds),
 // made once per backup and suited to a background thread; the password is not kept.
-// Fails (Damaged) only when a round count does not fit the library's range.
-[[nodiscard]] Result<SecureBytes> deriveKeyEncryptionKey(const KeyBag &bag, std::string_view password);
+// Fails with TooManyRounds at once (checkRoundCounts), with Cancelled soon after `stop` is
+// requested, and with Damaged when a round count is 0.
+[[nodiscard]] Result<SecureBytes>
+deriveKeyEncryptionKey(const KeyBag &bag, std::string_view password, const std::stop_token &stop = {});
+
+// Fails with TooManyRounds, saying "this backup asks for N rounds; an iPhone uses 10,000,000",
+// when a round count of the key bag is far above what a phone writes (five times).
+[[nodiscard]] Result<void> checkRoundCounts(const KeyBag &bag);
 
 // Unwraps every class key the password protects. Fails with WrongPassword when the first of them
 // fails its integrity check, and Damaged when a wrapped key has the wrong size, when a later one
@@ -23,6 +30,6 @@ namespace crypto
 [[nodiscard]] Result<ClassKeys> unwrapClassKeys(const KeyBag &bag, const SecureBytes &keyEncryptionKey);
 
 // deriveKeyEncryptionKey, then unwrapClassKeys.
-[[nodiscard]] Result<ClassKeys> unlock(const KeyBag &bag, std::string_view password);
+[[nodiscard]] Result<ClassKeys> unlock(const KeyBag &bag, std::string_view password, const std::stop_token &stop = {});
 
 } // namespace crypto

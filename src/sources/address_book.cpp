@@ -1,6 +1,7 @@
 #include "sources/address_book.h"
 
 #include "common/text.h"
+#include "store/table_check.h"
 
 #include <array>
 #include <set>
@@ -35,6 +36,8 @@ std::set<std::string> columnsOf(store::SQLiteDB &db, const std::string &table)
 
 common::Result<std::vector<contacts::ContactRecord>, store::SQLiteDB::Failure> readAddressBook(store::SQLiteDB &db)
 {
+    if (auto tables = store::requireTables(db, {"ABPerson", "ABMultiValue"}); !tables)
+        return common::failure(std::move(tables.error()));
     const auto present = columnsOf(db, "ABPerson");
     std::string sql = "SELECT ROWID";
     for (const char *column : personColumns)

@@ -15,7 +15,8 @@ namespace sources
 // - nickname and organisation are passed on for the index's own fallbacks;
 // - phone numbers and e-mail addresses are the person's multi-values of property 3 and 4;
 // - the identifier is the person's guid where there is one, else "ab-" and its ROWID.
-// Columns that an older address book lacks read as empty. Fails when ABPerson cannot be read.
+// Columns that an older address book lacks read as empty. Fails when ABPerson cannot be read, and
+// when ABPerson or ABMultiValue is not a table.
 [[nodiscard]] common::Result<std::vector<contacts::ContactRecord>, store::SQLiteDB::Failure>
 readAddressBook(store::SQLiteDB &db);
 

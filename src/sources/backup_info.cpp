@@ -36,8 +36,12 @@ BackupInfo readBackupInfo(const std::filesystem::path &folder)
         info.deviceName = plist->text("Device Name").value_or(plist->text("Display Name").value_or(""));
         info.lastBackup = plist->date("Last Backup Date");
     }
-    if (const auto plist = PlistDictionary::read(folder / manifestPlistName))
+    if (const auto plist = PlistDictionary::read(folder / manifestPlistName)) {
         info.encrypted = plist->boolean("IsEncrypted").value_or(false);
+        // An Info.plist that is missing, refused or names no device leaves Lockdown's name.
+        if (const auto lockdown = plist->dictionary("Lockdown"); lockdown && info.deviceName.empty())
+            info.deviceName = lockdown->text("DeviceName").value_or("");
+    }
     if (const auto plist = PlistDictionary::read(folder / statusPlistName)) {
         info.complete = plist->text("SnapshotState") == "finished";
         if (!info.lastBackup)

@@ -8,6 +8,10 @@
 #include "sources/backup_files.h"
 #include "sources/backup_layout.h"
 #include "sources/plist_reader.h"
+#include "store/statement_guard.h"
+#include "store/table_check.h"
+
+#include <sqlite3.h>
 
 #include <map>
 #include <memory>
@@ -77,6 +81,8 @@ common::Result<void, crypto::Failure> readFileSecrets(const std::filesystem::pat
     auto db = store::SQLiteDB::openThroughVfs(registration->name(), store::readOnlyVfs(), registration);
     if (!db)
         return crypto::damaged("Manifest.db cannot be opened: " + db.error().message);
+    if (auto tables = store::requireTables(*db, {"Files"}); !tables)
+        return crypto::damaged("Manifest.db cannot be read: " + tables.error().message);
     const FilesQuery query = filesReadQuery("fileID, relativePath, file");
     std::optional<crypto::Failure> failed;
     auto read = db->execute(query.sql, query.parameters, [&](const store::Statement &row) {
@@ -96,6 +102,8 @@ common::Result<void, crypto::Failure> readFileSecrets(const std::filesystem::pat
     });
     if (failed)
         return common::failure(std::move(*failed));
+    if (!read && read.error().code == SQLITE_INTERRUPT)
+        return common::failure(crypto::Failure{crypto::Failure::Kind::Cancelled, "reading Manifest.db was stopped"});
     if (!read)
         return crypto::damaged("Manifest.db cannot be read: " + read.error().message);
     return {};
@@ -108,7 +116,8 @@ common::Result<MessageSource, SourceProblem> unreadable(const BackupInfo &backup
 
 } // namespace
 
-common::Result<MessageSource, SourceProblem> unlockBackup(const BackupInfo &backup, std::string_view password)
+common::Result<MessageSource, SourceProblem>
+unlockBackup(const BackupInfo &backup, std::string_view password, const std::stop_token &stop)
 {
     if (!backup.encrypted)
         return openBackup(backup);
@@ -133,7 +142,7 @@ common::Result<MessageSource, SourceProblem> unlockBackup(const BackupInfo &back
         return unreadable(backup, bag.error());
 
     auto secrets = std::make_shared<BackupSecrets>();
-    auto classKeys = crypto::unlock(*bag, password);
+    auto classKeys = crypto::unlock(*bag, password, stop);
     if (!classKeys && classKeys.error().kind == crypto::Failure::Kind::WrongPassword)
         return common::failure(SourceProblem{problem::WrongPassword{backup}});
     if (!classKeys)
@@ -143,6 +152,7 @@ common::Result<MessageSource, SourceProblem> unlockBackup(const BackupInfo &back
     if (!manifestDbKey)
         return unreadable(backup, manifestDbKey.error());
     secrets->manifest.key = std::move(*manifestDbKey);
+    const store::StatementCancelScope cancel(stop);
     if (auto read = readFileSecrets(backup.folder, secrets); !read)
         return unreadable(backup, read.error());
     return openBackup(backup, decryptingReader(std::move(secrets)));

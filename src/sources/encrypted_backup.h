@@ -2,6 +2,7 @@
 
 #include "sources/message_source.h"
 
+#include <stop_token>
 #include <string_view>
 
 namespace sources
@@ -14,8 +15,11 @@ namespace sources
 // only as SQLite reads it, into memory.
 // Problems beyond openBackup's: WrongPassword, UnreadableEncryption (a damaged key bag, ManifestKey
 // or file record, a missing class key), and TooOldBackup for an encrypted backup of before iOS 10.
+// A round count far above a phone's is refused at once (UnreadableEncryption, failure kind
+// TooManyRounds). When `stop` is requested the derivation ends within milliseconds with
+// UnreadableEncryption of kind Cancelled, and so do the reads of Manifest.db after it.
 // A backup that is not encrypted opens as openBackup opens it, whatever the password.
-[[nodiscard]] common::Result<MessageSource, SourceProblem> unlockBackup(const BackupInfo &backup,
-                                                                        std::string_view password);
+[[nodiscard]] common::Result<MessageSource, SourceProblem>
+unlockBackup(const BackupInfo &backup, std::string_view password, const std::stop_token &stop = {});
 
 } // namespace sources

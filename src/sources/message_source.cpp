@@ -27,6 +27,7 @@ struct MessageSource::State {
     std::optional<BackupInfo> backup;
     std::vector<contacts::ContactRecord> addressBook;
     bool hasAddressBook = false;
+    std::optional<std::string> addressBookProblem;
     std::shared_ptr<const store::VfsRegistration> messages; // backups only
 };
 
@@ -53,19 +54,19 @@ store::VfsDatabase filesOf(const BackupFileReader &reader,
     return files;
 }
 
-// The people of the backup's address book; nothing when there is none or it cannot be read.
-std::optional<std::vector<contacts::ContactRecord>> readBackupAddressBook(const BackupFileReader &reader,
-                                                                          const BackupLayout &layout)
+// The people of the backup's address book; nothing when there is none, and why when it cannot be read.
+common::Result<std::optional<std::vector<contacts::ContactRecord>>, std::string>
+readBackupAddressBook(const BackupFileReader &reader, const BackupLayout &layout)
 {
     if (!layout.addressBook)
         return std::nullopt;
     auto registration = store::VfsRegistration::add(filesOf(reader, *layout.addressBook, layout.addressBookLog));
     auto db = store::SQLiteDB::openThroughVfs(registration->name(), store::readOnlyVfs(), registration);
     if (!db)
-        return std::nullopt;
+        return common::failure(store::describe(db.error()));
     auto records = readAddressBook(*db);
     if (!records)
-        return std::nullopt;
+        return common::failure(store::describe(records.error()));
     return std::move(*records);
 }
 
@@ -159,6 +160,11 @@ bool MessageSource::hasAddressBook() const
     return m_state->hasAddressBook;
 }
 
+const std::optional<std::string> &MessageSource::addressBookProblem() const
+{
+    return m_state->addressBookProblem;
+}
+
 common::Result<store::MessagesStore, store::SQLiteDB::Failure> MessageSource::openStore() const
 {
     if (m_state->kind == Kind::Database) {
@@ -192,8 +198,10 @@ common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup
     state->path = backup.folder;
     state->backup = backup;
     state->messages = store::VfsRegistration::add(filesOf(reader, *layout.messages, layout.messagesLog));
-    if (auto people = readBackupAddressBook(reader, layout)) {
-        state->addressBook = std::move(*people);
+    if (auto people = readBackupAddressBook(reader, layout); !people) {
+        state->addressBookProblem = "the backup's address book cannot be read: " + people.error();
+    } else if (*people) {
+        state->addressBook = std::move(**people);
         state->hasAddressBook = true;
     }
     return withMessagesTables(MessageSource(std::move(state)));

@@ -104,6 +104,9 @@ public:
     // backup without a readable address book.
     [[nodiscard]] const std::vector<contacts::ContactRecord> &addressBook() const;
     [[nodiscard]] bool hasAddressBook() const;
+    // Why a backup's address book was not read although it has one (English, for a note that
+    // names are left out); nothing when it was read or there is none.
+    [[nodiscard]] const std::optional<std::string> &addressBookProblem() const;
 
     // A fresh store with its own connection, for one load or one export. For a backup the
     // connection keeps this source's files reachable for as long as it is open.

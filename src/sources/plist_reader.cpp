@@ -1,6 +1,7 @@
 #include "sources/plist_reader.h"
 
 #include "common/plain_file.h"
+#include "common/plist_bounds.h"
 
 #include <plist/plist.h>
 
@@ -13,8 +14,9 @@ namespace sources
 namespace
 {
 
-// Property lists that describe a backup are a few kilobytes; anything past this is not one.
-constexpr std::uint64_t largestPlist = std::uint64_t{16} * 1024 * 1024;
+// Manifest.plist and Status.plist are kilobytes, but writers in the style of iTunes keep an icon
+// and metadata of every installed app in Info.plist, tens of megabytes; past this is not a backup's.
+constexpr std::uint64_t largestPlist = std::uint64_t{128} * 1024 * 1024;
 // libplist counts dates from 2001-01-01 00:00:00 UTC.
 constexpr std::int64_t appleEpochOffset = 978307200;
 
@@ -40,6 +42,10 @@ common::Result<PlistDictionary> PlistDictionary::read(const std::filesystem::pat
     auto got = (*opened)->readAt(0, bytes);
     if (!got)
         return common::failure(std::move(got.error()));
+    const std::string_view view(reinterpret_cast<const char *>(bytes.data()), *got);
+    if (auto checked = common::checkPlist(view); !checked)
+        return common::failure(
+            common::Error{common::Error::Kind::Invalid, file.string() + ": " + checked.error().detail});
     plist_t root = nullptr;
     if (*got > 0)
         plist_from_memory(reinterpret_cast<const char *>(bytes.data()), static_cast<std::uint32_t>(*got), &root);
@@ -48,6 +54,15 @@ common::Result<PlistDictionary> PlistDictionary::read(const std::filesystem::pat
         return common::failure(
             common::Error{common::Error::Kind::Invalid, file.string() + " is not a property list dictionary"});
     return PlistDictionary(std::move(owned));
+}
+
+std::optional<PlistDictionary> PlistDictionary::dictionary(const char *key) const
+{
+    const plist_t node = plist_dict_get_item(static_cast<plist_t>(m_root.get()), key);
+    if (node == nullptr || plist_get_node_type(node) != PLIST_DICT)
+        return std::nullopt;
+    // Shares the ownership of the whole tree, which frees it.
+    return PlistDictionary(std::shared_ptr<void>(m_root, node));
 }
 
 std::optional<std::string> PlistDictionary::text(const char *key) const

@@ -11,14 +11,18 @@
 namespace sources
 {
 
-// The top-level dictionary of a property list file, XML or binary, read through libplist.
+// The top-level dictionary of a property list file, XML or binary, read through libplist once it
+// has passed common::checkPlist.
 class PlistDictionary
 {
 public:
-    // Fails with NotFound, NoPermission or Io when the file cannot be read, and with Invalid when
-    // it is not a property list whose top level is a dictionary.
+    // Fails with NotFound, NoPermission or Io when the file cannot be read, and with Invalid
+    // (naming the file) when it is not a property list whose top level is a dictionary, is larger
+    // than 128 MB or is refused by common::checkPlist.
     [[nodiscard]] static common::Result<PlistDictionary> read(const std::filesystem::path &file);
 
+    // The dictionary under `key`; nothing when it is absent or of another type.
+    [[nodiscard]] std::optional<PlistDictionary> dictionary(const char *key) const;
     // The value under `key` when it is a string, boolean or date; nothing when it is absent or of
     // another type. Dates are Unix seconds.
     [[nodiscard]] std::optional<std::string> text(const char *key) const;

@@ -1,6 +1,7 @@
 #include "store/sqlite_db.h"
 
 #include "common/utf8.h"
+#include "store/statement_guard.h"
 
 #include <sqlite3.h>
 
@@ -29,6 +30,7 @@ constexpr const char *firstReadSql = "SELECT 1 FROM sqlite_master LIMIT 1";
 int firstReadCode(sqlite3 *db)
 {
     sqlite3_stmt *raw = nullptr;
+    startStatementClock();
     const int prepared = sqlite3_prepare_v2(db, firstReadSql, -1, &raw, nullptr);
     const StatementHandle stmt(raw);
     if (prepared != SQLITE_OK)
@@ -142,6 +144,8 @@ common::Result<SQLiteDB::Handle, SQLiteDB::Failure> SQLiteDB::openConnection(con
         std::string message = raw != nullptr ? sqlite3_errmsg(raw) : "open failed";
         return common::failure(Failure::open(rc, std::move(message)));
     }
+    if (const int guarded = guardConnection(raw); guarded != SQLITE_OK)
+        return common::failure(Failure::open(guarded, sqlite3_errmsg(raw)));
     sqlite3_busy_timeout(raw, busyTimeoutMs);
     // A statement with more parameters than this fails to prepare, as with SQLite's default
     // build. Debian's allows 250,000, and beyond about 46,000 chat ids the planner turns the
@@ -216,6 +220,7 @@ SQLiteDB::execute(std::string_view sql, const std::vector<Parameter> &parameters
     }
 
     const Statement row(*raw);
+    startStatementClock();
     for (;;) {
         const int rc = sqlite3_step(raw);
         if (rc == SQLITE_ROW) {
@@ -227,7 +232,9 @@ SQLiteDB::execute(std::string_view sql, const std::vector<Parameter> &parameters
             return {};
         // Anything else means the rows so far are not the whole answer. The message is read
         // before the statement is finalized, which may reset it.
-        std::string message = sqlite3_errmsg(m_db.get());
+        std::string message = rc == SQLITE_INTERRUPT ? "the query was ended: it ran past "
+                + std::to_string(statementDeadline.count()) + " seconds, or the work was stopped"
+                                                     : sqlite3_errmsg(m_db.get());
         return common::failure(Failure::step(rc, std::move(message)));
     }
 }

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/prctl.h>
 #include <vector>
 
 namespace
@@ -51,6 +52,8 @@ std::vector<std::string> uiLanguages()
 
 int main(int argc, char **argv)
 {
+    // No core dump and no ptrace: the password sits in its field before any key exists.
+    ::prctl(PR_SET_DUMPABLE, 0);
     // The options come first: help and version need no display, and a mistyped option is
     // reported before any window opens.
     const auto options = app::parseLaunchOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sys/stat.h>
 
 namespace
 {
@@ -157,4 +158,15 @@ TEST_F(DecryptingFileTest, ABackupFileOpensFromItsRecord)
 
     ASSERT_TRUE(file) << file.error().detail;
     EXPECT_EQ(readAll(*file, 0, plain.size()), plain);
+}
+
+TEST(DecryptingFile, AFifoInAFilesPlaceIsRefusedWithoutWaiting)
+{
+    // Opened without O_NONBLOCK, a FIFO nobody writes to would block the unlock for ever.
+    testsupport::TempDir dir;
+    const auto fifo = dir / "Manifest.db";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto opened = crypto::DecryptingFile::open(fifo, crypto::SecureBytes(std::vector<std::uint8_t>(32, 1)));
+    ASSERT_FALSE(opened.has_value());
+    EXPECT_EQ(opened.error().kind, Error::Kind::Invalid);
 }

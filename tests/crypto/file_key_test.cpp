@@ -30,6 +30,14 @@ bool isDamaged(const crypto::Result<crypto::FileKey> &key)
     return !key && key.error().kind == Failure::Kind::Damaged && !key.error().detail.empty();
 }
 
+std::string bigEndian(std::uint64_t value, std::size_t width)
+{
+    std::string out(width, '\0');
+    for (std::size_t i = 0; i < width; ++i)
+        out[width - 1 - i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return out;
+}
+
 } // namespace
 
 TEST(ReadFileKey, ReadsTheWrappedKeyClassAndSize)
@@ -93,4 +101,24 @@ TEST(ReadFileKey, RefusesEveryMalformedShape)
     EXPECT_TRUE(isDamaged(crypto::readFileKey(changed([](plist_t, plist_t file, plist_t) {
         plist_dict_set_item(file, "ProtectionClass", plist_new_uint(1ull << 40));
     }))));
+}
+
+TEST(ReadFileKey, RefusesARecordThatNestsTooDeepBeforeLibplistSeesIt)
+{
+    // 100,000 arrays each inside the next: libplist alone would overflow the stack.
+    constexpr int levels = 100'000;
+    std::string nested = "bplist00";
+    std::string offsets;
+    for (int level = 0; level < levels; ++level) {
+        offsets += bigEndian(nested.size(), 4);
+        nested += '\xA1' + bigEndian(static_cast<std::uint64_t>(level + 1), 4);
+    }
+    offsets += bigEndian(nested.size(), 4);
+    nested += "\x51x";
+    const std::uint64_t table = nested.size();
+    nested +=
+        offsets + std::string(6, '\0') + "\x04\x04" + bigEndian(levels + 1, 8) + bigEndian(0, 8) + bigEndian(table, 8);
+    const auto key = crypto::readFileKey(nested);
+    ASSERT_TRUE(isDamaged(key));
+    EXPECT_NE(key.error().detail.find("deeper than 128"), std::string::npos);
 }

@@ -147,6 +147,21 @@ TEST_F(EncryptedBackupTest, AWrongPasswordIsToldApartFromDamage)
     EXPECT_TRUE(std::holds_alternative<problem::TooOldBackup>(tooOld.error()));
 }
 
+TEST_F(EncryptedBackupTest, AStoppedUnlockEndsAsCancelledAndOpensNothing)
+{
+    const auto folder = makeBackup("stopped", Encryption{});
+    std::stop_source stop;
+    stop.request_stop();
+    const auto opened = sources::unlockBackup(sources::readBackupInfo(folder), "correct horse", stop.get_token());
+    ASSERT_FALSE(opened.has_value());
+    const auto *unreadable = std::get_if<problem::UnreadableEncryption>(&opened.error());
+    ASSERT_NE(unreadable, nullptr);
+    EXPECT_EQ(unreadable->failure.kind, crypto::Failure::Kind::Cancelled);
+    // The same backup unlocks with a token nobody stops.
+    EXPECT_TRUE(sources::unlockBackup(sources::readBackupInfo(folder), "correct horse", std::stop_source().get_token())
+                    .has_value());
+}
+
 TEST_F(EncryptedBackupTest, TheReadOnlyVfsOpensOnlyTheRegisteredFilesAndTheirLogs)
 {
     auto source = unlock(makeBackup("counted", Encryption{}), Encryption{}.password);

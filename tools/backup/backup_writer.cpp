@@ -303,6 +303,9 @@ writeBackup(const std::filesystem::path &folder, const BackupContents &contents,
     const auto manifestDict = static_cast<plist_t>(manifest.get());
     plist_dict_set_item(manifestDict, "IsEncrypted", plist_new_bool(options.encrypted || keys ? 1 : 0));
     plist_dict_set_item(manifestDict, "Version", plist_new_string("10.0"));
+    plist_t lockdown = plist_new_dict();
+    plist_dict_set_item(lockdown, "DeviceName", plist_new_string(options.deviceName.c_str()));
+    plist_dict_set_item(manifestDict, "Lockdown", lockdown);
     if (keys) {
         plist_dict_set_item(manifestDict, "BackupKeyBag", plist_new_data(keys->keyBag.data(), keys->keyBag.size()));
         plist_dict_set_item(manifestDict, "ManifestKey",

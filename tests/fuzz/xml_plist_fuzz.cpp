@@ -1,0 +1,23 @@
+// The xml property list check over arbitrary bytes, then libplist over whatever it lets
+// through: no crash, no stack overflow, no run past the fuzzer's time and memory limits.
+#include "common/plist_bounds.h"
+#include "fuzz_check.h"
+
+#include <plist/plist.h>
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const auto bytes = fuzz::bytesOf(data, size);
+    const auto checked = common::checkXmlPlist(bytes);
+    if (!checked) {
+        FUZZ_CHECK(checked.error().kind == common::Error::Kind::Invalid && !checked.error().detail.empty());
+        return 0;
+    }
+    plist_t root = nullptr;
+    plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root);
+    plist_free(root);
+    return 0;
+}
