@@ -77,29 +77,6 @@ SourceProblem problemAt(const std::filesystem::path &path, int error)
     return problem::Unreadable{path, std::generic_category().message(error)};
 }
 
-// Whether the file begins as every SQLite database does; an empty file is an empty database.
-// Read without waiting on anything, since the path was a regular file only a moment ago.
-common::Result<bool, SourceProblem> startsAsSQLite(const std::filesystem::path &file)
-{
-    static constexpr std::string_view header{"SQLite format 3\0", 16};
-    const common::FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (!fd.isOpen())
-        return common::failure(problemAt(file, errno));
-    std::array<char, header.size()> start{};
-    std::size_t total = 0;
-    while (total < start.size()) {
-        const ssize_t n = ::read(fd.get(), start.data() + total, start.size() - total);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return common::failure(problemAt(file, errno));
-        if (n == 0)
-            break;
-        total += static_cast<std::size_t>(n);
-    }
-    return total == 0 || std::string_view(start.data(), total) == header;
-}
-
 // The source's messages carry the Messages tables; else why not.
 common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource source)
 {
@@ -123,11 +100,11 @@ common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource so
 
 common::Result<MessageSource, SourceProblem> openDatabaseFile(const std::filesystem::path &file)
 {
-    auto sqlite = startsAsSQLite(file);
-    if (!sqlite)
-        return common::failure(std::move(sqlite.error()));
-    if (!*sqlite)
-        return common::failure(SourceProblem{problem::NotMessagesDatabase{file, {}, std::nullopt}});
+    // No descriptor of the file is opened here beside the store's: closing one would drop the
+    // locks of a connection this process may hold on a live database. Something that is not
+    // SQLite at all fails the store's first read of the schema.
+    if (::access(file.c_str(), R_OK) != 0)
+        return common::failure(problemAt(file, errno));
     auto state = std::make_shared<MessageSource::State>();
     state->path = file;
     return withMessagesTables(Opening::of(std::move(state)));
