@@ -2,10 +2,11 @@
 
 #include "catalogue/conversations.h"
 #include "cli/json.h"
+#include "cli/local_time.h"
 #include "cli/password.h"
 #include "cli/sources_output.h"
-#include "cli/terminal_text.h"
 #include "common/home.h"
+#include "common/terminal_text.h"
 #include "common/text.h"
 #include "common/version.h"
 #include "contacts/contacts_index.h"
@@ -16,12 +17,13 @@
 
 #include <algorithm>
 #include <climits>
-#include <ctime>
 #include <iomanip>
 #include <sstream>
 
 namespace cli
 {
+
+using common::terminalText;
 
 namespace
 {
@@ -47,14 +49,7 @@ std::optional<double> seconds(const std::optional<common::Instant> &instant)
 
 std::string localDate(const std::optional<common::Instant> &instant)
 {
-    if (!instant)
-        return "?";
-    const std::time_t time = static_cast<std::time_t>(common::unixSeconds(*instant));
-    std::tm local{};
-    localtime_r(&time, &local);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y-%m-%d", &local);
-    return buffer;
+    return localTimeText(instant ? std::optional(common::unixSeconds(*instant)) : std::nullopt, "%Y-%m-%d");
 }
 
 std::string jsonStrings(const std::vector<std::string> &texts)

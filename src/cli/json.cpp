@@ -1,8 +1,7 @@
 #include "cli/json.h"
 
-#include "cli/terminal_text.h"
-
-#include <unicode/utf8.h>
+#include "common/terminal_text.h"
+#include "common/utf8.h"
 
 #include <algorithm>
 #include <charconv>
@@ -18,12 +17,7 @@ std::string jsonString(std::string_view text)
     std::string out;
     out.reserve(text.size() + 2);
     out += '"';
-    const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
-    int32_t at = 0;
-    while (at < length) {
-        const int32_t start = at;
-        UChar32 c = 0;
-        U8_NEXT(text.data(), at, length, c);
+    common::forEachScalar(text, [&](std::int32_t c, std::size_t start, std::size_t end) {
         if (c < 0) {
             out += "\\ufffd"; // JSON is UTF-8: an ill-formed sequence cannot be kept
         } else if (c == '"') {
@@ -36,14 +30,14 @@ std::string jsonString(std::string_view text)
             out += "\\r";
         } else if (c == '\t') {
             out += "\\t";
-        } else if (isTerminalControl(static_cast<char32_t>(c))) {
+        } else if (common::isTerminalControl(static_cast<char32_t>(c))) {
             out += "\\u";
             for (int shift = 12; shift >= 0; shift -= 4)
                 out += hex[(c >> shift) & 0x0F];
         } else {
-            out.append(text.data() + start, static_cast<std::size_t>(at - start));
+            out.append(text.substr(start, end - start));
         }
-    }
+    });
     out += '"';
     return out;
 }

@@ -2,27 +2,21 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "cli/terminal_text.h"
+#include "cli/local_time.h"
 #include "common/home.h"
-
-#include <ctime>
+#include "common/terminal_text.h"
 
 namespace cli
 {
+
+using common::terminalText;
 
 namespace
 {
 
 std::string localDateTime(const std::optional<std::int64_t> &unixSeconds)
 {
-    if (!unixSeconds)
-        return "?";
-    const auto time = static_cast<std::time_t>(*unixSeconds);
-    std::tm local{};
-    localtime_r(&time, &local);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M", &local);
-    return buffer;
+    return localTimeText(unixSeconds, "%Y-%m-%d %H:%M");
 }
 
 std::string deviceOf(const sources::BackupInfo &backup)

@@ -1,6 +1,7 @@
 #include "common/log.h"
 
 #include "common/home.h"
+#include "common/terminal_text.h"
 
 #include <array>
 #include <cstdio>
@@ -56,19 +57,7 @@ std::mutex &writing()
 
 std::string escapedLine(LogCategory category, std::string_view message)
 {
-    std::string line = "tovik[" + std::string(logCategoryName(category)) + "]: ";
-    for (const char c : message) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            std::array<char, 5> escape{};
-            std::snprintf(escape.data(), escape.size(), "\\x%02x", byte);
-            line += escape.data();
-        } else {
-            line += c;
-        }
-    }
-    line += '\n';
-    return line;
+    return "tovik[" + std::string(logCategoryName(category)) + "]: " + terminalText(message) + "\n";
 }
 
 } // namespace

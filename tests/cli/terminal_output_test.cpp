@@ -2,7 +2,7 @@
 // plain output, in messages and in the password prompt; --json keeps them exact as \u escapes.
 #include "cli/json.h"
 #include "cli/sources_output.h"
-#include "cli/terminal_text.h"
+#include "common/terminal_text.h"
 
 #include "run_cli.h"
 #include "support/backup_fixture.h"
@@ -29,15 +29,15 @@ bool safeForTerminal(const std::string &text)
 {
     std::string withoutLineEnds = text;
     std::erase(withoutLineEnds, '\n');
-    return cli::terminalText(withoutLineEnds) == withoutLineEnds;
+    return common::terminalText(withoutLineEnds) == withoutLineEnds;
 }
 
 } // namespace
 
 TEST(TerminalText, EscapesControlsBidiAndIllFormedBytesAndKeepsTheRest)
 {
-    EXPECT_EQ(cli::terminalText(hostile), "\\x1B]0;owned\\x07Evil\\u{009B}31m\\x9B2J\\u{202E}gnp.exe\\x0Afake line");
-    EXPECT_EQ(cli::terminalText("Zoë 👩‍👩‍👧 \x7F"), "Zoë 👩‍👩‍👧 \\x7F");
+    EXPECT_EQ(common::terminalText(hostile), "\\x1B]0;owned\\x07Evil\\u{009B}31m\\x9B2J\\u{202E}gnp.exe\\x0Afake line");
+    EXPECT_EQ(common::terminalText("Zoë 👩‍👩‍👧 \x7F"), "Zoë 👩‍👩‍👧 \\x7F");
     EXPECT_EQ(cli::jsonString(hostile), "\"\\u001b]0;owned\\u0007Evil\\u009b31m\\ufffd2J\\u202egnp.exe\\nfake line\"");
     EXPECT_EQ(cli::jsonString("\xE2\x81\xA6x\xE2\x81\xA9\x7F Zoë"), "\"\\u2066x\\u2069\\u007f Zoë\"");
 }

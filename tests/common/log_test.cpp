@@ -47,7 +47,7 @@ TEST(Log, SilentUnlessACategoryIsTurnedOnAndThenEscaped)
     EXPECT_EQ(loggedWith(nullptr), "");
     EXPECT_EQ(loggedWith(""), "");
     EXPECT_EQ(loggedWith("sources,app"),
-              "tovik[sources]: opened /tmp/a\\x1b[2Jb\ntovik[app]: opened /tmp/a\\x1b[2Jb\n");
+              "tovik[sources]: opened /tmp/a\\x1B[2Jb\ntovik[app]: opened /tmp/a\\x1B[2Jb\n");
     const std::string all = loggedWith("all");
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 3) << all;
 }
