@@ -1,40 +1,28 @@
 #include "common/plain_file.h"
 
+#include "common/system_error.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <system_error>
 
 namespace common
 {
-
-namespace
-{
-
-Error errnoError(int error, const std::string &what)
-{
-    const auto kind = error == ENOENT || error == ENOTDIR ? Error::Kind::NotFound
-        : error == EACCES || error == EPERM               ? Error::Kind::NoPermission
-                                                          : Error::Kind::Io;
-    return {kind, what + ": " + std::generic_category().message(error)};
-}
-
-} // namespace
 
 Result<std::unique_ptr<PlainFile>> PlainFile::open(const std::filesystem::path &path)
 {
     // O_NONBLOCK so that opening a FIFO returns at once; it is refused just below.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd.isOpen())
-        return failure(errnoError(errno, "cannot open " + path.string()));
+        return failure(errorFromErrno(errno, "cannot open " + path.string()));
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
-        return failure(errnoError(errno, "cannot read " + path.string()));
+        return failure(errorFromErrno(errno, "cannot read " + path.string()));
     if (!S_ISREG(info.st_mode))
         return failure(Error{Error::Kind::Invalid, path.string() + " is not a regular file"});
     // Reads of a regular file wait as they should.
     if (const int flags = ::fcntl(fd.get(), F_GETFL); flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        return failure(errnoError(errno, "cannot read " + path.string()));
+        return failure(errorFromErrno(errno, "cannot read " + path.string()));
     return std::unique_ptr<PlainFile>(new PlainFile(std::move(fd)));
 }
 
@@ -42,7 +30,7 @@ Result<std::uint64_t> PlainFile::size() const
 {
     struct stat info {};
     if (::fstat(m_fd.get(), &info) != 0)
-        return failure(errnoError(errno, "cannot read the file's size"));
+        return failure(errorFromErrno(errno, "cannot read the file's size"));
     return static_cast<std::uint64_t>(info.st_size);
 }
 
@@ -55,7 +43,7 @@ Result<std::size_t> PlainFile::readAt(std::uint64_t offset, std::span<std::byte>
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return failure(errnoError(errno, "cannot read the file"));
+            return failure(errorFromErrno(errno, "cannot read the file"));
         }
         if (got == 0)
             break;

@@ -1,5 +1,7 @@
 #include "crypto/decrypting_file.h"
 
+#include "common/system_error.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -21,15 +23,6 @@ constexpr std::size_t chunkSize = std::size_t{256} * 1024;
 common::Error invalid(std::string detail)
 {
     return common::Error{common::Error::Kind::Invalid, std::move(detail)};
-}
-
-common::Error systemError(const std::string &what, int error)
-{
-    using Kind = common::Error::Kind;
-    const Kind kind = error == ENOENT         ? Kind::NotFound
-        : (error == EACCES || error == EPERM) ? Kind::NoPermission
-                                              : Kind::Io;
-    return common::Error{kind, what + ": " + std::strerror(error)};
 }
 
 // Wipes a span of plain bytes when it goes, however the read ends.
@@ -62,15 +55,15 @@ DecryptingFile::open(const std::filesystem::path &path, SecureBytes key, std::op
     // O_NONBLOCK so that a FIFO in the file's place is refused below instead of waiting for ever.
     common::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file.isOpen())
-        return common::failure(systemError("cannot open " + path.string(), errno));
+        return common::failure(common::errorFromErrno(errno, "cannot open " + path.string()));
     struct stat status = {};
     if (::fstat(file.get(), &status) != 0)
-        return common::failure(systemError("cannot read the size of " + path.string(), errno));
+        return common::failure(common::errorFromErrno(errno, "cannot read the size of " + path.string()));
     if (!S_ISREG(status.st_mode))
         return common::failure(invalid(path.string() + " is not a file"));
     if (const int flags = ::fcntl(file.get(), F_GETFL);
         flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        return common::failure(systemError("cannot read " + path.string(), errno));
+        return common::failure(common::errorFromErrno(errno, "cannot read " + path.string()));
     const auto cipherSize = static_cast<std::uint64_t>(status.st_size);
     if (cipherSize % aesBlockSize != 0)
         return common::failure(invalid(path.string() + " is " + std::to_string(cipherSize)
@@ -124,7 +117,7 @@ common::Result<void> DecryptingFile::readCipher(std::uint64_t offset, std::span<
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return common::failure(systemError("cannot read an encrypted file", errno));
+            return common::failure(common::errorFromErrno(errno, "cannot read an encrypted file"));
         if (got == 0)
             return common::failure(
                 common::Error{common::Error::Kind::Io, "an encrypted file became shorter while open"});

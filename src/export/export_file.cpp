@@ -1,6 +1,8 @@
 #include "export/export_file.h"
 
 #include "common/file_descriptor.h"
+#include "common/file_kind.h"
+#include "common/system_error.h"
 #include "export/downloads_folder.h"
 #include "export/file_name.h"
 
@@ -25,51 +27,19 @@ constexpr std::size_t systemNameMax = 255;
 // holding the export task forever.
 constexpr unsigned maxCandidates = 10'000'000;
 
-common::Error::Kind kindForErrno(int error)
-{
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        return common::Error::Kind::NoSpace;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return common::Error::Kind::NoPermission;
-    case ENOENT:
-        return common::Error::Kind::NotFound;
-    case EEXIST:
-    case ENOTDIR:
-        return common::Error::Kind::Exists;
-    case ENAMETOOLONG:
-    case EINVAL:
-        return common::Error::Kind::Invalid;
-    default:
-        return common::Error::Kind::Io;
-    }
-}
-
 common::Error errnoError(int error, std::string_view action, const std::filesystem::path &path)
 {
-    std::string detail(action);
-    detail += ' ';
-    detail += path.string();
-    detail += ": ";
-    detail += std::generic_category().message(error);
-    return {kindForErrno(error), std::move(detail)};
-}
-
-bool isFolder(const std::filesystem::path &path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    std::string what(action);
+    what += ' ';
+    what += path.string();
+    return common::errorFromErrno(error, what);
 }
 
 // mkdir -p with mode 0755 (less the umask). Accepts folders that exist, also through symbolic
 // links; anything else in the way is an error.
 common::Result<void> createFolders(const std::filesystem::path &folder)
 {
-    if (isFolder(folder))
+    if (common::isFolder(folder))
         return {};
     std::filesystem::path current;
     for (const auto &part : folder) {
@@ -79,7 +49,7 @@ common::Result<void> createFolders(const std::filesystem::path &folder)
         if (::mkdir(current.c_str(), 0755) == 0)
             continue;
         const int error = errno;
-        if (isFolder(current))
+        if (common::isFolder(current))
             continue;
         struct stat info {};
         if (::lstat(current.c_str(), &info) == 0)

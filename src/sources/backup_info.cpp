@@ -3,28 +3,20 @@
 #include "sources/backup_files.h"
 #include "sources/plist_reader.h"
 
+#include "common/file_kind.h"
+#include "common/system_error.h"
+
 #include <algorithm>
 #include <system_error>
 
 namespace sources
 {
 
-namespace
-{
-
-bool isFile(const std::filesystem::path &path)
-{
-    std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
-}
-
-} // namespace
-
 bool isBackupFolder(const std::filesystem::path &folder)
 {
     return std::ranges::any_of(std::array{infoPlistName, manifestPlistName, manifestDbName, oldManifestName},
                                [&](std::string_view name) {
-                                   return isFile(folder / name);
+                                   return common::isFile(folder / name);
                                });
 }
 
@@ -57,10 +49,7 @@ common::Result<std::vector<BackupInfo>> listBackups(const std::filesystem::path 
     std::error_code ec;
     std::filesystem::directory_iterator entry(folder, ec);
     if (ec) {
-        const auto kind = ec == std::errc::no_such_file_or_directory ? common::Error::Kind::NotFound
-            : ec == std::errc::permission_denied                     ? common::Error::Kind::NoPermission
-                                                                     : common::Error::Kind::Io;
-        return common::failure(common::Error{kind, "cannot list " + folder.string() + ": " + ec.message()});
+        return common::failure(common::errorFromErrno(ec.value(), "cannot list " + folder.string()));
     }
     std::vector<std::filesystem::path> folders;
     // A folder that cannot be read further ends the listing with what was found so far.

@@ -1,5 +1,6 @@
 #include "sources/backup_layout.h"
 
+#include "common/file_kind.h"
 #include "store/read_only_vfs.h"
 #include "store/sqlite_db.h"
 
@@ -13,12 +14,6 @@ namespace sources
 
 namespace
 {
-
-bool isFile(const std::filesystem::path &path)
-{
-    std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
-}
 
 // A fileID is 40 lower-case hexadecimal digits; anything else (a path, say) is never looked up.
 bool isFileId(std::string_view id)
@@ -34,7 +29,7 @@ std::optional<std::filesystem::path> storedFile(const std::filesystem::path &fol
         return std::nullopt;
     const std::string id(fileId);
     for (auto path : {folder / id.substr(0, 2) / id, folder / id}) {
-        if (isFile(path))
+        if (common::isFile(path))
             return path;
     }
     return std::nullopt;
@@ -46,11 +41,11 @@ std::optional<std::map<std::string, std::string>> manifestFileIds(const std::fil
                                                                   const BackupFileReader &reader)
 {
     const auto manifest = folder / manifestDbName;
-    if (!isFile(manifest))
+    if (!common::isFile(manifest))
         return std::nullopt;
     const auto log = manifest.native() + "-wal";
     store::VfsDatabase files{reader(manifest), std::nullopt};
-    if (isFile(log))
+    if (common::isFile(log))
         files.log = reader(log);
     auto registration = store::VfsRegistration::add(std::move(files));
     auto db = store::SQLiteDB::openThroughVfs(registration->name(), store::readOnlyVfs(), registration);
@@ -112,8 +107,8 @@ BackupLayout locateBackupFiles(const std::filesystem::path &folder, const Backup
 
 bool hasOnlyOldManifest(const std::filesystem::path &folder)
 {
-    return !isFile(folder / manifestDbName)
-        && (isFile(folder / oldManifestName) || isFile(folder / oldestManifestName));
+    return !common::isFile(folder / manifestDbName)
+        && (common::isFile(folder / oldManifestName) || common::isFile(folder / oldestManifestName));
 }
 
 } // namespace sources
