@@ -1,7 +1,9 @@
 #include "text.h"
 
+#include "unicode_string.h"
 #include "utf8.h"
 
+#include <unicode/brkiter.h>
 #include <unicode/bytestream.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 namespace common
 {
@@ -160,13 +163,9 @@ std::string lowercased(std::string_view text)
         return repairUtf8(text);
     // fromUTF8 reads each ill-formed sequence as U+FFFD. The root locale selects the default
     // mapping: no Turkish dotless i, no Lithuanian dot rules; Final_Sigma still applies.
-    icu::UnicodeString unicode =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    icu::UnicodeString unicode = unicodeFrom(text);
     unicode.toLower(icu::Locale::getRoot());
-    std::string lower;
-    lower.reserve(text.size());
-    unicode.toUTF8String(lower);
-    return lower;
+    return utf8From(unicode);
 }
 
 std::string lowercasedComposed(std::string_view text)
@@ -241,6 +240,42 @@ std::string_view trimSpaceSeparators(std::string_view line)
         end = previous;
     }
     return line.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
+}
+
+std::string uppercased(std::string_view text)
+{
+    icu::UnicodeString unicode = unicodeFrom(repairUtf8(text));
+    unicode.toUpper(icu::Locale::getRoot());
+    return utf8From(unicode);
+}
+
+std::string numericCharacters(std::string_view text)
+{
+    const std::string repaired = repairUtf8(text);
+    std::string digits;
+    forEachScalar(repaired, [&](std::int32_t c, std::size_t start, std::size_t stop) {
+        if (u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE)
+            digits.append(repaired, start, stop - start);
+    });
+    return digits;
+}
+
+std::string firstCharacter(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    const icu::UnicodeString unicode = unicodeFrom(repairUtf8(text));
+    UErrorCode status = U_ZERO_ERROR;
+    const std::unique_ptr<icu::BreakIterator> characters(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    int32_t end = U16_LENGTH(unicode.char32At(0));
+    if (U_SUCCESS(status) && characters) {
+        characters->setText(unicode);
+        const int32_t next = characters->following(0);
+        if (next != icu::BreakIterator::DONE)
+            end = next;
+    }
+    return utf8From(icu::UnicodeString(unicode, 0, end));
 }
 
 } // namespace common

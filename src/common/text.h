@@ -26,6 +26,9 @@ namespace common
 // The locale-independent Unicode default lower-case mapping (full mapping, so "İ" gives "i̇").
 [[nodiscard]] std::string lowercased(std::string_view text);
 
+// The locale-independent Unicode default upper-case mapping (full mapping, so "ß" gives "SS").
+[[nodiscard]] std::string uppercased(std::string_view text);
+
 // The form under which handles, addresses and search texts are compared: lower-cased with the
 // default mapping, then composed (NFC). Canonically equivalent spellings give the same result;
 // pure ASCII is only lower-cased.
@@ -37,5 +40,13 @@ namespace common
 // The text without tab and Zs space separators at either end; line and paragraph separators,
 // NEL and zero-width characters stay. Ill-formed bytes are never trimmed.
 [[nodiscard]] std::string_view trimSpaceSeparators(std::string_view text);
+
+// The characters of `text` that are numbers (decimal digits and every other character with a
+// numeric value), in order.
+[[nodiscard]] std::string numericCharacters(std::string_view text);
+
+// The first user-perceived character (extended grapheme cluster) of `text`, so that a letter
+// keeps its combining marks; empty for an empty text.
+[[nodiscard]] std::string firstCharacter(std::string_view text);
 
 } // namespace common

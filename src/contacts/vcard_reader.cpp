@@ -1,5 +1,6 @@
 #include "vcard_reader.h"
 
+#include "common/unicode_string.h"
 #include "common/utf8.h"
 
 #include <unicode/ucnv.h>
@@ -510,9 +511,7 @@ private:
         const icu::UnicodeString text(bytes.data(), static_cast<int32_t>(bytes.size()), converter, status);
         if (U_FAILURE(status))
             return common::repairUtf8(bytes);
-        std::string utf8;
-        text.toUTF8String(utf8);
-        return utf8;
+        return common::utf8From(text);
     }
 
     UConverter *converterFor(const std::string &charset)

@@ -1,6 +1,7 @@
 #include "export/clean_text.h"
 
 #include "common/text.h"
+#include "common/unicode_string.h"
 #include "common/utf8.h"
 
 #include <unicode/uchar.h>
@@ -160,7 +161,7 @@ bool matchesTimestampLine(std::string_view line)
 bool matchesTimestampLineWithIcu(std::string_view line)
 {
     UErrorCode status = U_ZERO_ERROR;
-    const auto input = icu::UnicodeString::fromUTF8(icu::StringPiece(line.data(), static_cast<int32_t>(line.size())));
+    const auto input = common::unicodeFrom(line);
     const std::unique_ptr<icu::RegexMatcher> matcher(timestampLinePattern().matcher(input, status));
     if (U_FAILURE(status) || !matcher)
         return false;

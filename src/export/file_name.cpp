@@ -1,6 +1,7 @@
 #include "export/file_name.h"
 
 #include "common/text.h"
+#include "common/unicode_string.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>
@@ -77,8 +78,7 @@ BreakIteratorHandle characterBreaks()
 
 std::string safeFileName(std::string_view title)
 {
-    const icu::UnicodeString given =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(title.data(), static_cast<int32_t>(title.size())));
+    const icu::UnicodeString given = common::unicodeFrom(title);
     // Every character in question is a single code unit; surrogates pass through unchanged.
     icu::UnicodeString name;
     for (int32_t i = 0; i < given.length(); ++i) {
@@ -88,10 +88,9 @@ std::string safeFileName(std::string_view title)
         name.append(isRemovedFromTitle(c) ? u' ' : c);
     }
 
-    std::string replaced;
-    name.toUTF8String(replaced);
+    const std::string replaced = common::utf8From(name);
     const std::string_view trimmed = common::trimSpaceSeparators(replaced);
-    name = icu::UnicodeString::fromUTF8(icu::StringPiece(trimmed.data(), static_cast<int32_t>(trimmed.size())));
+    name = common::unicodeFrom(trimmed);
 
     if (name.length() > maxClusters) {
         // A cluster is at least one code unit, so shorter names keep all their clusters.
@@ -110,9 +109,7 @@ std::string safeFileName(std::string_view title)
 
     if (name.isEmpty())
         return std::string(emptyNamePart);
-    std::string result;
-    name.toUTF8String(result);
-    return result;
+    return common::utf8From(name);
 }
 
 std::string exportFileName(std::string_view safeName, unsigned number, std::size_t maxBytes)

@@ -1,5 +1,7 @@
 #include "export/timestamp.h"
 
+#include "common/unicode_string.h"
+
 #include <unicode/gregocal.h>
 #include <unicode/locid.h>
 #include <unicode/tzrule.h>
@@ -86,8 +88,7 @@ TimestampFormatter::TimestampFormatter(const icu::TimeZone &zone)
 }
 
 TimestampFormatter::TimestampFormatter(std::string_view zoneId)
-    : TimestampFormatter(*std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(
-        icu::UnicodeString::fromUTF8(icu::StringPiece(zoneId.data(), static_cast<int32_t>(zoneId.size()))))))
+    : TimestampFormatter(*std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(common::unicodeFrom(zoneId))))
 {
 }
 

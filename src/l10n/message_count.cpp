@@ -1,5 +1,6 @@
 #include "message_count.h"
 
+#include "common/unicode_string.h"
 #include "language.h"
 
 #include <unicode/locid.h>
@@ -70,9 +71,7 @@ std::string formatted(std::int64_t n, const NumberFormat &format)
     const icu::UnicodeString text = format->formatInt(n, status).toString(status);
     if (U_FAILURE(status))
         return std::to_string(n);
-    std::string utf8;
-    text.toUTF8String(utf8);
-    return utf8;
+    return common::utf8From(text);
 }
 
 std::string countText(std::int64_t n, std::string_view language, const NumberFormat &format)

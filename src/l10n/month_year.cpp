@@ -1,5 +1,7 @@
 #include "l10n/month_year.h"
 
+#include "common/unicode_string.h"
+
 #include <unicode/dtptngen.h>
 #include <unicode/locid.h>
 #include <unicode/smpdtfmt.h>
@@ -13,13 +15,6 @@ namespace l10n
 
 namespace
 {
-
-std::string toUtf8(const icu::UnicodeString &text)
-{
-    std::string utf8;
-    text.toUTF8String(utf8);
-    return utf8;
-}
 
 icu::Locale dateLocale(std::string_view region)
 {
@@ -54,7 +49,7 @@ MonthYearFormatter::MonthYearFormatter(std::string_view region, std::string_view
         const std::string zone(timeZone);
         format->adoptTimeZone(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(zone)));
     }
-    m_pattern = toUtf8(pattern);
+    m_pattern = common::utf8From(pattern);
     m_format = std::move(format);
 }
 
@@ -68,7 +63,7 @@ std::string MonthYearFormatter::format(common::Instant instant) const
         return {};
     icu::UnicodeString text;
     m_format->format(static_cast<UDate>(common::unixSeconds(instant) * 1000.0), text);
-    return toUtf8(text);
+    return common::utf8From(text);
 }
 
 std::string dateRegionFromEnvironment(const char *lcAll, const char *lcTime, const char *lang)

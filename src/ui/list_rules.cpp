@@ -5,21 +5,11 @@
 #include "l10n/message_count.h"
 #include "l10n/strings.h"
 
-#include <unicode/brkiter.h>
-#include <unicode/locid.h>
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
-
 namespace ui
 {
 
 namespace
 {
-
-bool isNumeric(UChar32 c)
-{
-    return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE;
-}
 
 std::size_t scalarCount(std::string_view text)
 {
@@ -41,13 +31,6 @@ bool contains(const std::string &text, const std::string &part)
     return text.find(part) != std::string::npos;
 }
 
-std::string toUtf8(const icu::UnicodeString &text)
-{
-    std::string utf8;
-    text.toUTF8String(utf8);
-    return utf8;
-}
-
 // Horizontal white space (tab and the space separators) trimmed from both ends; line breaks stay.
 std::string trimmedTitle(std::string_view text)
 {
@@ -56,29 +39,11 @@ std::string trimmedTitle(std::string_view text)
 
 } // namespace
 
-std::string uppercased(std::string_view text)
-{
-    icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(common::repairUtf8(text));
-    unicode.toUpper(icu::Locale::getRoot());
-    return toUtf8(unicode);
-}
-
-std::string numericCharacters(std::string_view text)
-{
-    const std::string repaired = common::repairUtf8(text);
-    std::string digits;
-    common::forEachScalar(repaired, [&](std::int32_t c, std::size_t start, std::size_t stop) {
-        if (isNumeric(c))
-            digits.append(repaired, start, stop - start);
-    });
-    return digits;
-}
-
 SearchQuery makeSearchQuery(std::string_view query)
 {
     SearchQuery prepared;
     prepared.text = searchForm(trimmedTitle(query));
-    std::string digits = numericCharacters(prepared.text);
+    std::string digits = common::numericCharacters(prepared.text);
     if (scalarCount(digits) >= 3)
         prepared.digits = std::move(digits);
     return prepared;
@@ -95,7 +60,7 @@ SearchKeys makeSearchKeys(const catalogue::Conversation &conversation)
     keys.handleDigits.reserve(conversation.handles.size());
     for (const std::string &handle : conversation.handles) {
         keys.handles.push_back(searchForm(handle));
-        keys.handleDigits.push_back(numericCharacters(handle));
+        keys.handleDigits.push_back(common::numericCharacters(handle));
     }
     return keys;
 }
@@ -171,26 +136,12 @@ std::string avatarInitials(const catalogue::Conversation &conversation)
         return "?";
     if (title.front() == '+')
         return "#";
-    std::size_t at = 0;
-    const UChar32 first = common::nextScalar(title, at);
-    if (isNumeric(first))
+    const std::string first = common::firstCharacter(title);
+    std::size_t firstScalarEnd = 0;
+    (void)common::nextScalar(first, firstScalarEnd);
+    if (!common::numericCharacters(first.substr(0, firstScalarEnd)).empty())
         return "#";
-
-    // The first user-perceived character, so that a letter keeps its combining marks.
-    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(title);
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> characters(
-        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    int32_t end = U16_LENGTH(first);
-    if (U_SUCCESS(status) && characters) {
-        characters->setText(text);
-        const int32_t next = characters->following(0);
-        if (next != icu::BreakIterator::DONE)
-            end = next;
-    }
-    icu::UnicodeString initial(text, 0, end);
-    initial.toUpper(icu::Locale::getRoot());
-    return toUtf8(initial);
+    return common::uppercased(first);
 }
 
 std::string dateRangeText(const std::optional<common::Instant> &first,

@@ -25,14 +25,6 @@ inline constexpr std::int64_t exportThreshold = 100;
     return conversation.count >= exportThreshold;
 }
 
-// The locale-independent Unicode default upper-case mapping ("Most messages" gives "MOST MESSAGES",
-// "ß" gives "SS").
-[[nodiscard]] std::string uppercased(std::string_view text);
-
-// The characters of `text` that are numbers (decimal digits and every other character with a
-// numeric value), in order.
-[[nodiscard]] std::string numericCharacters(std::string_view text);
-
 // A search text made ready for matching: trimmed, lower-cased with the locale-independent mapping
 // and composed; `digits` holds its numeric characters when there are at least three of them, for
 // the digit rule, and is empty otherwise.

@@ -4,6 +4,7 @@
 #include "app/app_model.h"
 #include "app/texts.h"
 #include "chunky_button.h"
+#include "common/text.h"
 #include "conversation_list_model.h"
 #include "conversation_list_view.h"
 #include "l10n/strings.h"
@@ -97,7 +98,7 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
     searchRow->addWidget(searchField);
     column->addLayout(searchRow);
 
-    QLabel *caption = makeLabel(app::qs(uppercased(l10n::sortMostMessages())), uiFont(11, QFont::DemiBold),
+    QLabel *caption = makeLabel(app::qs(common::uppercased(l10n::sortMostMessages())), uiFont(11, QFont::DemiBold),
                                 Palette::muted(), Lines::OneLine);
     caption->setContentsMargins(30, 16, 30, 6);
     column->addWidget(caption);

@@ -155,3 +155,9 @@ TEST(TrimWhiteSpaceAndNewlines, KeepsRepairedIllFormedBytes)
     EXPECT_EQ(trimWhiteSpaceAndNewlines(" \xFF "), replacement);
     EXPECT_EQ(trimWhiteSpaceAndNewlines("\xE3\x80 x"), replacement + " x");
 }
+
+TEST(Uppercased, UsesTheLocaleIndependentMapping)
+{
+    EXPECT_EQ(common::uppercased("Most messages"), "MOST MESSAGES");
+    EXPECT_EQ(common::uppercased("istanbul \xC3\x9F"), "ISTANBUL SS"); // no Turkish dotted I
+}

@@ -166,9 +166,3 @@ TEST(ExportButton, LabelNamesTheSelectionOrTheRunningExport)
     EXPECT_EQ(ui::exportButtonLabel(&anna, true), l10n::exporting());
     EXPECT_EQ(ui::exportButtonLabel(nullptr, true), l10n::exporting());
 }
-
-TEST(Uppercased, UsesTheLocaleIndependentMapping)
-{
-    EXPECT_EQ(ui::uppercased("Most messages"), "MOST MESSAGES");
-    EXPECT_EQ(ui::uppercased("istanbul \xC3\x9F"), "ISTANBUL SS"); // no Turkish dotted I
-}
