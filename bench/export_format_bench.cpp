@@ -4,6 +4,7 @@
 
 #include "export/clean_text.h"
 #include "export/timestamp.h"
+#include "reference/clean_text_reference.h"
 
 #include <unicode/regex.h>
 #include <unicode/uchar.h>
@@ -21,47 +22,6 @@ namespace
 {
 
 using Clock = std::chrono::steady_clock;
-
-// The cleaning steps done the direct way: UTF-16, search-and-replace, and one ICU matcher per line.
-std::string cleanWithIcu(std::string_view text)
-{
-    icu::UnicodeString s =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    s.findAndReplace(icu::UnicodeString(static_cast<UChar32>(0xFFFC)), icu::UnicodeString());
-    s.findAndReplace(u"\r\n", u"\n");
-    s.findAndReplace(u"\r", u"\n");
-    s.findAndReplace(icu::UnicodeString(static_cast<UChar32>(0x2028)), u"\n");
-    const auto isTrim = [](UChar32 c) {
-        return c == u'\t' || u_charType(c) == U_SPACE_SEPARATOR;
-    };
-    icu::UnicodeString result;
-    int32_t start = 0;
-    while (start <= s.length()) {
-        int32_t end = s.indexOf(u'\n', start);
-        if (end < 0)
-            end = s.length();
-        int32_t a = start;
-        int32_t b = end;
-        while (a < b && isTrim(s.char32At(a)))
-            a = s.moveIndex32(a, 1);
-        while (b > a && isTrim(s.char32At(b - 1)))
-            b = s.moveIndex32(b, -1);
-        if (a < b) {
-            const icu::UnicodeString line(s, a, b - a);
-            UErrorCode status = U_ZERO_ERROR;
-            const std::unique_ptr<icu::RegexMatcher> matcher(exporter::timestampLinePattern().matcher(line, status));
-            if (!result.isEmpty())
-                result += u'\n';
-            if (U_SUCCESS(status) && matcher->find(status))
-                result += u"> ";
-            result += line;
-        }
-        start = end + 1;
-    }
-    std::string out;
-    result.toUTF8String(out);
-    return out;
-}
 
 // Message texts shaped like a real conversation: mostly short ASCII, some emoji and accents, some
 // multi-line with CR LF, attachments' U+FFFC, and a few pasted timestamp lines.
@@ -138,7 +98,7 @@ void benchCleaning()
     std::size_t fastChecksumOfSubset = 0;
     const double icu = secondsFor([&] {
         for (std::size_t i = 0; i < icuMessages; ++i)
-            icuChecksum += cleanWithIcu(messages[i]).size();
+            icuChecksum += reference::cleanWithIcu(messages[i]).size();
     });
     for (std::size_t i = 0; i < icuMessages; ++i)
         fastChecksumOfSubset += exporter::cleanMessageText(messages[i]).size();

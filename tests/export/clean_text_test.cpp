@@ -1,4 +1,5 @@
 #include "export/clean_text.h"
+#include "reference/clean_text_reference.h"
 
 #include <gtest/gtest.h>
 #include <unicode/regex.h>
@@ -25,64 +26,20 @@ std::string utf8(UChar32 c)
 class IcuReference
 {
 public:
-    IcuReference()
-    {
-        UErrorCode status = U_ZERO_ERROR;
-        m_matcher.reset(exporter::timestampLinePattern().matcher(status));
-        EXPECT_TRUE(U_SUCCESS(status));
-    }
-
     bool matches(std::string_view line)
     {
-        UErrorCode status = U_ZERO_ERROR;
-        m_input = icu::UnicodeString::fromUTF8(icu::StringPiece(line.data(), static_cast<int32_t>(line.size())));
-        m_matcher->reset(m_input);
-        const bool found = m_matcher->find(status);
-        EXPECT_TRUE(U_SUCCESS(status));
+        const bool found = m_pattern.matches(line);
+        EXPECT_FALSE(m_pattern.failed()) << line;
         return found;
     }
 
 private:
-    icu::UnicodeString m_input;
-    std::unique_ptr<icu::RegexMatcher> m_matcher;
+    reference::IcuTimestampLine m_pattern;
 };
 
-// The nine steps done the plain way, on UTF-16 with ICU's matcher; valid UTF-8 input only.
 std::string referenceClean(std::string_view text)
 {
-    icu::UnicodeString s =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    s.findAndReplace(icu::UnicodeString(static_cast<UChar32>(0xFFFC)), icu::UnicodeString());
-    s.findAndReplace(u"\r\n", u"\n");
-    s.findAndReplace(u"\r", u"\n");
-    s.findAndReplace(icu::UnicodeString(static_cast<UChar32>(0x2028)), u"\n");
-    const auto isTrim = [](UChar32 c) {
-        return c == u'\t' || u_charType(c) == U_SPACE_SEPARATOR;
-    };
-    IcuReference pattern;
-    std::vector<std::string> kept;
-    int32_t start = 0;
-    while (start <= s.length()) {
-        int32_t end = s.indexOf(u'\n', start);
-        if (end < 0)
-            end = s.length();
-        int32_t a = start;
-        int32_t b = end;
-        while (a < b && isTrim(s.char32At(a)))
-            a = s.moveIndex32(a, 1);
-        while (b > a && isTrim(s.char32At(b - 1)))
-            b = s.moveIndex32(b, -1);
-        if (a < b) {
-            std::string line;
-            s.tempSubStringBetween(a, b).toUTF8String(line);
-            kept.push_back(pattern.matches(line) ? "> " + line : line);
-        }
-        start = end + 1;
-    }
-    std::string joined;
-    for (std::size_t i = 0; i < kept.size(); ++i)
-        joined += (i ? "\n" : "") + kept[i];
-    return joined;
+    return reference::cleanWithIcu(text);
 }
 
 TEST(CleanMessageText, DropsSurroundingSpacesAndEmptyLines)
