@@ -26,16 +26,16 @@ std::filesystem::path absoluteSource(const std::string &text)
 
 } // namespace
 
-common::Result<LaunchOptions, LaunchUsageError> parseLaunchOptions(const std::vector<std::string> &arguments)
+common::Result<LaunchOptions, common::UsageError> parseLaunchOptions(const std::vector<std::string> &arguments)
 {
     LaunchOptions options;
     const auto takeSource = [&options](const std::string &path,
-                                       std::string_view named) -> std::optional<LaunchUsageError> {
+                                       std::string_view named) -> std::optional<common::UsageError> {
         if (path.empty())
-            return LaunchUsageError{std::string(named) + " needs a path"};
+            return common::UsageError{std::string(named) + " needs a path"};
         if (options.source)
-            return LaunchUsageError{"only one source can be opened, but two were given: '" + options.source->string()
-                                    + "' and '" + path + "'"};
+            return common::UsageError{"only one source can be opened, but two were given: '" + options.source->string()
+                                      + "' and '" + path + "'"};
         options.source = absoluteSource(path);
         return std::nullopt;
     };
@@ -43,7 +43,7 @@ common::Result<LaunchOptions, LaunchUsageError> parseLaunchOptions(const std::ve
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string &argument = arguments[i];
-        std::optional<LaunchUsageError> error;
+        std::optional<common::UsageError> error;
         if (optionsEnded || argument.empty() || argument.front() != '-') {
             error = takeSource(argument, "a source");
         } else if (argument == "--") {
@@ -56,12 +56,12 @@ common::Result<LaunchOptions, LaunchUsageError> parseLaunchOptions(const std::ve
             return options;
         } else if (argument == dbOption) {
             if (i + 1 >= arguments.size())
-                return common::failure(LaunchUsageError{"--db needs a path"});
+                return common::failure(common::UsageError{"--db needs a path"});
             error = takeSource(arguments[++i], dbOption);
         } else if (argument.starts_with(dbOptionWithValue)) {
             error = takeSource(argument.substr(dbOptionWithValue.size()), dbOption);
         } else {
-            error = LaunchUsageError{"unknown option: " + argument};
+            error = common::UsageError{"unknown option: " + argument};
         }
         if (error)
             return common::failure(std::move(*error));

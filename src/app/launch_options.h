@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/result.h"
+#include "common/usage_error.h"
 
 #include <filesystem>
 #include <optional>
@@ -24,18 +25,13 @@ struct LaunchOptions {
     std::optional<std::filesystem::path> source;
 };
 
-// A usage error, in English words for standard error.
-struct LaunchUsageError {
-    std::string message;
-};
-
 // Reads the arguments after the program name, from left to right:
 //   --db PATH, --db=PATH, PATH   the source to open (one at most; a bare PATH means --db PATH)
 //   -h, --help, --version        print and stop; whatever follows is not read
 //   --                           every later argument is a PATH, even one starting with "-"
 // Any other argument starting with "-", a missing or empty PATH and a second source are usage
 // errors.
-[[nodiscard]] common::Result<LaunchOptions, LaunchUsageError>
+[[nodiscard]] common::Result<LaunchOptions, common::UsageError>
 parseLaunchOptions(const std::vector<std::string> &arguments);
 
 // The text of "tovik --help", and the line of "tovik --version".

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/result.h"
+#include "common/usage_error.h"
 
 #include <filesystem>
 #include <optional>
@@ -39,10 +40,7 @@ struct VersionCommand {};
 
 using Command = std::variant<ListCommand, ExportCommand, HelpCommand, VersionCommand, BackupsCommand>;
 
-// A usage error, in words for standard error.
-struct UsageError {
-    std::string message;
-};
+using UsageError = common::UsageError;
 
 // Reads the arguments after the program name. Every option takes its value as the next
 // argument or after "="; unknown options, missing values and repeated options are usage errors.
