@@ -39,8 +39,7 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRowsWithoutCounts(store
             rows.insert_or_assign(row.integer(0), std::move(chat));
             return RowFlow::Continue;
         });
-    if (!chats)
-        return common::failure(std::move(chats.error()));
+    RETURN_IF_FAILED(chats);
 
     auto participants =
         store.db().execute("SELECT j.chat_id, h.id FROM chat_handle_join j JOIN handle h ON h.ROWID = j.handle_id", {},
@@ -52,8 +51,7 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRowsWithoutCounts(store
                                    chat->second.handles.push_back(row.text(1));
                                return RowFlow::Continue;
                            });
-    if (!participants)
-        return common::failure(std::move(participants.error()));
+    RETURN_IF_FAILED(participants);
     return rows;
 }
 
@@ -71,8 +69,7 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesSto
     auto counts = store.db().execute(countSql, {}, [&](const Statement &row) {
         return applyCount(*rows, row);
     });
-    if (!counts)
-        return common::failure(std::move(counts.error()));
+    RETURN_IF_FAILED(counts);
     return rows;
 }
 

@@ -214,8 +214,7 @@ loadConversations(store::MessagesStore &store, const contacts::ContactsIndex &co
     auto rows = store.readConsistently([](store::MessagesStore &opened) {
         return chatRows(opened);
     });
-    if (!rows)
-        return common::failure(std::move(rows.error()));
+    RETURN_IF_FAILED(rows);
     return buildConversations(ascendingById(std::move(*rows)), contacts);
 }
 
@@ -246,8 +245,7 @@ common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
 findOnce(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id)
 {
     auto rows = chatRowsWithoutCounts(store);
-    if (!rows)
-        return common::failure(std::move(rows.error()));
+    RETURN_IF_FAILED(rows);
     ChatRowMap matching = chatsWithKey(*rows, contacts, id);
     if (matching.empty())
         return std::optional<Conversation>();
@@ -255,8 +253,7 @@ findOnce(store::MessagesStore &store, const contacts::ContactsIndex &contacts, s
     for (const auto &[rowid, row] : matching)
         chats.push_back(rowid);
     auto counted = countChats(store, matching, chats);
-    if (!counted)
-        return common::failure(std::move(counted.error()));
+    RETURN_IF_FAILED(counted);
     return onlyConversation(std::move(matching), contacts);
 }
 
@@ -264,8 +261,7 @@ common::Result<std::optional<Conversation>, store::SQLiteDB::Failure>
 findToExportOnce(store::MessagesStore &store, const contacts::ContactsIndex &contacts, std::string_view id)
 {
     auto rows = chatRowsWithoutCounts(store);
-    if (!rows)
-        return common::failure(std::move(rows.error()));
+    RETURN_IF_FAILED(rows);
     ChatRowMap matching = chatsWithKey(*rows, contacts, id);
     // Several chats: which one names a group depends on their last dates, which only counting
     // gives.
@@ -286,8 +282,7 @@ findToExportOnce(store::MessagesStore &store, const contacts::ContactsIndex &con
         joined = result.integer(1);
         return store::RowFlow::Continue;
     });
-    if (!probed)
-        return common::failure(std::move(probed.error()));
+    RETURN_IF_FAILED(probed);
     row.count = countable ? std::max<std::int64_t>(joined, 1) : 0;
     return onlyConversation(std::move(matching), contacts);
 }

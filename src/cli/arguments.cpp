@@ -115,8 +115,7 @@ common::Result<Command, UsageError> parseArguments(const std::vector<std::string
                                       list.passwordFile = v;
                                   }}},
                                 {{"--json", &list.json}});
-        if (!read)
-            return common::failure(read.error());
+        RETURN_IF_FAILED(read);
         return Command{list};
     }
     if (command == "export") {
@@ -147,8 +146,7 @@ common::Result<Command, UsageError> parseArguments(const std::vector<std::string
                                       run.out = v;
                                   }}},
                                 {{"--json", &run.json}});
-        if (!read)
-            return common::failure(read.error());
+        RETURN_IF_FAILED(read);
         if (run.id.has_value() == run.title.has_value())
             return common::failure(UsageError{"export needs exactly one of --id and --title"});
         return Command{run};
@@ -161,8 +159,7 @@ common::Result<Command, UsageError> parseArguments(const std::vector<std::string
             from = 2;
         }
         auto read = readOptions(arguments, from, {}, {{"--json", &backups.json}});
-        if (!read)
-            return common::failure(read.error());
+        RETURN_IF_FAILED(read);
         return Command{backups};
     }
     return common::failure(UsageError{"unknown command: " + command});

@@ -104,8 +104,7 @@ public:
         case 0xD: // dictionary
         {
             auto length = lengthAt(index, info, at);
-            if (!length)
-                return failure(std::move(length.error()));
+            RETURN_IF_FAILED(length);
             object.length = *length;
             const std::uint64_t room = m_table - at;
             const std::uint64_t unit = type == 0x6 ? 2
@@ -185,8 +184,7 @@ struct Frame {
 Result<void> checkBinaryPlist(std::string_view bytes, const PlistLimits &limits)
 {
     auto opened = BinaryPlist::open(bytes);
-    if (!opened)
-        return failure(std::move(opened.error()));
+    RETURN_IF_FAILED(opened);
     const BinaryPlist &plist = *opened;
     std::vector<bool> onPath(static_cast<std::size_t>(plist.count()));
     std::vector<Frame> path;
@@ -200,8 +198,7 @@ Result<void> checkBinaryPlist(std::string_view bytes, const PlistLimits &limits)
         if (++nodes > limits.nodes)
             return refuse("it expands to more than " + std::to_string(limits.nodes) + " nodes");
         auto object = plist.object(index);
-        if (!object)
-            return failure(std::move(object.error()));
+        RETURN_IF_FAILED(object);
         if (mustBeString && !object->isString)
             return refuse("a dictionary key is not a string");
         if (object->shape == Shape::Payload) {

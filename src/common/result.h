@@ -35,3 +35,13 @@ template<typename E>
 }
 
 } // namespace common
+
+// Returns the failure of `result` (a Result) from the enclosing function, moving its error out:
+// the one spelling of the unwrapping that follows fallible calls whose value is used further on.
+// A macro, because only a macro returns from its caller; and_then chains read worse where a step's
+// value is used by several later steps, as it mostly is here.
+#define RETURN_IF_FAILED(result)                                                                                       \
+    do {                                                                                                               \
+        if (!(result))                                                                                                 \
+            return ::common::failure(std::move((result).error()));                                                     \
+    } while (false)

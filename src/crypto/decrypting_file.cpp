@@ -50,8 +50,7 @@ DecryptingFile::open(const std::filesystem::path &path, SecureBytes key, std::op
 {
     auto decryptor = CbcDecryptor::create(key.span());
     key.wipe();
-    if (!decryptor)
-        return common::failure(decryptor.error());
+    RETURN_IF_FAILED(decryptor);
     // O_NONBLOCK so that a FIFO in the file's place is refused below instead of waiting for ever.
     common::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file.isOpen())

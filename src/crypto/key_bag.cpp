@@ -120,18 +120,15 @@ Result<KeyBag> parseKeyBag(std::string_view bytes)
                 return damaged("a class key in the key bag gives " + printableTag(tag) + " twice");
             if (tag == "CLAS") {
                 auto number = integerField(tag, value);
-                if (!number)
-                    return common::failure(number.error());
+                RETURN_IF_FAILED(number);
                 current.protectionClass = *number;
             } else if (tag == "WRAP") {
                 auto wrap = integerField(tag, value);
-                if (!wrap)
-                    return common::failure(wrap.error());
+                RETURN_IF_FAILED(wrap);
                 current.wrap = *wrap;
             } else if (tag == "KTYP") {
                 auto keyType = integerField(tag, value);
-                if (!keyType)
-                    return common::failure(keyType.error());
+                RETURN_IF_FAILED(keyType);
                 current.keyType = *keyType;
             } else if (tag == "WPKY") {
                 current.wrappedKey = std::string(value);
@@ -148,8 +145,7 @@ Result<KeyBag> parseKeyBag(std::string_view bytes)
             bag.passwordSalt = std::string(value);
         } else if (tag == "VERS" || tag == "TYPE" || tag == "ITER" || tag == "DPIC") {
             auto number = integerField(tag, value);
-            if (!number)
-                return common::failure(number.error());
+            RETURN_IF_FAILED(number);
             if (tag == "VERS")
                 bag.version = *number;
             else if (tag == "TYPE")

@@ -83,8 +83,7 @@ Result<ClassKeys> unwrapClassKeys(const KeyBag &bag, const SecureBytes &keyEncry
 Result<ClassKeys> unlock(const KeyBag &bag, std::string_view password, const std::stop_token &stop)
 {
     const auto keyEncryptionKey = deriveKeyEncryptionKey(bag, password, stop);
-    if (!keyEncryptionKey)
-        return common::failure(keyEncryptionKey.error());
+    RETURN_IF_FAILED(keyEncryptionKey);
     return unwrapClassKeys(bag, *keyEncryptionKey);
 }
 

@@ -176,12 +176,10 @@ common::Result<ExportResult, store::SQLiteDB::Failure> buildExport(store::Messag
             result.first = message.instant;
         result.last = message.instant;
     });
-    if (!read)
-        return common::failure(std::move(read.error()));
+    RETURN_IF_FAILED(read);
 
     auto reactions = countReactions(store, conversation);
-    if (!reactions)
-        return common::failure(std::move(reactions.error()));
+    RETURN_IF_FAILED(reactions);
     result.skippedReactions = *reactions;
     return result;
 }

@@ -110,8 +110,7 @@ common::Result<std::int64_t, store::SQLiteDB::Failure> countReactions(store::Mes
                                           count = row.integer(0);
                                           return store::RowFlow::Continue;
                                       });
-    if (!counted)
-        return common::failure(std::move(counted.error()));
+    RETURN_IF_FAILED(counted);
     return count;
 }
 

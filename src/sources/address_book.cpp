@@ -68,8 +68,7 @@ common::Result<std::vector<contacts::ContactRecord>, store::SQLiteDB::Failure> r
         records.push_back(std::move(record));
         return store::RowFlow::Continue;
     });
-    if (!people)
-        return common::failure(std::move(people.error()));
+    RETURN_IF_FAILED(people);
 
     // An address book without the multi-value table has names without numbers.
     (void)db.execute("SELECT record_id, property, value FROM ABMultiValue WHERE property IN (?1, ?2) "

@@ -41,8 +41,7 @@ decryptingOpener(std::filesystem::path path, std::shared_ptr<const BackupSecrets
     return [path = std::move(path), secrets = std::move(secrets),
             &secret]() -> common::Result<std::unique_ptr<common::ReadOnlyFile>> {
         auto file = crypto::DecryptingFile::open(path, crypto::SecureBytes(secret.key.span()), secret.size);
-        if (!file)
-            return common::failure(std::move(file.error()));
+        RETURN_IF_FAILED(file);
         return std::unique_ptr<common::ReadOnlyFile>(std::make_unique<crypto::DecryptingFile>(std::move(*file)));
     };
 }

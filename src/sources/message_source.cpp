@@ -152,8 +152,7 @@ common::Result<store::MessagesStore, store::SQLiteDB::Failure> MessageSource::op
         return store::MessagesStore::open(m_state->path);
     }
     auto db = store::SQLiteDB::openThroughVfs(m_state->messages->name(), store::readOnlyVfs(), m_state);
-    if (!db)
-        return common::failure(std::move(db.error()));
+    RETURN_IF_FAILED(db);
     return store::MessagesStore::over(std::move(*db));
 }
 
@@ -221,8 +220,7 @@ common::Result<std::vector<std::string>, store::SQLiteDB::Failure> missingMessag
             tables.insert(row.text(0));
             return store::RowFlow::Continue;
         });
-    if (!read)
-        return common::failure(std::move(read.error()));
+    RETURN_IF_FAILED(read);
     std::vector<std::string> missing;
     for (const char *table : messagesTables) {
         if (!tables.contains(std::string_view(table)))

@@ -30,18 +30,15 @@ void PlistDictionary::Free::operator()(void *node) const noexcept
 common::Result<PlistDictionary> PlistDictionary::read(const std::filesystem::path &file)
 {
     auto opened = common::PlainFile::open(file);
-    if (!opened)
-        return common::failure(std::move(opened.error()));
+    RETURN_IF_FAILED(opened);
     auto size = (*opened)->size();
-    if (!size)
-        return common::failure(std::move(size.error()));
+    RETURN_IF_FAILED(size);
     if (*size > largestPlist)
         return common::failure(
             common::Error{common::Error::Kind::Invalid, file.string() + " is too large for a property list"});
     std::vector<std::byte> bytes(static_cast<std::size_t>(*size));
     auto got = (*opened)->readAt(0, bytes);
-    if (!got)
-        return common::failure(std::move(got.error()));
+    RETURN_IF_FAILED(got);
     const std::string_view view(reinterpret_cast<const char *>(bytes.data()), *got);
     if (auto checked = common::checkPlist(view); !checked)
         return common::failure(

@@ -47,8 +47,7 @@ common::Result<MessagesStore, SQLiteDB::Failure> MessagesStore::openPrivate(cons
         files.log = plainFileOpener(log);
     auto registration = VfsRegistration::add(std::move(files));
     auto db = SQLiteDB::openThroughVfs(registration->name(), readOnlyVfs(), registration);
-    if (!db)
-        return common::failure(std::move(db.error()));
+    RETURN_IF_FAILED(db);
     MessagesStore store = over(std::move(*db));
     store.m_watch = Watch{path, stamp};
     return store;
@@ -61,8 +60,7 @@ common::Result<MessagesStore, SQLiteDB::Failure> MessagesStore::openShared(const
             return common::failure(std::move(checked.error()));
     }
     auto db = SQLiteDB::open(path, holdSharedUse(path));
-    if (!db)
-        return common::failure(std::move(db.error()));
+    RETURN_IF_FAILED(db);
     return over(std::move(*db));
 }
 
@@ -82,8 +80,7 @@ common::Result<bool, SQLiteDB::Failure> MessagesStore::confirmRead(bool last)
         return common::failure(
             SQLiteDB::Failure::step(sqliteBusy, "the database kept changing while it was read; try again"));
     auto reopened = open(path);
-    if (!reopened)
-        return common::failure(std::move(reopened.error()));
+    RETURN_IF_FAILED(reopened);
     *this = std::move(*reopened);
     return false;
 }

@@ -305,8 +305,7 @@ FileOpener plainFileOpener(std::filesystem::path path)
 {
     return [path = std::move(path)]() -> common::Result<std::unique_ptr<common::ReadOnlyFile>> {
         auto file = common::PlainFile::open(path);
-        if (!file)
-            return common::failure(std::move(file.error()));
+        RETURN_IF_FAILED(file);
         return std::unique_ptr<common::ReadOnlyFile>(std::move(*file));
     };
 }

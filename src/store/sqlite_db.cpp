@@ -158,8 +158,7 @@ common::Result<SQLiteDB, SQLiteDB::Failure> SQLiteDB::open(const std::filesystem
                                                            std::shared_ptr<const void> keepAlive)
 {
     auto db = openConnection(path);
-    if (!db)
-        return common::failure(std::move(db.error()));
+    RETURN_IF_FAILED(db);
     return SQLiteDB(std::move(*db), std::move(keepAlive));
 }
 
@@ -167,8 +166,7 @@ common::Result<SQLiteDB, SQLiteDB::Failure>
 SQLiteDB::openThroughVfs(const std::string &name, const char *vfs, std::shared_ptr<const void> keepAlive)
 {
     auto db = openConnection(name, vfs);
-    if (!db)
-        return common::failure(std::move(db.error()));
+    RETURN_IF_FAILED(db);
     // Both before the first read: the locking mode decides where a log's index lives.
     char *error = nullptr;
     const int rc =
