@@ -2,12 +2,14 @@
 
 #include "catalogue/conversations.h"
 #include "common/log.h"
+#include "either_stop.h"
 #include "export/export_conversation.h"
 #include "l10n/language.h"
 #include "l10n/strings.h"
 #include "secret_text.h"
 #include "sources/file_system_sources.h"
 #include "store/messages_store.h"
+#include "store/statement_guard.h"
 #include "texts.h"
 
 #include <QCoreApplication>
@@ -37,8 +39,8 @@ QString naming(const std::string &text, const std::filesystem::path &path)
     return qs(text).replace(QStringLiteral("{path}"), displayPath(path));
 }
 
-// Loads and exports are never cancelled and may pile up while the user moves on; a few threads
-// keep one slow task from holding up the others.
+// Exports are stopped only when the window closes, loads also when their source is left, and both
+// may pile up while the user moves on; a few threads keep one slow task from holding up the others.
 constexpr int poolThreads = 8;
 
 } // namespace
@@ -71,6 +73,7 @@ struct AppModel::LoadOutcome {
     std::filesystem::path source;
     std::shared_ptr<const contacts::ContactsIndex> contacts;
     common::Result<std::vector<catalogue::Conversation>, store::SQLiteDB::Failure> conversations;
+    bool stopped = false; // its source was left while it ran: whatever it read is dropped
 };
 
 struct AppModel::CheckOutcome {
@@ -82,7 +85,7 @@ struct AppModel::CheckOutcome {
 
 struct AppModel::UnlockResult {
     std::filesystem::path backup;
-    UnlockOutcome outcome = UnlockOutcome::Failed;
+    sources::UnlockReport outcome;
     std::shared_ptr<contacts::ContactsService> ownContacts;
     std::uint64_t step = 0;
 };
@@ -142,7 +145,9 @@ QString AppModel::sourceKey()
 AppModel::~AppModel()
 {
     // A running task posts its outcome to `this`; wait for it while the object is whole. Outcomes
-    // still queued die with the object.
+    // still queued die with the object. Stopped first, a task ends soon: nothing keeps the process
+    // deriving a key after its window has gone.
+    m_closing.request_stop();
     m_pool.clear();
     m_pool.waitForDone();
 }
@@ -231,6 +236,7 @@ void AppModel::pickBackup(const BackupDescription &backup)
 void AppModel::moveOn()
 {
     ++m_step;
+    std::exchange(m_leaving, {}).request_stop();
     m_locked.reset();
     if (m_unlocking)
         setUnlocking(false);
@@ -241,7 +247,10 @@ void AppModel::check(const std::filesystem::path &path, Trigger trigger)
 {
     setCheckingSource(m_checksRunning + 1);
     setSourceProblem(std::nullopt);
-    m_pool.start([this, sources = &m_sources, path, trigger, step = m_step] {
+    m_pool.start([this, sources = &m_sources, path, trigger, step = m_step, closing = m_closing.get_token(),
+                  leaving = m_leaving.get_token()] {
+        const EitherStop stop(closing, leaving);
+        const store::StatementCancelScope cancel(stop.token());
         CheckOutcome outcome{sources->check(path), trigger, nullptr, step};
         if (outcome.check.usable())
             outcome.ownContacts = sources->contacts(outcome.check.path);
@@ -291,6 +300,7 @@ void AppModel::applyCheck(CheckOutcome outcome)
     }
     if (m_source == found.path) {
         // The source in use has changed under the list: it is no longer offered.
+        std::exchange(m_reading, {}).request_stop();
         m_source.reset();
         m_sourceContacts.reset();
         Q_EMIT sourceChanged();
@@ -306,7 +316,8 @@ void AppModel::adopt(const std::filesystem::path &path,
 {
     if (m_source != path) {
         // Another source: nothing of the last one's list stays, and its loads still running are
-        // dropped when they end.
+        // stopped, and dropped when they end.
+        std::exchange(m_reading, {}).request_stop();
         setConversations({});
         setLoading(false);
     }
@@ -326,10 +337,12 @@ void AppModel::unlock(const QString &password)
     setWrongPassword(false);
     // Shared only because a pool task must be copyable; the one copy is wiped when the task goes.
     auto secret = std::make_shared<const crypto::SecureBytes>(secretUtf8(password));
-    m_pool.start([this, sources = &m_sources, backup = *m_locked, secret = std::move(secret), step = m_step]() mutable {
-        UnlockResult result{backup, sources->unlock(backup, crypto::textOf(*secret)), nullptr, step};
+    m_pool.start([this, sources = &m_sources, backup = *m_locked, secret = std::move(secret), step = m_step,
+                  closing = m_closing.get_token(), leaving = m_leaving.get_token()]() mutable {
+        const EitherStop stop(closing, leaving);
+        UnlockResult result{backup, sources->unlock(backup, crypto::textOf(*secret), stop.token()), nullptr, step};
         secret.reset();
-        if (result.outcome == UnlockOutcome::Unlocked)
+        if (result.outcome.outcome == UnlockOutcome::Unlocked)
             result.ownContacts = sources->contacts(backup);
         QMetaObject::invokeMethod(
             this,
@@ -347,7 +360,7 @@ void AppModel::applyUnlock(UnlockResult result)
         return;
     }
     setUnlocking(false);
-    switch (result.outcome) {
+    switch (result.outcome.outcome) {
     case UnlockOutcome::Unlocked:
         adopt(result.backup, std::move(result.ownContacts), Trigger::Fresh);
         return;
@@ -357,6 +370,12 @@ void AppModel::applyUnlock(UnlockResult result)
     case UnlockOutcome::Failed:
         setSourceProblem(naming(l10n::unlockFailed(), result.backup));
         setPhase(Phase::Source);
+        return;
+    case UnlockOutcome::TooManyRounds:
+        setSourceProblem(tooManyRoundsText(displayPath(result.backup), result.outcome.rounds));
+        setPhase(Phase::Source);
+        return;
+    case UnlockOutcome::Cancelled: // only when the user left or the window closed: nothing to say
         return;
     }
 }
@@ -486,8 +505,11 @@ void AppModel::startLoad()
         return;
     }
     auto contactsSource = m_sourceContacts ? m_sourceContacts : m_services.contactsService();
-    m_pool.start([this, contactsSource, sources = &m_sources, path = *m_source] {
+    m_pool.start([this, contactsSource, sources = &m_sources, path = *m_source, closing = m_closing.get_token(),
+                  reading = m_reading.get_token()] {
         // Pool thread: only the captured copies are used here, never the model's fields.
+        const EitherStop stop(closing, reading);
+        const store::StatementCancelScope cancel(stop.token());
         LoadOutcome outcome{
             path, std::make_shared<const contacts::ContactsIndex>(contacts::ContactsIndex::build(*contactsSource)),
             common::failure(store::SQLiteDB::Failure{})};
@@ -501,6 +523,7 @@ void AppModel::startLoad()
                 common::log(common::LogCategory::App,
                             "load of " + path.string() + " failed: " + store::describe(outcome.conversations.error()));
         } // the connection closes here, before the outcome is applied
+        outcome.stopped = stop.token().stop_requested();
         QMetaObject::invokeMethod(
             this,
             [this, outcome = std::move(outcome)]() mutable {
@@ -512,7 +535,7 @@ void AppModel::startLoad()
 
 void AppModel::applyLoad(LoadOutcome outcome)
 {
-    if (outcome.source != m_source) {
+    if (outcome.source != m_source || outcome.stopped) {
         common::log(common::LogCategory::App,
                     "load of " + outcome.source.string() + " dropped: another source is shown");
         return;
@@ -535,7 +558,10 @@ void AppModel::exportConversation(const catalogue::Conversation &conversation)
         return;
     setExportingID(qs(conversation.id));
     setError(std::nullopt);
-    m_pool.start([this, conversation, index = m_contacts, sources = &m_sources, path = *m_source] {
+    m_pool.start([this, conversation, index = m_contacts, sources = &m_sources, path = *m_source,
+                  closing = m_closing.get_token()] {
+        // Only the window closing stops an export: one the user started is finished for them.
+        const store::StatementCancelScope cancel(closing);
         ExportOutcome outcome{qs(conversation.title), path, std::nullopt};
         // The reason of a failure is for diagnostics; the window shows its one failure text.
         if (auto store = sources->openStore(path)) {

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 namespace app
@@ -116,7 +117,8 @@ public:
              std::optional<std::filesystem::path> asked,
              QObject *parent = nullptr);
 
-    // Waits for running checks, unlocks, loads and exports; outcomes not yet applied are dropped.
+    // Stops running checks, unlocks, loads and exports (a key derivation or a statement ends within
+    // milliseconds), waits for them, and drops outcomes not yet applied.
     ~AppModel() override;
 
     Phase phase() const { return m_phase; }
@@ -191,7 +193,7 @@ public:
     // The password is copied once, into memory that is wiped after the try.
     void unlock(const QString &password);
     // Back to the source step, to choose other messages; allowed while a check or an unlock
-    // runs, whose outcome is then dropped.
+    // runs, which is then stopped and its outcome dropped.
     void showSources();
     // Asks for the contacts file again (choose or change it), then reloads the list.
     void chooseContactsFile();
@@ -291,6 +293,11 @@ private:
     std::unique_ptr<QTimer> m_poll;
     std::chrono::milliseconds m_pollInterval = defaultPollInterval;
     int m_failedLoadsInRow = 0;
+    // Requested when the window closes, for every task; when the user moves to another source, for
+    // its checks and unlocks; and when another source is adopted, for the loads of the one left.
+    std::stop_source m_closing;
+    std::stop_source m_leaving;
+    std::stop_source m_reading;
 
     // Last member: destroyed first, after the destructor has waited for it.
     QThreadPool m_pool;

@@ -39,6 +39,10 @@ namespace app
     return l10n::linuxWords ? QStringLiteral("Tovik") : QStringLiteral("Tovik for Mac");
 }
 
+// The text that says the backup at `path` asks for `rounds` rounds of key derivation, far more than
+// a phone's, so it was not unlocked.
+[[nodiscard]] QString tooManyRoundsText(const QString &path, std::uint64_t rounds);
+
 // l10n::messageCountText(n) as a QString: "1 message", "1,234 messages", in the current language.
 [[nodiscard]] QString messageCount(std::int64_t n);
 

@@ -11,6 +11,7 @@
 #include "common/version.h"
 #include "contacts/contacts_index.h"
 #include "contacts/vcard_contacts_service.h"
+#include "contacts/vcard_reader.h"
 #include "export/export_conversation.h"
 #include "sources/encrypted_backup.h"
 #include "store/messages_store.h"
@@ -37,6 +38,12 @@ common::Result<contacts::ContactsIndex> loadContacts(const std::optional<std::fi
     if (service.authorizationStatus() != contacts::AuthorizationStatus::Authorized)
         return common::failure(
             common::Error{common::Error::Kind::NotFound, "cannot read the contacts file " + file->string()});
+    // The index only learns that the file could not be read; its size is the one reason worth saying.
+    std::error_code error;
+    if (const auto size = std::filesystem::file_size(*file, error); !error && size > contacts::maxVCardFileBytes)
+        return common::failure(common::Error{common::Error::Kind::Invalid,
+                                             "the contacts file " + file->string() + " is " + std::to_string(size >> 20)
+                                                 + " MiB, larger than any address book (at most 2048 MiB are read)"});
     return contacts::ContactsIndex::build(service);
 }
 

@@ -17,6 +17,8 @@
 #include <system_error>
 #include <utility>
 
+#include <sys/stat.h>
+
 namespace contacts
 {
 
@@ -869,11 +871,22 @@ common::Result<std::vector<ContactRecord>> readVCardFile(const std::filesystem::
         return common::failure(common::Error{
             kindOf(error), "cannot open " + path.string() + ": " + std::generic_category().message(error)});
     }
+    // The size of what was opened, not of what the path named a moment before.
+    struct stat opened {};
+    if (::fstat(::fileno(file.get()), &opened) != 0 || !S_ISREG(opened.st_mode))
+        return common::failure(common::Error{common::Error::Kind::Invalid, path.string() + " is not a regular file"});
+    if (static_cast<std::uint64_t>(opened.st_size) > maxVCardFileBytes)
+        return common::failure(common::Error{common::Error::Kind::Invalid,
+                                             path.string() + " is " + std::to_string(opened.st_size >> 20)
+                                                 + " MiB, larger than any address book (at most 2048 MiB are read)"});
     std::string bytes;
     std::array<char, std::size_t{64} * 1024> buffer{};
     for (;;) {
         const std::size_t read = std::fread(buffer.data(), 1, buffer.size(), file.get());
         bytes.append(buffer.data(), read);
+        if (bytes.size() > maxVCardFileBytes) // grown since it was opened
+            return common::failure(
+                common::Error{common::Error::Kind::Invalid, path.string() + " grew past 2048 MiB while read"});
         if (read < buffer.size())
             break;
     }

@@ -3,6 +3,7 @@
 #include "common/result.h"
 #include "contact_record.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 #include <vector>
@@ -20,8 +21,13 @@ namespace contacts
 // of identical text. It is therefore the same for the same file on every load.
 [[nodiscard]] std::vector<ContactRecord> readVCards(std::string_view fileBytes);
 
-// Reads a vCard file from disk. Fails with NotFound, NoPermission, Invalid (not a regular file)
-// or Io; a readable file without any card gives an empty list.
+// The largest vCard file read. An address book of 50,000 people with a photo each is a few hundred
+// MB; a file beyond this is not one, and reading it whole would only exhaust the memory.
+inline constexpr std::uint64_t maxVCardFileBytes = std::uint64_t{2} << 30;
+
+// Reads a vCard file from disk. Fails with NotFound, NoPermission, Invalid (not a regular file, or
+// larger than maxVCardFileBytes, said so in the detail) or Io; a readable file without any card
+// gives an empty list.
 [[nodiscard]] common::Result<std::vector<ContactRecord>> readVCardFile(const std::filesystem::path &path);
 
 } // namespace contacts

@@ -2,6 +2,7 @@
 
 #include "common/result.h"
 
+#include <cstdint>
 #include <string>
 
 namespace crypto
@@ -19,6 +20,7 @@ struct Failure {
     };
     Kind kind = Kind::Damaged;
     std::string detail;
+    std::uint64_t rounds = 0; // for TooManyRounds: the round count the backup asks for
 };
 
 template<typename T>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <openssl/crypto.h>
+#include <sys/mman.h>
 #include <utility>
 
 namespace crypto
@@ -10,6 +11,7 @@ namespace crypto
 SecureBytes::SecureBytes(std::size_t size)
     : m_data(size ? std::make_unique<std::uint8_t[]>(size) : nullptr)
     , m_size(size)
+    , m_locked(size > 0 && ::mlock(m_data.get(), size) == 0)
 {
 }
 
@@ -22,6 +24,7 @@ SecureBytes::SecureBytes(std::span<const std::uint8_t> bytes)
 SecureBytes::SecureBytes(SecureBytes &&other) noexcept
     : m_data(std::move(other.m_data))
     , m_size(std::exchange(other.m_size, 0))
+    , m_locked(std::exchange(other.m_locked, false))
 {
 }
 
@@ -31,6 +34,7 @@ SecureBytes &SecureBytes::operator=(SecureBytes &&other) noexcept
         wipe();
         m_data = std::move(other.m_data);
         m_size = std::exchange(other.m_size, 0);
+        m_locked = std::exchange(other.m_locked, false);
     }
     return *this;
 }
@@ -39,6 +43,11 @@ void SecureBytes::wipe() noexcept
 {
     if (m_data)
         OPENSSL_cleanse(m_data.get(), m_size);
+    // Locks are kept per page and do not nest: this may also unlock a page another secret shares,
+    // which is then only swappable, never unwiped.
+    if (m_locked)
+        ::munlock(m_data.get(), m_size);
+    m_locked = false;
     m_data.reset();
     m_size = 0;
 }

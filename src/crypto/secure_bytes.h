@@ -11,7 +11,9 @@ namespace crypto
 
 // A fixed-size byte buffer for secrets (derived keys, class keys, file keys, plain text being
 // decrypted) that is wiped with OPENSSL_cleanse when it goes or is replaced. Move-only, so no
-// copy of a secret is ever left behind unwiped; it never reallocates.
+// copy of a secret is ever left behind unwiped; it never reallocates. Its memory is locked against
+// swapping where the system allows it (mlock, within RLIMIT_MEMLOCK); where not, it works as well,
+// only unlocked.
 class SecureBytes
 {
 public:
@@ -37,6 +39,7 @@ public:
 private:
     std::unique_ptr<std::uint8_t[]> m_data;
     std::size_t m_size = 0;
+    bool m_locked = false;
 };
 
 // Views the bytes of a string as the unsigned bytes the cipher functions take.

@@ -10,9 +10,7 @@ namespace crypto
 namespace
 {
 
-// An iPhone asks for 10,000,000 rounds of the first derivation, and 1 (10,000 before iOS 10.2) of
-// the second; five times a phone's is the most a backup may ask for (under a minute here).
-constexpr std::uint32_t phoneRounds = 10'000'000;
+// Five times a phone's is the most a backup may ask for (under a minute here).
 constexpr std::uint32_t mostRounds = 5 * phoneRounds;
 
 std::string withSeparators(std::uint32_t number)
@@ -40,7 +38,8 @@ Result<void> checkRoundCounts(const KeyBag &bag)
         if (rounds && *rounds > mostRounds)
             return common::failure(Failure{Failure::Kind::TooManyRounds,
                                            "this backup asks for " + withSeparators(*rounds)
-                                               + " rounds; an iPhone uses " + withSeparators(phoneRounds)});
+                                               + " rounds; an iPhone uses " + withSeparators(phoneRounds),
+                                           *rounds});
     }
     return {};
 }

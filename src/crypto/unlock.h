@@ -5,11 +5,16 @@
 #include "crypto/key_bag.h"
 #include "crypto/secure_bytes.h"
 
+#include <cstdint>
 #include <stop_token>
 #include <string_view>
 
 namespace crypto
 {
+
+// An iPhone asks for 10,000,000 rounds of the first derivation, and 1 (10,000 before iOS 10.2) of
+// the second.
+inline constexpr std::uint32_t phoneRounds = 10'000'000;
 
 // Derives the key that unwraps the key bag's class keys from the backup password:
 // PBKDF2-HMAC-SHA256 over the password with DPSL and DPIC when the key bag has them, then

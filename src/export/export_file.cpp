@@ -5,6 +5,7 @@
 #include "common/system_error.h"
 #include "export/downloads_folder.h"
 #include "export/file_name.h"
+#include "export/removed_on_signal.h"
 
 #include <algorithm>
 #include <atomic>
@@ -212,11 +213,19 @@ common::Result<std::filesystem::path> writeExport(std::string_view text,
 
     std::string tempName;
     common::FileDescriptor file;
+    // Guarded before it exists, so that no signal finds it unguarded; a name someone else holds
+    // is only guarded until O_EXCL says so.
+    std::optional<RemovedOnSignal> removedOnSignal;
     for (int attempt = 0; file.get() < 0; ++attempt) {
         tempName = temporaryName();
+        removedOnSignal.emplace(folderFd.get(), tempName);
         file.reset(::openat(folderFd.get(), tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-        if (file.get() < 0 && (errno != EEXIST || attempt == 100))
-            return common::failure(errnoError(errno, "Cannot create", target / tempName));
+        if (file.get() < 0) {
+            const int error = errno;
+            removedOnSignal.reset();
+            if (error != EEXIST || attempt == 100)
+                return common::failure(errnoError(error, "Cannot create", target / tempName));
+        }
     }
     TemporaryFile temporary(folderFd.get(), tempName);
     const auto tempPath = target / tempName;
@@ -245,6 +254,7 @@ common::Result<std::filesystem::path> writeExport(std::string_view text,
         }
         if (*outcome == PublishOutcome::NameTaken)
             continue; // Someone else took it since the check.
+        removedOnSignal.reset(); // published: the file is the user's now
         temporary.forget();
         // The file is complete and visible; syncing the folder entry is for durability only, and
         // failing here would tell the user that a file they can see does not exist.

@@ -123,4 +123,9 @@ std::string messageCountText(std::int64_t n)
     return countText(n, currentLanguage(), environmentNumberFormat());
 }
 
+std::string groupedNumber(std::int64_t n)
+{
+    return formatted(n, environmentNumberFormat());
+}
+
 } // namespace l10n

@@ -23,4 +23,7 @@ namespace l10n
 // which is read once.
 [[nodiscard]] std::string messageCountText(std::int64_t n);
 
+// n alone, its digits grouped as in messageCountText(n).
+[[nodiscard]] std::string groupedNumber(std::int64_t n);
+
 } // namespace l10n

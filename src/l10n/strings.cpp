@@ -16,7 +16,7 @@ namespace
 
 // Each text exactly as the user sees it, typographic quotes, "…" and the spaces before French
 // punctuation included. A missing language fails the build (-Wmissing-field-initializers).
-constexpr std::array<StringEntry, 68> stringEntries = {{
+constexpr std::array<StringEntry, 69> stringEntries = {{
     {
         .key = "welcomeTitle",
         .english = "Export an iMessage chat for Tovik",
@@ -864,6 +864,26 @@ constexpr std::array<StringEntry, 68> stringEntries = {{
         .brazilianPortuguese = "Copiar",
         .europeanPortuguese = "Copiar",
     },
+    {
+        .key = "tooManyRounds",
+        .english = "The backup in {path} asks for {rounds} password rounds; an iPhone uses {phoneRounds}. It was not "
+                   "unlocked.",
+        .french = "La sauvegarde dans {path} demande {rounds} tours de mot de passe ; un iPhone en utilise "
+                  "{phoneRounds}. Elle n'a pas été déverrouillée.",
+        .german = "Das Backup in {path} verlangt {rounds} Passwortrunden; ein iPhone nutzt {phoneRounds}. Es wurde "
+                  "nicht entsperrt.",
+        .spanish = "La copia de seguridad de {path} pide {rounds} rondas de contraseña; un iPhone usa {phoneRounds}. "
+                   "No se ha desbloqueado.",
+        .italian = "Il backup in {path} chiede {rounds} cicli di password; un iPhone ne usa {phoneRounds}. Non è stato "
+                   "sbloccato.",
+        .turkish = "{path} içindeki yedek {rounds} parola turu istiyor; bir iPhone {phoneRounds} kullanır. Kilidi "
+                   "açılmadı.",
+        .brazilianPortuguese =
+            "O backup em {path} pede {rounds} rodadas de senha; um iPhone usa {phoneRounds}. Ele não "
+            "foi desbloqueado.",
+        .europeanPortuguese = "A cópia de segurança em {path} pede {rounds} rondas de palavra-passe; um iPhone usa "
+                              "{phoneRounds}. Não foi desbloqueada.",
+    },
 }};
 
 constexpr std::array<std::string_view StringEntry::*, 8> everyLanguage = {
@@ -1059,6 +1079,7 @@ TOVIK_TEXT_ACCESSOR(contactsFileTitle)
 TOVIK_TEXT_ACCESSOR(chooseContactsFile)
 TOVIK_TEXT_ACCESSOR(couldNotOpen)
 TOVIK_TEXT_ACCESSOR(copyButton)
+TOVIK_TEXT_ACCESSOR(tooManyRounds)
 
 #undef TOVIK_TEXT_ACCESSOR
 #undef TOVIK_DESKTOP_TEXT_ACCESSOR

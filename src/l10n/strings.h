@@ -111,5 +111,7 @@ inline constexpr bool linuxWords = true;
 [[nodiscard]] const std::string &chooseContactsFile();
 [[nodiscard]] const std::string &couldNotOpen();
 [[nodiscard]] const std::string &copyButton();
+// Also with "{rounds}" and "{phoneRounds}", numbers of key derivation rounds.
+[[nodiscard]] const std::string &tooManyRounds();
 
 } // namespace l10n

@@ -164,28 +164,34 @@ SourceCheck FileSystemSources::check(const fs::path &path) const
     return found;
 }
 
-UnlockOutcome FileSystemSources::unlock(const fs::path &backup, std::string_view password)
+UnlockReport FileSystemSources::unlock(const fs::path &backup, std::string_view password, const std::stop_token &stop)
 {
     const BackupInfo info = readBackupInfo(backup);
     if (!info.encrypted) {
         common::log(common::LogCategory::Sources, backup.string() + ": nothing to unlock, not an encrypted backup");
-        return UnlockOutcome::Failed;
+        return {UnlockOutcome::Failed};
     }
     // The slow part (the key derivation) runs here, on the caller's thread, outside the lock.
-    auto opened = unlockBackup(info, password);
+    auto opened = unlockBackup(info, password, stop);
     if (!opened) {
         const bool wrong = std::holds_alternative<problem::WrongPassword>(opened.error());
+        UnlockReport report{wrong ? UnlockOutcome::WrongPassword : UnlockOutcome::Failed};
         std::string why = wrong ? "wrong password" : nameOf(checkOf(opened.error()).kind);
-        if (const auto *damaged = std::get_if<problem::UnreadableEncryption>(&opened.error()))
+        if (const auto *damaged = std::get_if<problem::UnreadableEncryption>(&opened.error())) {
             why = "cannot decrypt: " + damaged->failure.detail;
+            if (damaged->failure.kind == crypto::Failure::Kind::TooManyRounds)
+                report = {UnlockOutcome::TooManyRounds, damaged->failure.rounds};
+            else if (damaged->failure.kind == crypto::Failure::Kind::Cancelled)
+                report = {UnlockOutcome::Cancelled};
+        }
         common::log(common::LogCategory::Sources, backup.string() + ": unlocking failed, " + why);
-        return wrong ? UnlockOutcome::WrongPassword : UnlockOutcome::Failed;
+        return report;
     }
     common::log(common::LogCategory::Sources, backup.string() + ": unlocked");
     const std::lock_guard lock(m_mutex);
     // Unlocked again: the keys derived before are wiped when their last copy goes.
     m_unlocked.insert_or_assign(backup, std::move(*opened));
-    return UnlockOutcome::Unlocked;
+    return {UnlockOutcome::Unlocked};
 }
 
 void FileSystemSources::forget(const fs::path &backup)

@@ -26,7 +26,8 @@ class FileSystemSources final : public MessageSources
 public:
     SourceCheck check(const std::filesystem::path &path) const override;
 
-    UnlockOutcome unlock(const std::filesystem::path &backup, std::string_view password) override;
+    UnlockReport
+    unlock(const std::filesystem::path &backup, std::string_view password, const std::stop_token &stop) override;
 
     void forget(const std::filesystem::path &backup) override;
 

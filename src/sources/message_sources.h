@@ -5,9 +5,11 @@
 #include "store/messages_store.h"
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +65,15 @@ enum class UnlockOutcome {
     Unlocked,
     WrongPassword,
     Failed, // the backup could not be read or decrypted for another reason
+    TooManyRounds, // refused before deriving: the key bag asks for far more rounds than a phone's
+    Cancelled, // stopped by the caller before it was done
+};
+
+struct UnlockReport {
+    UnlockOutcome outcome = UnlockOutcome::Failed;
+    std::uint64_t rounds = 0; // for TooManyRounds: the round count the backup asks for
+
+    bool operator==(const UnlockReport &) const = default;
 };
 
 // Where the messages come from: a Messages database file, or an iPhone backup, by path.
@@ -71,7 +82,9 @@ enum class UnlockOutcome {
 // - check() decides what a path is and changes nothing, neither on disk nor here: an unlocked
 //   backup stays unlocked whatever else is checked, opened or unlocked.
 // - unlock() with the right password makes the encrypted backup usable; its keys are kept until
-//   forget() names it or the object goes. A wrong password or a failure keeps nothing.
+//   forget() names it or the object goes. A wrong password or a failure keeps nothing. Once its
+//   `stop` is requested it ends soon (within milliseconds of a derivation, within SQLite's next
+//   progress check of a read) with Cancelled, keeping nothing.
 // - openStore() gives a fresh store on a usable source's messages, and fails for any other path
 //   (an encrypted backup not unlocked among them).
 // - contacts() gives the people of a usable source's own address book, always authorized; null
@@ -86,7 +99,8 @@ public:
     [[nodiscard]] virtual SourceCheck check(const std::filesystem::path &path) const = 0;
 
     // The password is only read, never kept; the caller wipes its own copy.
-    [[nodiscard]] virtual UnlockOutcome unlock(const std::filesystem::path &backup, std::string_view password) = 0;
+    [[nodiscard]] virtual UnlockReport
+    unlock(const std::filesystem::path &backup, std::string_view password, const std::stop_token &stop) = 0;
 
     // Drops the keys of the backup at `backup`, wiping them; nothing for any other path.
     virtual void forget(const std::filesystem::path &backup) = 0;

@@ -9,6 +9,7 @@
 #include "app/logging.h"
 #include "app/texts.h"
 #include "common/home.h"
+#include "common/no_dumps.h"
 #include "l10n/language.h"
 #include "main_window.h"
 #include "sources/file_system_sources.h"
@@ -19,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/prctl.h>
 #include <vector>
 
 namespace
@@ -53,7 +53,7 @@ std::vector<std::string> uiLanguages()
 int main(int argc, char **argv)
 {
     // No core dump and no ptrace: the password sits in its field before any key exists.
-    ::prctl(PR_SET_DUMPABLE, 0);
+    common::turnOffDumps();
     // The options come first: help and version need no display, and a mistyped option is
     // reported before any window opens.
     const auto options = app::parseLaunchOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <stop_token>
 
 namespace apptest
 {
@@ -30,10 +31,18 @@ public:
             return m_open;
         });
     }
+    // Until the gate opens or `stop` is requested.
+    void wait(const std::stop_token &stop)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, stop, [this] {
+            return m_open;
+        });
+    }
 
 private:
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable_any m_changed;
     bool m_open = false;
 };
 

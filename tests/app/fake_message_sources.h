@@ -54,7 +54,8 @@ public:
         return {found->second.kind, path, found->second.backups, unlocked};
     }
 
-    sources::UnlockOutcome unlock(const std::filesystem::path &backup, std::string_view password) override
+    sources::UnlockReport
+    unlock(const std::filesystem::path &backup, std::string_view password, const std::stop_token &stop) override
     {
         std::shared_ptr<Gate> gate;
         {
@@ -63,16 +64,18 @@ public:
             gate = m_unlockGate;
         }
         if (gate)
-            gate->wait();
+            gate->wait(stop);
+        if (stop.stop_requested())
+            return {sources::UnlockOutcome::Cancelled};
         const std::lock_guard lock(m_mutex);
         const auto found = m_sources.find(backup);
         if (found == m_sources.end() || found->second.kind != sources::SourceKind::EncryptedBackup
             || found->second.unlockFails)
-            return sources::UnlockOutcome::Failed;
+            return {sources::UnlockOutcome::Failed};
         if (found->second.password != password)
-            return sources::UnlockOutcome::WrongPassword;
+            return {sources::UnlockOutcome::WrongPassword};
         m_unlocked.insert(backup);
-        return sources::UnlockOutcome::Unlocked;
+        return {sources::UnlockOutcome::Unlocked};
     }
 
     void forget(const std::filesystem::path &backup) override

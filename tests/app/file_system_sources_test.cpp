@@ -130,7 +130,7 @@ TEST_F(FileSystemSourcesTest, AFolderOfBackupsListsThemNewestFirstAndEachTellsWh
     EXPECT_EQ(sources.check(folder / "b-locked"),
               (app::SourceCheck{SourceKind::EncryptedBackup, folder / "b-locked", {}}));
     // Nothing of an encrypted backup is read without its keys.
-    EXPECT_EQ(sources.unlock(folder / "b-locked", "correct horse"), app::UnlockOutcome::Failed);
+    EXPECT_EQ(sources.unlock(folder / "b-locked", "correct horse", {}).outcome, app::UnlockOutcome::Failed);
     EXPECT_FALSE(sources.openStore(folder / "b-locked").has_value());
     EXPECT_EQ(sources.contacts(folder / "b-locked"), nullptr);
 }
@@ -143,10 +143,10 @@ TEST_F(FileSystemSourcesTest, AnEncryptedBackupOpensWithItsPasswordUntilItIsForg
     const auto plain = backupAt(dir / "plain");
 
     ASSERT_EQ(sources.check(locked).kind, SourceKind::EncryptedBackup);
-    EXPECT_EQ(sources.unlock(locked, "wrong horse"), app::UnlockOutcome::WrongPassword);
+    EXPECT_EQ(sources.unlock(locked, "wrong horse", {}).outcome, app::UnlockOutcome::WrongPassword);
     EXPECT_FALSE(sources.openStore(locked).has_value());
 
-    ASSERT_EQ(sources.unlock(locked, "correct horse"), app::UnlockOutcome::Unlocked);
+    ASSERT_EQ(sources.unlock(locked, "correct horse", {}).outcome, app::UnlockOutcome::Unlocked);
     // Loads and exports use the keys kept, and the names come from the decrypted address book.
     EXPECT_EQ(titlesOf(listOf(locked)), titlesOf(listOf(plain)));
     EXPECT_EQ(titlesOf(listOf(locked)).front(), "Dr. Maya Okafor");

@@ -127,16 +127,16 @@ TYPED_TEST(MessageSourcesContract, AnUnlockedBackupStaysUnlockedWhateverElseIsCh
     auto &sources = *this->world.sources;
     const fs::path &a = this->world.lockedA;
     const fs::path &b = this->world.lockedB;
-    EXPECT_EQ(sources.unlock(a, "wrong horse"), UnlockOutcome::WrongPassword);
+    EXPECT_EQ(sources.unlock(a, "wrong horse", {}).outcome, UnlockOutcome::WrongPassword);
     EXPECT_FALSE(sources.check(a).unlocked);
-    EXPECT_EQ(sources.unlock(this->world.plain, password), UnlockOutcome::Failed);
-    EXPECT_EQ(sources.unlock(this->world.missing, password), UnlockOutcome::Failed);
+    EXPECT_EQ(sources.unlock(this->world.plain, password, {}).outcome, UnlockOutcome::Failed);
+    EXPECT_EQ(sources.unlock(this->world.missing, password, {}).outcome, UnlockOutcome::Failed);
 
-    ASSERT_EQ(sources.unlock(a, password), UnlockOutcome::Unlocked);
+    ASSERT_EQ(sources.unlock(a, password, {}).outcome, UnlockOutcome::Unlocked);
     // A, then B, then A again: A still reads, without its password.
     EXPECT_FALSE(sources.check(b).unlocked);
     EXPECT_TRUE(this->reads(this->world.plain));
-    ASSERT_EQ(sources.unlock(b, password), UnlockOutcome::Unlocked);
+    ASSERT_EQ(sources.unlock(b, password, {}).outcome, UnlockOutcome::Unlocked);
     EXPECT_EQ(sources.check(this->world.database).kind, SourceKind::Database);
     const auto again = sources.check(a);
     EXPECT_TRUE(again.unlocked);
@@ -150,4 +150,14 @@ TYPED_TEST(MessageSourcesContract, AnUnlockedBackupStaysUnlockedWhateverElseIsCh
     EXPECT_TRUE(this->reads(b));
     sources.forget(this->world.missing); // nothing to forget there
     EXPECT_TRUE(sources.check(b).unlocked);
+}
+
+TYPED_TEST(MessageSourcesContract, AStoppedUnlockIsCancelledAndKeepsNothing)
+{
+    auto &sources = *this->world.sources;
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(sources.unlock(this->world.lockedA, password, stop.get_token()).outcome, UnlockOutcome::Cancelled);
+    EXPECT_FALSE(sources.check(this->world.lockedA).unlocked);
+    EXPECT_FALSE(this->reads(this->world.lockedA));
 }

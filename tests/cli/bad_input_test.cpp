@@ -5,6 +5,7 @@
 // nothing is written outside the output folder and nothing is executed.
 #include "catalogue/conversations.h"
 #include "cli/commands.h"
+#include "contacts/vcard_reader.h"
 #include "export/build_export.h"
 #include "export/clean_text.h"
 #include "store/messages_store.h"
@@ -367,4 +368,22 @@ TEST_F(BadInputTest, HundredThousandCardsNameTheConversations)
         EXPECT_NE(listed.out.find("\"title\": \"" + name + "\""), std::string::npos) << name;
     std::cout << "an address book of " << vcf.size() / 1024 << " KB, 100,000 cards, read and matched in "
               << seconds(elapsed) << "\n";
+}
+
+TEST_F(BadInputTest, AContactsFileLargerThanAnyAddressBookIsRefusedWithItsSize)
+{
+    {
+        MessagesFixture fixture(db);
+        const auto h = fixture.addHandle("+14155550100");
+        fixture.addMessage({fixture.addChat("+14155550100", 45, {h})},
+                           {{"date", appleNanoseconds(1700000000)}, {"text", "hi"}, {"handle_id", h}});
+    }
+    keepDatabase();
+    testsupport::writeFile(temp / "huge.vcf", "BEGIN:VCARD\r\nFN:Anna\r\nEND:VCARD\r\n");
+    fs::resize_file(temp / "huge.vcf", contacts::maxVCardFileBytes + (std::uint64_t{1} << 20)); // sparse
+
+    const auto listed = runCli({"list", "--db", db.string(), "--contacts", (temp / "huge.vcf").string()});
+
+    EXPECT_NE(listed.status, cli::Success);
+    EXPECT_NE(listed.err.find("is 2049 MiB, larger than any address book"), std::string::npos) << listed.err;
 }

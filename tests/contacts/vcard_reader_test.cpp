@@ -1,7 +1,10 @@
 #include "contacts/vcard_reader.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -495,4 +498,19 @@ TEST(ReadVCards, ReadsLargeInputsInOnePass)
     EXPECT_EQ(photoRead[0].phones, (std::vector<std::string>{"+1 555 123 4567"}));
     ASSERT_EQ(agentsRead.size(), 1u);
     EXPECT_EQ(agentsRead[0].formattedName, "Top");
+}
+
+TEST(ReadVCardFile, RefusesAFileLargerThanAnyAddressBookWithoutReadingIt)
+{
+    const testsupport::TempDir dir;
+    const auto path = dir / "huge.vcf";
+    std::ofstream(path) << "BEGIN:VCARD\r\nFN:Anna\r\nEND:VCARD\r\n";
+    std::filesystem::resize_file(path, contacts::maxVCardFileBytes + 1); // sparse: no disk, no time
+    const auto read = contacts::readVCardFile(path);
+    ASSERT_FALSE(read.has_value());
+    EXPECT_EQ(read.error().kind, common::Error::Kind::Invalid);
+    EXPECT_NE(read.error().detail.find("larger than any address book"), std::string::npos) << read.error().detail;
+
+    std::filesystem::resize_file(path, 1024);
+    EXPECT_TRUE(contacts::readVCardFile(path).has_value());
 }

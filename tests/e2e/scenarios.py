@@ -208,6 +208,26 @@ def leave_during_unlock(s, options):
         raise Failure("the database's list is empty")
 
 
+def close_during_unlock(s, options):
+    s.open(fixture(options, "endless"))
+    s.click(GET_STARTED)
+    s.see(PASSWORD_FIELD, role="password text")
+    s.type_password(password(options))
+    s.see(UNLOCKING)
+    s.press("alt+F4")  # the window manager's close
+    closed = time.monotonic()
+    try:
+        status = s.window.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        raise Failure("the process still runs 10 s after its window was closed during an unlock")
+    took = time.monotonic() - closed
+    s.step(f"the process ended {took:.2f} s after the close, with status {status}")
+    if took > 1.0:
+        raise Failure(f"the process took {took:.2f} s to end after its window was closed during an unlock")
+    if status != 0:
+        raise Failure(f"the process ended with status {status}")
+
+
 def backup_a_b_a(s, options):
     a = fixture(options, "encrypted-a")
     s.open(a)
@@ -338,8 +358,8 @@ def wait_until_idle(pid, at_least, timeout):
 
 
 SCENARIOS = {
-    f.__name__: f for f in (wrong_password_then_right, leave_during_unlock, backup_a_b_a, several_backups,
-                            export_to_downloads)
+    f.__name__: f for f in (wrong_password_then_right, leave_during_unlock, close_during_unlock, backup_a_b_a,
+                            several_backups, export_to_downloads)
 }
 
 

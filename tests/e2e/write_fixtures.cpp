@@ -7,6 +7,8 @@
 //   slow             encrypted with a phone-like round count, the second history; the seconds its
 //                    key derivation took here are in OUT/slow-seconds
 //   several/{anna,ben,carla}  a folder of three backups, Carla's encrypted
+//   endless          encrypted, its key bag asking for the most rounds a backup may ask for (most of
+//                    a minute of deriving, which then finds the password wrong)
 #include "backup/backup_writer.h"
 #include "demo/demo_history.h"
 
@@ -26,6 +28,7 @@ constexpr const char *password = "correct horse";
 // About ten million rounds of the first derivation take a phone a few seconds; a little more keeps the
 // unlock busy for several seconds here too, long enough to leave the password screen during it.
 constexpr std::uint32_t slowPasswordIterations = 12'000'000;
+constexpr std::uint32_t endlessPasswordIterations = 50'000'000;
 
 struct History {
     fs::path database;
@@ -49,7 +52,8 @@ std::optional<std::string> writeHome(const fs::path &home, std::uint64_t seed, H
 std::optional<std::string> writeBackupOf(const fs::path &folder,
                                          const History &history,
                                          const std::string &deviceName,
-                                         std::optional<std::uint32_t> passwordIterations = std::nullopt)
+                                         std::optional<std::uint32_t> passwordIterations = std::nullopt,
+                                         std::optional<std::uint32_t> statedPasswordIterations = std::nullopt)
 {
     backup::BackupOptions options;
     options.deviceName = deviceName;
@@ -57,6 +61,7 @@ std::optional<std::string> writeBackupOf(const fs::path &folder,
         backup::Encryption encryption;
         encryption.password = password;
         encryption.passwordIterations = *passwordIterations;
+        encryption.statedPasswordIterations = statedPasswordIterations;
         options.encryption = encryption;
     }
     return backup::writeBackup(folder, {history.database, std::nullopt, history.addressBook}, options);
@@ -90,6 +95,8 @@ std::optional<std::string> writeAll(const fs::path &out)
     if (auto failed = writeBackupOf(out / "several/ben", second, "Ben's iPhone"))
         return failed;
     if (auto failed = writeBackupOf(out / "several/carla", first, "Carla's iPhone", 2))
+        return failed;
+    if (auto failed = writeBackupOf(out / "endless", first, "Endless iPhone", 2, endlessPasswordIterations))
         return failed;
 
     std::ofstream(out / "password") << password << "\n";

@@ -264,6 +264,12 @@ Keys makeKeys(const Encryption &encryption)
     if (encryption.fault != Encryption::Fault::MissingClassKey)
         bag.classKeys.emplace(keys.filesClass, keys.filesClassKey);
     keys.keyBag = makeKeyBag(bag);
+    if (encryption.statedPasswordIterations) {
+        KeyBagOptions stated = bag;
+        stated.passwordIterations = encryption.statedPasswordIterations;
+        // Every header record has a fixed size, so the stated header takes the place of the real one.
+        keys.keyBag.replace(0, keyBagHeader(bag).size(), keyBagHeader(stated));
+    }
     keys.manifestDbKey = testKey(40);
     keys.manifestKey = wrapWithClass(keys.manifestClass, testKey(keys.manifestClass), keys.manifestDbKey);
     if (encryption.fault == Encryption::Fault::DamagedManifestKey)

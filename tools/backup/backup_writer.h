@@ -54,6 +54,9 @@ struct Encryption {
     std::string password = "correct horse";
     std::uint32_t iterations = 3; // ITER, PBKDF2-HMAC-SHA1
     std::optional<std::uint32_t> passwordIterations = 2; // DPIC, PBKDF2-HMAC-SHA256; none before iOS 10.2
+    // DPIC as the key bag states it, when not the count its keys were wrapped with: an unlock that
+    // runs that long (and then finds the password wrong) without the writer deriving that long.
+    std::optional<std::uint32_t> statedPasswordIterations;
 
     // A damage to build on purpose, to see how a reader meets it.
     enum class Fault {
