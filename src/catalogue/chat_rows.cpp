@@ -25,6 +25,18 @@ store::RowFlow applyCount(ChatRowMap &rows, const Statement &row)
 
 } // namespace
 
+std::string countQuery(JoinRows joinRows)
+{
+    std::string sql = "SELECT cmj.chat_id, COUNT(*), MIN(m.date), MAX(m.date)\n"
+                      "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
+                      "WHERE ";
+    if (joinRows == JoinRows::InRange)
+        sql += "cmj.ROWID BETWEEN ?1 AND ?2 AND ";
+    sql += store::countableMessageFilter;
+    sql += "\nGROUP BY cmj.chat_id";
+    return sql;
+}
+
 common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRowsWithoutCounts(store::MessagesStore &store)
 {
     ChatRowMap rows;
@@ -63,12 +75,7 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesSto
     if (!rows)
         return rows;
 
-    std::string countSql = "SELECT cmj.chat_id, COUNT(*), MIN(m.date), MAX(m.date)\n"
-                           "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
-                           "WHERE ";
-    countSql += store::countableMessageFilter;
-    countSql += "\nGROUP BY cmj.chat_id";
-    auto counts = store.db().execute(countSql, {}, [&](const Statement &row) {
+    auto counts = store.db().execute(countQuery(JoinRows::All), {}, [&](const Statement &row) {
         return applyCount(*rows, row);
     });
     if (!counts)
