@@ -25,15 +25,22 @@ store::RowFlow applyCount(ChatRowMap &rows, const Statement &row)
 
 } // namespace
 
-std::string countQuery(JoinRows joinRows)
+std::string countQuery()
 {
     std::string sql = "SELECT cmj.chat_id, COUNT(*), MIN(m.date), MAX(m.date)\n"
                       "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
                       "WHERE ";
-    if (joinRows == JoinRows::InRange)
-        sql += "cmj.ROWID BETWEEN ?1 AND ?2 AND ";
     sql += store::countableMessageFilter;
     sql += "\nGROUP BY cmj.chat_id";
+    return sql;
+}
+
+std::string countedRowsQuery()
+{
+    std::string sql = "SELECT cmj.chat_id, m.date\n"
+                      "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
+                      "WHERE cmj.ROWID BETWEEN ?1 AND ?2 AND ";
+    sql += store::countableMessageFilter;
     return sql;
 }
 
@@ -75,12 +82,16 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesSto
     if (!rows)
         return rows;
 
-    auto counts = store.db().execute(countQuery(JoinRows::All), {}, [&](const Statement &row) {
-        return applyCount(*rows, row);
-    });
-    if (!counts)
-        return common::failure(std::move(counts.error()));
+    if (auto counted = countAllChats(store, *rows); !counted)
+        return common::failure(std::move(counted.error()));
     return rows;
+}
+
+common::Result<void, store::SQLiteDB::Failure> countAllChats(store::MessagesStore &store, ChatRowMap &rows)
+{
+    return store.db().execute(countQuery(), {}, [&](const Statement &row) {
+        return applyCount(rows, row);
+    });
 }
 
 common::Result<void, store::SQLiteDB::Failure>

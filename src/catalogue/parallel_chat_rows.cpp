@@ -18,19 +18,34 @@ namespace
 
 // However sparse the ROWIDs, no more ranges than this: each costs a statement.
 constexpr std::uint64_t maxRanges = 4096;
-// Chats counted again in one statement (one parameter each).
-constexpr std::size_t recountBatch = 1000;
 
-// What one connection found of one chat over the ranges it read. A date that is not a number
-// (text or a blob, which SQLite orders above every number) cannot be merged exactly; such a chat
-// is counted again whole.
+// What one connection found of one chat over the ranges it read: each message is counted here,
+// in a hash map, rather than grouped by SQLite, whose sorter would cost more than the rows.
 struct Partial {
     std::int64_t count = 0;
     std::optional<std::int64_t> first;
     std::optional<std::int64_t> last;
-    bool oddDate = false;
 };
 using Partials = std::unordered_map<std::int64_t, Partial>;
+
+// Counts one row (chat_id, date) of countedRowsQuery; SQLite's MIN and MAX skip NULL. False for a
+// chat_id or a date that is not an integer: SQLite groups and orders such values by rules of
+// their own (NULL apart, text above every number), which only its own statement gives exactly.
+bool add(Partials &partials, const store::Statement &row)
+{
+    if (!row.isInteger(0) || !(row.isNull(1) || row.isInteger(1)))
+        return false;
+    Partial &chat = partials[row.integer(0)];
+    ++chat.count;
+    if (row.isNull(1))
+        return true;
+    const std::int64_t date = row.integer(1);
+    if (!chat.first || date < *chat.first)
+        chat.first = date;
+    if (!chat.last || date > *chat.last)
+        chat.last = date;
+    return true;
+}
 
 // The work all connections share: the ranges, handed out one at a time, and the first failure.
 class Ranges
@@ -47,7 +62,7 @@ public:
     // Counts ranges on `db` until none is left or any connection failed.
     void countOn(SQLiteDB &db, Partials &partials)
     {
-        const std::string sql = countQuery(JoinRows::InRange);
+        const std::string sql = countedRowsQuery();
         // An empty range first: a connection that cannot run the count fails the read even when
         // the others leave it no range.
         auto checked = db.execute(sql, {std::int64_t{1}, std::int64_t{0}}, [](const store::Statement &) {
@@ -69,21 +84,11 @@ public:
                 ? m_high
                 : static_cast<std::int64_t>(static_cast<std::uint64_t>(from) + m_width - 1);
             auto counted = db.execute(sql, {from, to}, [&](const store::Statement &row) {
-                Partial &chat = partials[row.integer(0)];
-                chat.count += row.integer(1);
-                for (const auto &[column, merged, earlier] :
-                     {std::tuple{2, &chat.first, true}, std::tuple{3, &chat.last, false}}) {
-                    if (row.isNull(column))
-                        continue;
-                    if (!row.isNumber(column)) {
-                        chat.oddDate = true;
-                        continue;
-                    }
-                    const std::int64_t date = row.integer(column);
-                    if (!*merged || (earlier ? date < **merged : date > **merged))
-                        *merged = date;
-                }
-                return store::RowFlow::Continue;
+                if (add(partials, row))
+                    return store::RowFlow::Continue;
+                m_odd.store(true, std::memory_order_relaxed);
+                m_failed.store(true, std::memory_order_relaxed); // no range is worth reading now
+                return store::RowFlow::Stop;
             });
             if (!counted) {
                 fail(std::move(counted.error()));
@@ -102,6 +107,8 @@ public:
 
     // The first failure of any connection; only after every connection has stopped.
     std::optional<SQLiteDB::Failure> &failure() { return m_failure; }
+    // True when a row could not be counted here; only after every connection has stopped.
+    [[nodiscard]] bool foundOdd() const { return m_odd.load(std::memory_order_relaxed); }
 
 private:
     const std::int64_t m_low;
@@ -110,6 +117,7 @@ private:
     const std::uint64_t m_count;
     std::atomic<std::uint64_t> m_next{0};
     std::atomic<bool> m_failed{false};
+    std::atomic<bool> m_odd{false};
     std::mutex m_mutex;
     std::optional<SQLiteDB::Failure> m_failure;
 };
@@ -135,34 +143,28 @@ common::Result<std::optional<Bounds>, SQLiteDB::Failure> joinRowBounds(SQLiteDB 
     return bounds;
 }
 
-// Sets every chat's count and dates from what the connections found; returns the chats to count
-// again whole.
-std::vector<std::int64_t> merge(const std::vector<Partials> &found, ChatRowMap &rows)
+// Sets every chat's count and dates from what the connections found.
+void merge(const std::vector<Partials> &found, ChatRowMap &rows)
 {
     std::unordered_map<std::int64_t, Partial> whole;
     for (const Partials &partials : found) {
         for (const auto &[chat, partial] : partials) {
             Partial &merged = whole[chat];
             merged.count += partial.count;
-            merged.oddDate = merged.oddDate || partial.oddDate;
             if (partial.first && (!merged.first || *partial.first < *merged.first))
                 merged.first = partial.first;
             if (partial.last && (!merged.last || *partial.last > *merged.last))
                 merged.last = partial.last;
         }
     }
-    std::vector<std::int64_t> odd;
     for (const auto &[chat, merged] : whole) {
         const auto row = rows.find(chat);
         if (row == rows.end())
             continue;
-        if (merged.oddDate)
-            odd.push_back(chat);
         row->second.count = merged.count;
         row->second.first = merged.first.value_or(0);
         row->second.last = merged.last.value_or(0);
     }
-    return odd;
 }
 
 } // namespace
@@ -225,15 +227,13 @@ chatRowsInParallel(store::MessagesStore &store, const ConnectionOpener &openMore
     } // every worker has stopped here
     if (auto &failure = ranges.failure())
         return common::failure(std::move(*failure));
-
-    const std::vector<std::int64_t> odd = merge(found, *rows);
-    for (std::size_t from = 0; from < odd.size(); from += recountBatch) {
-        const std::vector<std::int64_t> batch(
-            odd.begin() + static_cast<std::ptrdiff_t>(from),
-            odd.begin() + static_cast<std::ptrdiff_t>(std::min(from + recountBatch, odd.size())));
-        if (auto counted = countChats(store, *rows, batch); !counted)
+    if (ranges.foundOdd()) {
+        // A database that stores values where Messages stores none: one statement counts it all.
+        if (auto counted = countAllChats(store, *rows); !counted)
             return common::failure(std::move(counted.error()));
+        return rows;
     }
+    merge(found, *rows);
     return rows;
 }
 

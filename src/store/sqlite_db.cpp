@@ -116,10 +116,9 @@ bool Statement::isNull(int column) const
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
-bool Statement::isNumber(int column) const
+bool Statement::isInteger(int column) const
 {
-    const int type = sqlite3_column_type(m_stmt, column);
-    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+    return sqlite3_column_type(m_stmt, column) == SQLITE_INTEGER;
 }
 
 std::string SQLiteDB::uriFor(const std::filesystem::path &path)

@@ -40,8 +40,8 @@ public:
     [[nodiscard]] std::string bytes(int column) const;
     [[nodiscard]] std::string_view bytesView(int column) const;
     [[nodiscard]] bool isNull(int column) const;
-    // True for an integer or a floating-point value.
-    [[nodiscard]] bool isNumber(int column) const;
+    // True for an integer value (not a real, a text, a blob or NULL).
+    [[nodiscard]] bool isInteger(int column) const;
 
 private:
     sqlite3_stmt *m_stmt;
