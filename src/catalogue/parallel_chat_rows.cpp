@@ -186,7 +186,7 @@ ConnectionOpener anotherConnection()
 common::Result<ChatRowMap, SQLiteDB::Failure>
 chatRowsInParallel(store::MessagesStore &store, const ConnectionOpener &openMore, const ConnectionPlan &plan)
 {
-    if (plan.connections <= 1 || !openMore || !store.db().canOpenAnother())
+    if (plan.connections < 1 || !store.db().canOpenAnother())
         return chatRows(store);
     auto bounds = joinRowBounds(store.db());
     // Without bounds the one statement of chatRows reports the failure, or finds nothing to count.
@@ -200,8 +200,8 @@ chatRowsInParallel(store::MessagesStore &store, const ConnectionOpener &openMore
     const std::uint64_t count = span / width + 1;
     Ranges ranges((*bounds)->low, (*bounds)->high, width, count);
 
-    const auto others =
-        static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(plan.connections - 1), count));
+    const std::uint64_t wanted = openMore ? static_cast<std::uint64_t>(plan.connections - 1) : 0;
+    const auto others = static_cast<std::size_t>(std::min(wanted, count));
     std::vector<Partials> found(others + 1);
     common::Result<ChatRowMap, SQLiteDB::Failure> rows = ChatRowMap{};
     {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <limits>
 
 using catalogue::ConnectionOpener;
 using catalogue::ConnectionPlan;
@@ -25,7 +26,8 @@ namespace
 // Every connection in use, and ranges of two join rows, so that every chat spans several ranges
 // read by different connections.
 constexpr ConnectionPlan everyConnection{3, 0, 2};
-constexpr ConnectionPlan oneConnection{1, 0, 2};
+// The one statement of a single connection, whatever the size.
+constexpr ConnectionPlan oneStatement{1, std::numeric_limits<std::int64_t>::max(), 2};
 
 // An opener that counts its calls and fails the `failing`th (from 1) with `failure`.
 ConnectionOpener countingOpener(std::atomic<int> &calls, int failing = 0, SQLiteDB::Failure failure = {})
@@ -105,7 +107,7 @@ TEST_F(ParallelChatRowsTest, EverySourceGivesTheSameRowsAndListAsOneConnection)
 
         const auto rows = catalogue::chatRowsInParallel(*store, countingOpener(opened), everyConnection);
         const auto list = catalogue::loadConversations(*store, countingOpener(opened), {}, everyConnection);
-        const auto today = catalogue::loadConversations(*store, countingOpener(opened), {}, oneConnection);
+        const auto today = catalogue::loadConversations(*store, countingOpener(opened), {}, oneStatement);
 
         ASSERT_TRUE(rows.has_value()) << store::describe(rows.error());
         EXPECT_EQ(*rows, expected);
