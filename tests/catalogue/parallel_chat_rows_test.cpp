@@ -26,6 +26,7 @@ namespace
 // Every connection in use, and ranges of two join rows, so that every chat spans several ranges
 // read by different connections.
 constexpr ConnectionPlan everyConnection{3, 0, 2};
+constexpr ConnectionPlan oneRanged{1, 0, 2};
 // The one statement of a single connection, whatever the size.
 constexpr ConnectionPlan oneStatement{1, std::numeric_limits<std::int64_t>::max(), 2};
 
@@ -108,10 +109,13 @@ TEST_F(ParallelChatRowsTest, EverySourceGivesTheSameRowsAndListAsOneConnection)
         const auto rows = catalogue::chatRowsInParallel(*store, countingOpener(opened), everyConnection);
         const auto list = catalogue::loadConversations(*store, countingOpener(opened), {}, everyConnection);
         const auto today = catalogue::loadConversations(*store, countingOpener(opened), {}, oneStatement);
+        const auto rangesAlone = catalogue::chatRowsInParallel(*store, countingOpener(opened), oneRanged);
 
         ASSERT_TRUE(rows.has_value()) << store::describe(rows.error());
         EXPECT_EQ(*rows, expected);
-        EXPECT_EQ(opened, 4); // two more connections for each parallel read, none for one connection
+        ASSERT_TRUE(rangesAlone.has_value());
+        EXPECT_EQ(*rangesAlone, *rows);
+        EXPECT_EQ(opened, 4); // two more connections for each read on three, none for one
         ASSERT_TRUE(list.has_value() && today.has_value());
         EXPECT_EQ(*list, *today);
         if (!firstList)
