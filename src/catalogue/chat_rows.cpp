@@ -25,6 +25,25 @@ store::RowFlow applyCount(ChatRowMap &rows, const Statement &row)
 
 } // namespace
 
+std::string countQuery()
+{
+    std::string sql = "SELECT cmj.chat_id, COUNT(*), MIN(m.date), MAX(m.date)\n"
+                      "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
+                      "WHERE ";
+    sql += store::countableMessageFilter;
+    sql += "\nGROUP BY cmj.chat_id";
+    return sql;
+}
+
+std::string countedRowsQuery()
+{
+    std::string sql = "SELECT cmj.chat_id, m.date\n"
+                      "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
+                      "WHERE cmj.ROWID BETWEEN ?1 AND ?2 AND ";
+    sql += store::countableMessageFilter;
+    return sql;
+}
+
 common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRowsWithoutCounts(store::MessagesStore &store)
 {
     ChatRowMap rows;
@@ -61,16 +80,16 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesSto
     if (!rows)
         return rows;
 
-    std::string countSql = "SELECT cmj.chat_id, COUNT(*), MIN(m.date), MAX(m.date)\n"
-                           "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
-                           "WHERE ";
-    countSql += store::countableMessageFilter;
-    countSql += "\nGROUP BY cmj.chat_id";
-    auto counts = store.db().execute(countSql, {}, [&](const Statement &row) {
-        return applyCount(*rows, row);
-    });
-    RETURN_IF_FAILED(counts);
+    auto counted = countAllChats(store, *rows);
+    RETURN_IF_FAILED(counted);
     return rows;
+}
+
+common::Result<void, store::SQLiteDB::Failure> countAllChats(store::MessagesStore &store, ChatRowMap &rows)
+{
+    return store.db().execute(countQuery(), {}, [&](const Statement &row) {
+        return applyCount(rows, row);
+    });
 }
 
 common::Result<void, store::SQLiteDB::Failure>

@@ -3,6 +3,7 @@
 #include "store/messages_store.h"
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -17,9 +18,23 @@ using ChatRowMap = std::unordered_map<std::int64_t, store::MessagesStore::ChatRo
 // database reports an error part-way through (a partial map would mean wrong counts).
 [[nodiscard]] common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesStore &store);
 
+// The statement of chatRows that counts the countable messages of every chat and finds the raw
+// dates of its first and last one: a row (chat_id, COUNT, MIN(date), MAX(date)) per chat.
+[[nodiscard]] std::string countQuery();
+
+// The rows that statement aggregates, for those chat_message_join rows whose ROWID lies between
+// ?1 and ?2 (inclusive): (chat_id, date) of each countable message. Ranges that together cover
+// every ROWID give every such row once, so their counts add up, and their dates combine by MIN
+// and MAX, to what countQuery gives.
+[[nodiscard]] std::string countedRowsQuery();
+
 // The chats and their participants only (the first two statements), with every count and date
 // left at 0: cheap, whatever the number of messages.
 [[nodiscard]] common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRowsWithoutCounts(store::MessagesStore &store);
+
+// Fills in the counts and dates of every chat of `rows` with countQuery, as chatRows does.
+[[nodiscard]] common::Result<void, store::SQLiteDB::Failure> countAllChats(store::MessagesStore &store,
+                                                                           ChatRowMap &rows);
 
 // Fills in the counts and dates of the given chats of `rows` with the same filter as chatRows,
 // reading only those chats' messages.

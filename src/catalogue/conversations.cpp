@@ -211,8 +211,19 @@ buildConversations(const std::vector<std::pair<std::int64_t, store::MessagesStor
 common::Result<std::vector<Conversation>, store::SQLiteDB::Failure>
 loadConversations(store::MessagesStore &store, const contacts::ContactsIndex &contacts)
 {
-    auto rows = store.readConsistently([](store::MessagesStore &opened) {
-        return chatRows(opened);
+    return loadConversations(store, anotherConnection(), contacts, defaultConnectionPlan());
+}
+
+common::Result<std::vector<Conversation>, store::SQLiteDB::Failure>
+loadConversations(store::MessagesStore &store,
+                  const ConnectionOpener &openMore,
+                  const contacts::ContactsIndex &contacts,
+                  const ConnectionPlan &plan)
+{
+    // Every connection opens after the store's stamps were taken and closes before they are
+    // checked again, so a change during the read is seen as for one connection.
+    auto rows = store.readConsistently([&](store::MessagesStore &opened) {
+        return chatRowsInParallel(opened, openMore, plan);
     });
     RETURN_IF_FAILED(rows);
     return buildConversations(ascendingById(std::move(*rows)), contacts);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/conversation.h"
+#include "catalogue/parallel_chat_rows.h"
 #include "contacts/contacts_index.h"
 #include "store/messages_store.h"
 
@@ -24,8 +25,17 @@ namespace catalogue
 // titled conversations, most messages first, then by title. Chats are visited in ascending
 // ROWID order, so the result is the same for the same database and contacts. Fails only where
 // reading the chat rows fails.
+// The chat rows are read on several connections at once where that pays (defaultConnectionPlan,
+// chatRowsInParallel); the list is the same either way.
 [[nodiscard]] common::Result<std::vector<Conversation>, store::SQLiteDB::Failure>
 loadConversations(store::MessagesStore &store, const contacts::ContactsIndex &contacts);
+
+// The same with the further connections and their plan given.
+[[nodiscard]] common::Result<std::vector<Conversation>, store::SQLiteDB::Failure>
+loadConversations(store::MessagesStore &store,
+                  const ConnectionOpener &openMore,
+                  const contacts::ContactsIndex &contacts,
+                  const ConnectionPlan &plan);
 
 // The conversation with the key `id`, as loadConversations would list it, or nothing when the
 // list has no such entry. Only the chats that share that key have their messages counted, so

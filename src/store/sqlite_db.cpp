@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <utility>
 
 namespace store
 {
@@ -115,6 +116,11 @@ bool Statement::isNull(int column) const
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
+bool Statement::isInteger(int column) const
+{
+    return sqlite3_column_type(m_stmt, column) == SQLITE_INTEGER;
+}
+
 std::string SQLiteDB::uriFor(const std::filesystem::path &path)
 {
     static constexpr char hex[] = "0123456789ABCDEF";
@@ -177,7 +183,17 @@ SQLiteDB::openThroughVfs(const std::string &name, const char *vfs, std::shared_p
         return common::failure(Failure::open(rc, message));
     // A first read that fails (not a database, damage) is left to the queries, which report it.
     (void)firstReadCode(db->get());
-    return SQLiteDB(std::move(*db), std::move(keepAlive));
+    SQLiteDB opened(std::move(*db), std::move(keepAlive));
+    opened.m_vfs = vfs;
+    opened.m_name = name;
+    return opened;
+}
+
+common::Result<SQLiteDB, SQLiteDB::Failure> SQLiteDB::openAnother() const
+{
+    if (m_vfs == nullptr)
+        return common::failure(Failure::open(SQLITE_MISUSE, "a connection through SQLite's shared path has no twin"));
+    return openThroughVfs(m_name, m_vfs, m_keepAlive);
 }
 
 SQLiteDB &SQLiteDB::operator=(SQLiteDB &&other) noexcept
@@ -186,6 +202,8 @@ SQLiteDB &SQLiteDB::operator=(SQLiteDB &&other) noexcept
         m_db.reset();
         m_keepAlive = std::move(other.m_keepAlive);
         m_db = std::move(other.m_db);
+        m_vfs = std::exchange(other.m_vfs, nullptr);
+        m_name = std::move(other.m_name);
     }
     return *this;
 }

@@ -40,6 +40,8 @@ public:
     [[nodiscard]] std::string bytes(int column) const;
     [[nodiscard]] std::string_view bytesView(int column) const;
     [[nodiscard]] bool isNull(int column) const;
+    // True for an integer value (not a real, a text, a blob or NULL).
+    [[nodiscard]] bool isInteger(int column) const;
 
 private:
     sqlite3_stmt *m_stmt;
@@ -101,6 +103,16 @@ public:
     [[nodiscard]] common::Result<void, Failure>
     execute(std::string_view sql, const std::vector<Parameter> &parameters, const RowCallback &onRow);
 
+    // True when openAnother() can give a second connection: for a connection opened through a VFS.
+    // A connection through SQLite's shared path has none, because two such connections may read
+    // the database at different moments of a writer's work.
+    [[nodiscard]] bool canOpenAnother() const { return m_vfs != nullptr; }
+
+    // Another connection to the same database, opened as this one was (same VFS, same name, the
+    // same things kept alive), for reading it on another thread. May be called from any thread
+    // while this connection is in use. Fails with Open, also when canOpenAnother() is false.
+    [[nodiscard]] common::Result<SQLiteDB, Failure> openAnother() const;
+
     // The "file:" URI under which a path is opened.
     [[nodiscard]] static std::string uriFor(const std::filesystem::path &path);
 
@@ -131,6 +143,9 @@ private:
     // findable, and a shared use stays counted, while the connection lives.
     std::shared_ptr<const void> m_keepAlive;
     Handle m_db; // closed when the object goes
+    // How a connection through a VFS was opened, for openAnother(); no VFS for SQLite's own open.
+    const char *m_vfs = nullptr;
+    std::string m_name;
 };
 
 // What a failure says in English, for diagnostics (never shown as is in the window).

@@ -439,6 +439,8 @@ std::optional<std::string> writeLargeHistory(const std::filesystem::path &file, 
     std::filesystem::rename(partial, file, error);
     if (error)
         return "cannot rename " + partial.string() + ": " + error.message();
+    for (const char *suffix : {"-wal", "-shm"})
+        std::filesystem::remove(partial.string() + suffix, error);
     return std::nullopt;
 }
 
@@ -520,6 +522,9 @@ std::optional<std::string> writeLargeHistoryTo(const std::filesystem::path &file
         const Chat &chat = chats[pickIndex];
         writer.addMessage({chat.id}, messageFor(chat, i, total));
     }
+    // Everything into the database itself: the log would otherwise be left under the temporary
+    // name when the file is renamed.
+    writer.keepRestInLog();
     if (auto failed = writer.commit())
         return "cannot write " + file.string() + ": " + *failed;
     return std::nullopt;
