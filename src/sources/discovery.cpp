@@ -1,5 +1,6 @@
 #include "sources/discovery.h"
 
+#include "common/home.h"
 #include "sources/backup_info.h"
 #include "sources/file_system_sources.h"
 
@@ -10,6 +11,7 @@
 #include <sstream>
 #include <system_error>
 
+#include <pwd.h>
 #include <unistd.h>
 
 namespace sources
@@ -198,6 +200,26 @@ DiscoveryRoots discoveryRoots(const fs::path &home, std::string_view user)
         roots.mediaRoots.push_back(fs::path("/run/media") / user);
     }
     roots.mediaRoots.emplace_back("/mnt");
+    return roots;
+}
+
+DiscoveryRoots discoveryRoots()
+{
+    std::string user;
+    // The account's own name: USER may be anything the environment says.
+    if (const passwd *entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_name != nullptr)
+        user = entry->pw_name;
+    DiscoveryRoots roots = discoveryRoots(common::homeFolder(), user);
+    if (const auto table = common::environmentValue("TOVIK_MOUNTINFO"))
+        roots.mountTable = *table;
+    if (const auto media = common::environmentValue("TOVIK_MEDIA_ROOTS")) {
+        roots.mediaRoots.clear();
+        std::istringstream folders(*media);
+        for (std::string folder; std::getline(folders, folder, ':');) {
+            if (!folder.empty())
+                roots.mediaRoots.emplace_back(folder);
+        }
+    }
     return roots;
 }
 

@@ -29,6 +29,10 @@ struct DiscoveryRoots {
 // /media/USER, /run/media/USER and /mnt (where WSL mounts Windows' drives).
 [[nodiscard]] DiscoveryRoots discoveryRoots(const std::filesystem::path &home, std::string_view user);
 
+// The real places of this process's user. TOVIK_MOUNTINFO (a mount table file) and
+// TOVIK_MEDIA_ROOTS (folders separated by ":") put others in their place, for tests.
+[[nodiscard]] DiscoveryRoots discoveryRoots();
+
 // Where a found source was found.
 enum class Place {
     MessagesFolder, // HOME/Library/Messages/chat.db
