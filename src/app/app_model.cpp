@@ -31,6 +31,11 @@ QString displayPath(const std::filesystem::path &path)
     return QFile::decodeName(path.c_str());
 }
 
+std::filesystem::path pathOf(const QString &text)
+{
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
+}
+
 // A text with "{path}" in it, naming `path`.
 QString naming(const std::string &text, const std::filesystem::path &path)
 {
@@ -130,6 +135,13 @@ AppModel::AppModel(DesktopServices &services,
     , m_asked(std::move(asked))
 {
     m_pool.setMaxThreadCount(std::max(poolThreads, QThread::idealThreadCount()));
+    const QStringList recent =
+        m_services.textSetting(recentSourcesKey()).value_or(QString()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &path : recent) {
+        if (m_recent.size() < maxRecentSources)
+            m_recent.push_back(pathOf(path));
+    }
+    connect(&m_discovery, &DiscoveryRunner::found, this, &AppModel::applyDiscovery);
     if (m_services.boolSetting(seenWelcomeKey))
         decidePhase();
 }
@@ -137,6 +149,11 @@ AppModel::AppModel(DesktopServices &services,
 QString AppModel::sourceKey()
 {
     return QStringLiteral("source");
+}
+
+QString AppModel::recentSourcesKey()
+{
+    return QStringLiteral("recentSources");
 }
 
 AppModel::~AppModel()
@@ -212,6 +229,7 @@ void AppModel::decideSource(Trigger trigger)
     if (!first && probeAccess(m_databasePath) == AccessProbe::Readable)
         first = m_databasePath;
     setPhase(Phase::Source);
+    discoverSources();
     if (first)
         check(*first, Trigger::Fresh);
 }
@@ -315,6 +333,7 @@ void AppModel::adopt(const std::filesystem::path &path,
     Q_EMIT sourceChanged();
     // The path only: a password is never written anywhere.
     m_services.setTextSetting(sourceKey(), displayPath(path));
+    remember(path);
     showContactsOrList(trigger);
 }
 
@@ -365,6 +384,78 @@ void AppModel::showSources()
 {
     moveOn();
     setPhase(Phase::Source);
+    discoverSources();
+}
+
+void AppModel::setDiscoveryRoots(sources::DiscoveryRoots roots)
+{
+    m_discoveryRoots = std::move(roots);
+    if (m_phase == Phase::Source)
+        discoverSources();
+}
+
+void AppModel::discoverSources()
+{
+    if (!m_discoveryRoots)
+        return;
+    sources::DiscoveryRoots roots = *m_discoveryRoots;
+    roots.recent = m_recent;
+    m_discovering = true;
+    const std::uint64_t look = ++m_looks;
+    Q_EMIT discoveryChanged();
+    m_discovery.start(std::move(roots), discoveryBudget);
+    // A look that is late leaves the step as it is, without saying that it still looks.
+    QTimer::singleShot(discoveryBudget, this, [this, look] {
+        if (look == m_looks && m_discovering) {
+            m_discovering = false;
+            Q_EMIT discoveryChanged();
+        }
+    });
+}
+
+void AppModel::applyDiscovery(const Discovered &discovered)
+{
+    m_discovering = false;
+    m_found = discovered.discovery.found;
+    m_backupTool = discovered.backupToolInstalled;
+    m_unreadableDatabase = discovered.discovery.unreadableDatabase;
+    Q_EMIT discoveryChanged();
+}
+
+void AppModel::remember(const std::filesystem::path &path)
+{
+    std::erase(m_recent, path);
+    m_recent.insert(m_recent.begin(), path);
+    if (m_recent.size() > maxRecentSources)
+        m_recent.resize(maxRecentSources);
+    saveRecent();
+}
+
+void AppModel::forgetRecent(const std::filesystem::path &path)
+{
+    std::erase(m_recent, path);
+    saveRecent();
+    m_sources.forget(path);
+    // Found in a place of its own, it stays offered; only as a recent source, it goes.
+    std::erase_if(m_found, [&](const sources::FoundSource &found) {
+        return found.path == path && found.place == sources::Place::Recent;
+    });
+    for (auto &found : m_found) {
+        if (found.path == path)
+            found.recent = false;
+    }
+    Q_EMIT discoveryChanged();
+}
+
+void AppModel::saveRecent()
+{
+    QStringList paths;
+    for (const auto &path : m_recent) {
+        // A path with a line break in it cannot be kept in this list.
+        if (!displayPath(path).contains(QLatin1Char('\n')))
+            paths.append(displayPath(path));
+    }
+    m_services.setTextSetting(recentSourcesKey(), paths.join(QLatin1Char('\n')));
 }
 
 void AppModel::chooseContactsFile()
