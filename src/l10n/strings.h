@@ -111,5 +111,11 @@ inline constexpr bool linuxWords = true;
 [[nodiscard]] const std::string &chooseContactsFile();
 [[nodiscard]] const std::string &couldNotOpen();
 [[nodiscard]] const std::string &copyButton();
+[[nodiscard]] const std::string &foundSources();
+[[nodiscard]] const std::string &lookingForSources();
+[[nodiscard]] const std::string &messagesDatabaseRow();
+[[nodiscard]] const std::string &forgetSource();
+[[nodiscard]] const std::string &backupToolMissing();
+[[nodiscard]] const std::string &goBack();
 
 } // namespace l10n

@@ -188,8 +188,8 @@ TEST_F(SourceStepTest, EachUnusablePathShowsTheSourceStepWithATextNamingIt)
 
 TEST_F(SourceStepTest, AFolderOfBackupsListsThemAndPickingOneOpensIt)
 {
-    const BackupDescription older{dir / "all" / "a", "Anna's iPhone", std::nullopt, false, false};
-    const BackupDescription newer{dir / "all" / "b", "Work iPhone", std::nullopt, true, true};
+    const BackupDescription older{dir / "all" / "a", "Anna's iPhone", std::nullopt, false, false, "17.4"};
+    const BackupDescription newer{dir / "all" / "b", "Work iPhone", std::nullopt, true, true, "17.4"};
     sources.add(dir / "all", {SourceKind::BackupFolder, {}, {newer, older}, {}, {}, false, false});
     sources.add(older.path, backup());
     const auto model = makeModel();
