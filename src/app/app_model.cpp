@@ -243,12 +243,49 @@ void AppModel::chooseSource(const std::filesystem::path &path)
 void AppModel::pickBackup(const BackupDescription &backup)
 {
     moveOn();
+    m_pickedFromList = true;
     check(backup.path, Trigger::Fresh);
+}
+
+bool AppModel::canGoBack() const
+{
+    switch (m_phase) {
+    case Phase::Done:
+        return true;
+    case Phase::Backups:
+    case Phase::Password:
+    case Phase::Contacts:
+    case Phase::List:
+        return m_choosesSources;
+    case Phase::Welcome:
+    case Phase::Access:
+    case Phase::NoMessages:
+    case Phase::Source:
+        return false;
+    }
+    return false;
+}
+
+void AppModel::goBack()
+{
+    if (!canGoBack())
+        return;
+    if (m_phase == Phase::Done) {
+        backToList();
+        return;
+    }
+    if (m_phase == Phase::Password && m_pickedFromList && !m_backups.empty()) {
+        moveOn();
+        setPhase(Phase::Backups);
+        return;
+    }
+    showSources();
 }
 
 void AppModel::moveOn()
 {
     ++m_step;
+    m_pickedFromList = false;
     m_locked.reset();
     if (m_unlocking)
         setUnlocking(false);

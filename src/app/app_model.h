@@ -199,6 +199,12 @@ public:
     // Back to the source step, to choose other messages; allowed while a check or an unlock
     // runs, whose outcome is then dropped.
     void showSources();
+    // True on every step after the first: the backup picker, the password, contacts, list and done
+    // screens of the source flow, and the done screen of the Mac flow.
+    bool canGoBack() const;
+    // One step back: the done screen to the list, the password screen to the picker it came from,
+    // any other step after the first to the source step.
+    void goBack();
     // Asks for the contacts file again (choose or change it), then reloads the list.
     void chooseContactsFile();
     // Forgets the address or path shown for copying.
@@ -308,6 +314,7 @@ private:
     std::optional<QString> m_sourceProblem;
     std::vector<BackupDescription> m_backups;
     std::optional<std::filesystem::path> m_locked; // the encrypted backup on the password screen
+    bool m_pickedFromList = false; // the source being looked at was picked in the backup picker
     // How often the user moved to another source; checks and unlocks carry the count they began in.
     std::uint64_t m_step = 0;
     bool m_unlocking = false;
