@@ -82,6 +82,7 @@ struct AppModel::CheckOutcome {
     SourceCheck check;
     Trigger trigger = Trigger::Fresh;
     std::shared_ptr<contacts::ContactsService> ownContacts; // of a usable source
+    std::optional<BackupDescription> locked; // of an encrypted backup still locked
     std::uint64_t step = 0; // the user's move it was started in
 };
 
@@ -287,6 +288,7 @@ void AppModel::moveOn()
     ++m_step;
     m_pickedFromList = false;
     m_locked.reset();
+    m_lockedBackup.reset();
     if (m_unlocking)
         setUnlocking(false);
     setWrongPassword(false);
@@ -297,9 +299,11 @@ void AppModel::check(const std::filesystem::path &path, Trigger trigger)
     setCheckingSource(m_checksRunning + 1);
     setSourceProblem(std::nullopt);
     m_pool.start([this, sources = &m_sources, path, trigger, step = m_step] {
-        CheckOutcome outcome{sources->check(path), trigger, nullptr, step};
+        CheckOutcome outcome{sources->check(path), trigger, nullptr, std::nullopt, step};
         if (outcome.check.usable())
             outcome.ownContacts = sources->contacts(outcome.check.path);
+        else if (outcome.check.kind == SourceKind::EncryptedBackup)
+            outcome.locked = sources::describe(sources::readBackupInfo(outcome.check.path));
         QMetaObject::invokeMethod(
             this,
             [this, outcome = std::move(outcome)]() mutable {
@@ -328,6 +332,7 @@ void AppModel::applyCheck(CheckOutcome outcome)
             return;
         }
         m_locked = found.path;
+        m_lockedBackup = std::move(outcome.locked);
         setWrongPassword(false);
         setPhase(Phase::Password);
         return;

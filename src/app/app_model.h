@@ -140,6 +140,8 @@ public:
     const std::optional<QString> &sourceProblem() const { return m_sourceProblem; }
     // The backups of the folder chosen last, for the backup picker.
     const std::vector<BackupDescription> &backups() const { return m_backups; }
+    // The encrypted backup the password screen asks for; none elsewhere.
+    const std::optional<BackupDescription> &lockedBackup() const { return m_lockedBackup; }
     // True while the password of an encrypted backup is being tried.
     bool unlocking() const { return m_unlocking; }
     // True after a password that did not open the backup, until the next try.
@@ -314,6 +316,7 @@ private:
     std::optional<QString> m_sourceProblem;
     std::vector<BackupDescription> m_backups;
     std::optional<std::filesystem::path> m_locked; // the encrypted backup on the password screen
+    std::optional<BackupDescription> m_lockedBackup; // its description, for the password screen
     bool m_pickedFromList = false; // the source being looked at was picked in the backup picker
     // How often the user moved to another source; checks and unlocks carry the count they began in.
     std::uint64_t m_step = 0;

@@ -6,6 +6,7 @@
 #include "key_activation.h"
 #include "l10n/strings.h"
 #include "palette.h"
+#include "screen_kit.h"
 #include "text_button.h"
 #include "text_style.h"
 
@@ -156,9 +157,9 @@ BackupsScreen::BackupsScreen(app::AppModel &model, QWidget *parent)
     : QWidget(parent)
 {
     auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(28, 30, 28, 28);
+    column->setContentsMargins(32, 32, 32, 28);
     column->setSpacing(0);
-    column->addWidget(makeLabel(app::qs(l10n::backupsTitle()), uiFont(26, QFont::DemiBold), Palette::ink()));
+    addOwlHeading(column, QStringLiteral("think"), l10n::backupsTitle());
     column->addSpacing(16);
 
     auto *list = new QWidget;
