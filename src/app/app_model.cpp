@@ -33,6 +33,11 @@ QString displayPath(const std::filesystem::path &path)
     return QFile::decodeName(path.c_str());
 }
 
+std::filesystem::path pathOf(const QString &text)
+{
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
+}
+
 // A text with "{path}" in it, naming `path`.
 QString naming(const std::string &text, const std::filesystem::path &path)
 {
@@ -80,6 +85,7 @@ struct AppModel::CheckOutcome {
     SourceCheck check;
     Trigger trigger = Trigger::Fresh;
     std::shared_ptr<contacts::ContactsService> ownContacts; // of a usable source
+    std::optional<BackupDescription> locked; // of an encrypted backup still locked
     std::uint64_t step = 0; // the user's move it was started in
 };
 
@@ -133,6 +139,13 @@ AppModel::AppModel(DesktopServices &services,
     , m_asked(std::move(asked))
 {
     m_pool.setMaxThreadCount(std::max(poolThreads, QThread::idealThreadCount()));
+    const QStringList recent =
+        m_services.textSetting(recentSourcesKey()).value_or(QString()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &path : recent) {
+        if (m_recent.size() < maxRecentSources)
+            m_recent.push_back(pathOf(path));
+    }
+    connect(&m_discovery, &DiscoveryRunner::found, this, &AppModel::applyDiscovery);
     if (m_services.boolSetting(seenWelcomeKey))
         decidePhase();
 }
@@ -140,6 +153,11 @@ AppModel::AppModel(DesktopServices &services,
 QString AppModel::sourceKey()
 {
     return QStringLiteral("source");
+}
+
+QString AppModel::recentSourcesKey()
+{
+    return QStringLiteral("recentSources");
 }
 
 AppModel::~AppModel()
@@ -217,6 +235,7 @@ void AppModel::decideSource(Trigger trigger)
     if (!first && probeAccess(m_databasePath) == AccessProbe::Readable)
         first = m_databasePath;
     setPhase(Phase::Source);
+    discoverSources();
     if (first)
         check(*first, Trigger::Fresh);
 }
@@ -230,14 +249,52 @@ void AppModel::chooseSource(const std::filesystem::path &path)
 void AppModel::pickBackup(const BackupDescription &backup)
 {
     moveOn();
+    m_pickedFromList = true;
     check(backup.path, Trigger::Fresh);
+}
+
+bool AppModel::canGoBack() const
+{
+    switch (m_phase) {
+    case Phase::Done:
+        return true;
+    case Phase::Backups:
+    case Phase::Password:
+    case Phase::Contacts:
+    case Phase::List:
+        return m_choosesSources;
+    case Phase::Welcome:
+    case Phase::Access:
+    case Phase::NoMessages:
+    case Phase::Source:
+        return false;
+    }
+    return false;
+}
+
+void AppModel::goBack()
+{
+    if (!canGoBack())
+        return;
+    if (m_phase == Phase::Done) {
+        backToList();
+        return;
+    }
+    if (m_phase == Phase::Password && m_pickedFromList && !m_backups.empty()) {
+        moveOn();
+        setPhase(Phase::Backups);
+        return;
+    }
+    showSources();
 }
 
 void AppModel::moveOn()
 {
     ++m_step;
     std::exchange(m_leaving, {}).request_stop();
+    m_pickedFromList = false;
     m_locked.reset();
+    m_lockedBackup.reset();
     if (m_unlocking)
         setUnlocking(false);
     setWrongPassword(false);
@@ -251,9 +308,11 @@ void AppModel::check(const std::filesystem::path &path, Trigger trigger)
                   leaving = m_leaving.get_token()] {
         const EitherStop stop(closing, leaving);
         const store::StatementCancelScope cancel(stop.token());
-        CheckOutcome outcome{sources->check(path), trigger, nullptr, step};
+        CheckOutcome outcome{sources->check(path), trigger, nullptr, std::nullopt, step};
         if (outcome.check.usable())
             outcome.ownContacts = sources->contacts(outcome.check.path);
+        else if (outcome.check.kind == SourceKind::EncryptedBackup)
+            outcome.locked = sources::describe(sources::readBackupInfo(outcome.check.path));
         QMetaObject::invokeMethod(
             this,
             [this, outcome = std::move(outcome)]() mutable {
@@ -282,6 +341,7 @@ void AppModel::applyCheck(CheckOutcome outcome)
             return;
         }
         m_locked = found.path;
+        m_lockedBackup = std::move(outcome.locked);
         setWrongPassword(false);
         setPhase(Phase::Password);
         return;
@@ -326,6 +386,7 @@ void AppModel::adopt(const std::filesystem::path &path,
     Q_EMIT sourceChanged();
     // The path only: a password is never written anywhere.
     m_services.setTextSetting(sourceKey(), displayPath(path));
+    remember(path);
     showContactsOrList(trigger);
 }
 
@@ -384,6 +445,78 @@ void AppModel::showSources()
 {
     moveOn();
     setPhase(Phase::Source);
+    discoverSources();
+}
+
+void AppModel::setDiscoveryRoots(sources::DiscoveryRoots roots)
+{
+    m_discoveryRoots = std::move(roots);
+    if (m_phase == Phase::Source)
+        discoverSources();
+}
+
+void AppModel::discoverSources()
+{
+    if (!m_discoveryRoots)
+        return;
+    sources::DiscoveryRoots roots = *m_discoveryRoots;
+    roots.recent = m_recent;
+    m_discovering = true;
+    const std::uint64_t look = ++m_looks;
+    Q_EMIT discoveryChanged();
+    m_discovery.start(std::move(roots), discoveryBudget);
+    // A look that is late leaves the step as it is, without saying that it still looks.
+    QTimer::singleShot(discoveryBudget, this, [this, look] {
+        if (look == m_looks && m_discovering) {
+            m_discovering = false;
+            Q_EMIT discoveryChanged();
+        }
+    });
+}
+
+void AppModel::applyDiscovery(const Discovered &discovered)
+{
+    m_discovering = false;
+    m_found = discovered.discovery.found;
+    m_backupTool = discovered.backupToolInstalled;
+    m_unreadableDatabase = discovered.discovery.unreadableDatabase;
+    Q_EMIT discoveryChanged();
+}
+
+void AppModel::remember(const std::filesystem::path &path)
+{
+    std::erase(m_recent, path);
+    m_recent.insert(m_recent.begin(), path);
+    if (m_recent.size() > maxRecentSources)
+        m_recent.resize(maxRecentSources);
+    saveRecent();
+}
+
+void AppModel::forgetRecent(const std::filesystem::path &path)
+{
+    std::erase(m_recent, path);
+    saveRecent();
+    m_sources.forget(path);
+    // Found in a place of its own, it stays offered; only as a recent source, it goes.
+    std::erase_if(m_found, [&](const sources::FoundSource &found) {
+        return found.path == path && found.place == sources::Place::Recent;
+    });
+    for (auto &found : m_found) {
+        if (found.path == path)
+            found.recent = false;
+    }
+    Q_EMIT discoveryChanged();
+}
+
+void AppModel::saveRecent()
+{
+    QStringList paths;
+    for (const auto &path : m_recent) {
+        // A path with a line break in it cannot be kept in this list.
+        if (!displayPath(path).contains(QLatin1Char('\n')))
+            paths.append(displayPath(path));
+    }
+    m_services.setTextSetting(recentSourcesKey(), paths.join(QLatin1Char('\n')));
 }
 
 void AppModel::chooseContactsFile()

@@ -4,6 +4,7 @@
 #include "catalogue/conversation.h"
 #include "contacts/contacts_index.h"
 #include "desktop_services.h"
+#include "discovery_runner.h"
 #include "sources/message_sources.h"
 
 #include <QObject>
@@ -100,6 +101,11 @@ public:
 
     // The settings key of the source chosen last (its path only).
     static QString sourceKey();
+    // The settings key of the sources opened last, most recent first, one path a line.
+    static QString recentSourcesKey();
+    static constexpr std::size_t maxRecentSources = 5;
+    // How long the source step waits for discovery before it stops saying that it looks.
+    static constexpr std::chrono::milliseconds discoveryBudget{3000};
 
     // Reads the one database at databasePath() and, without it, waits on the access or
     // no-messages screen, as on a Mac. A user who has seen the welcome screen before gets the
@@ -136,6 +142,8 @@ public:
     const std::optional<QString> &sourceProblem() const { return m_sourceProblem; }
     // The backups of the folder chosen last, for the backup picker.
     const std::vector<BackupDescription> &backups() const { return m_backups; }
+    // The encrypted backup the password screen asks for; none elsewhere.
+    const std::optional<BackupDescription> &lockedBackup() const { return m_lockedBackup; }
     // True while the password of an encrypted backup is being tried.
     bool unlocking() const { return m_unlocking; }
     // True after a password that did not open the backup, until the next try.
@@ -195,10 +203,32 @@ public:
     // Back to the source step, to choose other messages; allowed while a check or an unlock
     // runs, which is then stopped and its outcome dropped.
     void showSources();
+    // True on every step after the first: the backup picker, the password, contacts, list and done
+    // screens of the source flow, and the done screen of the Mac flow.
+    bool canGoBack() const;
+    // One step back: the done screen to the list, the password screen to the picker it came from,
+    // any other step after the first to the source step.
+    void goBack();
     // Asks for the contacts file again (choose or change it), then reloads the list.
     void chooseContactsFile();
     // Forgets the address or path shown for copying.
     void dismissUnopened();
+
+    // Where the source step looks for messages by itself; without roots it does not look. Looks
+    // at once when the source step is shown.
+    void setDiscoveryRoots(sources::DiscoveryRoots roots);
+    // Looks again in the background; the outcome replaces foundSources() when it comes in time.
+    void discoverSources();
+    // True while a look runs, at most discoveryBudget long.
+    bool discovering() const { return m_discovering; }
+    const std::vector<sources::FoundSource> &foundSources() const { return m_found; }
+    // Whether idevicebackup2 is installed; none until a look has said.
+    std::optional<bool> backupToolInstalled() const { return m_backupTool; }
+    // The usual Messages database when it is there but may not be read.
+    const std::optional<std::filesystem::path> &unreadableDatabase() const { return m_unreadableDatabase; }
+    const std::vector<std::filesystem::path> &recentSources() const { return m_recent; }
+    // Takes `path` off the sources opened last, and drops the keys of an unlocked backup there.
+    void forgetRecent(const std::filesystem::path &path);
 
     // The text that names `path` and says why it cannot be used; none for a usable kind.
     static std::optional<QString> problemText(SourceKind kind, const std::filesystem::path &path);
@@ -223,6 +253,7 @@ Q_SIGNALS:
     void unlockingChanged();
     void wrongPasswordChanged();
     void unopenedChanged();
+    void discoveryChanged();
 
 private:
     struct LoadOutcome;
@@ -264,6 +295,9 @@ private:
     void setUnlocking(bool unlocking);
     void setWrongPassword(bool wrong);
     void setUnopened(std::optional<QString> unopened);
+    void applyDiscovery(const Discovered &discovered);
+    void remember(const std::filesystem::path &path);
+    void saveRecent();
 
     DesktopServices &m_services;
     std::unique_ptr<MessageSources> m_ownSources; // the database file reader of the Mac flow
@@ -284,6 +318,8 @@ private:
     std::optional<QString> m_sourceProblem;
     std::vector<BackupDescription> m_backups;
     std::optional<std::filesystem::path> m_locked; // the encrypted backup on the password screen
+    std::optional<BackupDescription> m_lockedBackup; // its description, for the password screen
+    bool m_pickedFromList = false; // the source being looked at was picked in the backup picker
     // How often the user moved to another source; checks and unlocks carry the count they began in.
     std::uint64_t m_step = 0;
     bool m_unlocking = false;
@@ -298,6 +334,14 @@ private:
     std::stop_source m_closing;
     std::stop_source m_leaving;
     std::stop_source m_reading;
+    std::optional<sources::DiscoveryRoots> m_discoveryRoots;
+    std::vector<std::filesystem::path> m_recent;
+    bool m_discovering = false;
+    std::uint64_t m_looks = 0;
+    std::vector<sources::FoundSource> m_found;
+    std::optional<bool> m_backupTool;
+    std::optional<std::filesystem::path> m_unreadableDatabase;
+    DiscoveryRunner m_discovery;
 
     // Last member: destroyed first, after the destructor has waited for it.
     QThreadPool m_pool;

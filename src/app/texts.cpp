@@ -1,7 +1,12 @@
 #include "texts.h"
 
 #include "crypto/unlock.h"
+#include "l10n/date_time.h"
 #include "l10n/message_count.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
 
 #include <algorithm>
 #include <limits>
@@ -22,6 +27,68 @@ QString tooManyRoundsText(const QString &path, std::uint64_t rounds)
         .replace(QStringLiteral("{rounds}"), qs(l10n::groupedNumber(shown)))
         .replace(QStringLiteral("{phoneRounds}"), qs(l10n::groupedNumber(crypto::phoneRounds)))
         .replace(QStringLiteral("{path}"), path); // last: a path is never read for placeholders
+}
+
+namespace
+{
+
+const QString separator = QStringLiteral(" \u00B7 ");
+constexpr qsizetype folderTail = 6;
+
+QString whenMade(const std::optional<std::chrono::system_clock::time_point> &date)
+{
+    if (!date)
+        return {};
+    return qs(l10n::dateTimeText(std::chrono::time_point_cast<common::Instant::duration>(*date)));
+}
+
+QString folderName(const std::filesystem::path &path)
+{
+    return QFile::decodeName(path.filename().c_str());
+}
+
+} // namespace
+
+QString backupTitle(const sources::BackupDescription &backup)
+{
+    return backup.deviceName.empty() ? folderName(backup.path) : qs(backup.deviceName);
+}
+
+QString backupDetails(const sources::BackupDescription &backup)
+{
+    QStringList details;
+    if (const QString date = whenMade(backup.date); !date.isEmpty())
+        details.append(date);
+    if (!backup.iosVersion.empty())
+        details.append(QStringLiteral("iOS ") + qs(backup.iosVersion));
+    if (backup.encrypted)
+        details.append(qs(l10n::encryptedBadge()));
+    if (!backup.complete)
+        details.append(qs(l10n::incompleteBadge()));
+    const QString folder = folderName(backup.path);
+    if (!backup.deviceName.empty() && !folder.isEmpty())
+        details.append(folder.size() > folderTail ? QStringLiteral("\u2026") + folder.right(folderTail) : folder);
+    return details.join(separator);
+}
+
+QString foundTitle(const sources::FoundSource &found)
+{
+    return found.backup ? backupTitle(*found.backup) : qs(l10n::messagesDatabaseRow());
+}
+
+QString foundDetails(const sources::FoundSource &found)
+{
+    if (found.backup)
+        return backupDetails(*found.backup);
+    QStringList details;
+    if (const QString date = whenMade(found.date); !date.isEmpty())
+        details.append(date);
+    QString folder = QFile::decodeName(found.path.parent_path().c_str());
+    const QString home = QDir::homePath();
+    if (folder.startsWith(home + QLatin1Char('/')))
+        folder = QStringLiteral("~") + folder.mid(home.size());
+    details.append(folder);
+    return details.join(separator);
 }
 
 } // namespace app

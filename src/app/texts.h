@@ -1,6 +1,7 @@
 #pragma once
 
 #include "l10n/strings.h"
+#include "sources/discovery.h"
 
 #include <QString>
 
@@ -45,5 +46,18 @@ namespace app
 
 // l10n::messageCountText(n) as a QString: "1 message", "1,234 messages", in the current language.
 [[nodiscard]] QString messageCount(std::int64_t n);
+
+// The name a backup goes by in a row: the phone's name, else its folder's.
+[[nodiscard]] QString backupTitle(const sources::BackupDescription &backup);
+
+// What tells one backup from another in a row: when it was made (in the user's language), the
+// iOS version, the encrypted and incomplete marks, and the last characters of its folder's name,
+// joined with " · ".
+[[nodiscard]] QString backupDetails(const sources::BackupDescription &backup);
+
+// A found source's row: a backup's title and details, or the database's name with its last change
+// and folder.
+[[nodiscard]] QString foundTitle(const sources::FoundSource &found);
+[[nodiscard]] QString foundDetails(const sources::FoundSource &found);
 
 } // namespace app

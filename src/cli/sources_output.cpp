@@ -5,6 +5,7 @@
 #include "cli/local_time.h"
 #include "common/home.h"
 #include "common/terminal_text.h"
+#include "sources/discovery.h"
 
 namespace cli
 {
@@ -47,19 +48,71 @@ std::string backupIn(const sources::BackupInfo &backup)
 
 } // namespace
 
-std::filesystem::path defaultBackupFolder()
-{
-    return common::homeFolder() / "Library" / "Application Support" / "MobileSync" / "Backup";
-}
-
 std::string backupPasswordPrompt(const sources::BackupInfo &backup)
 {
     return "Password of the encrypted backup of " + deviceOf(backup) + ": ";
 }
 
+namespace
+{
+
+// What discovery finds, one line each (or a JSON array): where it was found, and what it is.
+int runDiscovered(const BackupsCommand &command, std::ostream &out)
+{
+    using namespace std::chrono;
+    const auto found = sources::discover(sources::discoveryRoots(), steady_clock::now() + seconds(10));
+    if (!command.json) {
+        for (const auto &source : found.found) {
+            out << sources::nameOf(source.place) << "  " << terminalText(source.path.string()) << "  ";
+            if (source.backup) {
+                out << (source.backup->deviceName.empty() ? "an unnamed device"
+                                                          : terminalText(source.backup->deviceName));
+                if (!source.backup->iosVersion.empty())
+                    out << ", iOS " << terminalText(source.backup->iosVersion);
+                out << "  ";
+            } else {
+                out << "a Messages database  ";
+            }
+            const auto date = source.date
+                ? std::optional<std::int64_t>(duration_cast<seconds>(source.date->time_since_epoch()).count())
+                : std::nullopt;
+            out << localDateTime(date);
+            if (source.backup)
+                out << "  " << (source.backup->encrypted ? "encrypted" : "not encrypted")
+                    << (source.backup->complete ? "" : ", unfinished");
+            out << "\n";
+        }
+        if (found.unreadableDatabase)
+            out << terminalText(found.unreadableDatabase->string()) << ": there, but may not be read\n";
+        out << found.found.size() << (found.found.size() == 1 ? " source found\n" : " sources found\n");
+        return Success;
+    }
+    out << "[";
+    for (std::size_t i = 0; i < found.found.size(); ++i) {
+        const auto &source = found.found[i];
+        out << (i > 0 ? ",\n " : "\n ") << "{\"place\": " << jsonString(sources::nameOf(source.place))
+            << ", \"path\": " << jsonString(source.path.string())
+            << ", \"backup\": " << (source.backup ? "true" : "false");
+        if (source.backup)
+            out << ", \"device\": " << jsonString(source.backup->deviceName)
+                << ", \"iosVersion\": " << jsonString(source.backup->iosVersion)
+                << ", \"encrypted\": " << (source.backup->encrypted ? "true" : "false")
+                << ", \"complete\": " << (source.backup->complete ? "true" : "false");
+        out << ", \"date\": "
+            << (source.date ? std::to_string(duration_cast<seconds>(source.date->time_since_epoch()).count()) : "null")
+            << "}";
+    }
+    out << (found.found.empty() ? "]\n" : "\n]\n");
+    return Success;
+}
+
+} // namespace
+
 int runBackups(const BackupsCommand &command, std::ostream &out, std::ostream &err)
 {
-    const auto folder = command.dir.value_or(defaultBackupFolder());
+    if (!command.dir)
+        return runDiscovered(command, out);
+    const auto folder = *command.dir;
     const auto backups = sources::listBackups(folder);
     if (!backups) {
         err << "tovik-export: " << terminalText(backups.error().detail) << "\n";

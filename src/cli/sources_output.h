@@ -9,9 +9,6 @@
 namespace cli
 {
 
-// Where `backups` looks without a folder: ~/Library/Application Support/MobileSync/Backup.
-[[nodiscard]] std::filesystem::path defaultBackupFolder();
-
 // Runs `tovik-export backups`: one line per backup (folder name, device, last backup, state), or
 // a JSON array.
 [[nodiscard]] int runBackups(const BackupsCommand &command, std::ostream &out, std::ostream &err);

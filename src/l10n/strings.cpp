@@ -16,7 +16,7 @@ namespace
 
 // Each text exactly as the user sees it, typographic quotes, "…" and the spaces before French
 // punctuation included. A missing language fails the build (-Wmissing-field-initializers).
-constexpr std::array<StringEntry, 69> stringEntries = {{
+constexpr std::array<StringEntry, 75> stringEntries = {{
     {
         .key = "welcomeTitle",
         .english = "Export an iMessage chat for Tovik",
@@ -560,22 +560,29 @@ constexpr std::array<StringEntry, 69> stringEntries = {{
     },
     {
         .key = "sourceBackupHint",
-        .english = "No backup yet? Connect the iPhone and run this command, or make one with Finder on a Mac or iTunes "
-                   "on Windows:",
-        .french = "Pas encore de sauvegarde ? Branche l'iPhone et lance cette commande, ou fais-en une avec le Finder "
-                  "sur un Mac ou iTunes sous Windows :",
-        .german = "Noch kein Backup? Schließ das iPhone an und führ diesen Befehl aus, oder mach eins mit dem Finder "
-                  "auf einem Mac oder mit iTunes unter Windows:",
-        .spanish = "¿Aún no tienes copia? Conecta el iPhone y ejecuta este comando, o haz una con el Finder en un Mac "
-                   "o con iTunes en Windows:",
-        .italian = "Non hai ancora un backup? Collega l'iPhone ed esegui questo comando, oppure fanne uno con il "
-                   "Finder su un Mac o con iTunes su Windows:",
-        .turkish = "Henüz yedeğin yok mu? iPhone'u bağla ve bu komutu çalıştır ya da Mac'te Finder veya Windows'ta "
+        .english = "No backup yet? Connect the iPhone, unlock it and tap Trust on it. Then run these commands from "
+                   "libimobiledevice-utils, or make a backup with Finder on a Mac or iTunes on Windows:",
+        .french = "Pas encore de sauvegarde ? Branche l'iPhone, déverrouille-le et touche « Se fier » dessus. Puis "
+                  "lance ces commandes de libimobiledevice-utils, ou fais une sauvegarde avec le Finder sur un Mac ou "
+                  "iTunes sous Windows :",
+        .german = "Noch kein Backup? Schließ das iPhone an, entsperr es und tipp darauf auf „Vertrauen“. Führ dann "
+                  "diese Befehle aus libimobiledevice-utils aus, oder mach ein Backup mit dem Finder auf einem Mac "
+                  "oder mit iTunes unter Windows:",
+        .spanish =
+            "¿Aún no tienes copia? Conecta el iPhone, desbloquéalo y toca «Confiar» en él. Luego ejecuta estos "
+            "comandos de libimobiledevice-utils, o haz una copia con el Finder en un Mac o con iTunes en Windows:",
+        .italian =
+            "Non hai ancora un backup? Collega l'iPhone, sbloccalo e tocca «Autorizza» sull'iPhone. Poi esegui questi "
+            "comandi di libimobiledevice-utils, oppure fai un backup con il Finder su un Mac o con iTunes su Windows:",
+        .turkish = "Henüz yedeğin yok mu? iPhone'u bağla, kilidini aç ve telefonda “Güven”e dokun. Sonra "
+                   "libimobiledevice-utils paketindeki bu komutları çalıştır ya da Mac'te Finder veya Windows'ta "
                    "iTunes ile bir yedek al:",
-        .brazilianPortuguese = "Ainda não tem backup? Conecte o iPhone e rode este comando, ou faça um com o Finder "
-                               "num Mac ou com o iTunes no Windows:",
-        .europeanPortuguese = "Ainda não tens cópia? Liga o iPhone e corre este comando, ou faz uma com o Finder num "
-                              "Mac ou com o iTunes no Windows:",
+        .brazilianPortuguese =
+            "Ainda não tem backup? Conecte o iPhone, desbloqueie e toque em “Confiar” nele. Depois rode estes comandos "
+            "do libimobiledevice-utils, ou faça um backup com o Finder num Mac ou com o iTunes no Windows:",
+        .europeanPortuguese =
+            "Ainda não tens cópia? Liga o iPhone, desbloqueia-o e toca em “Confiar” nele. Depois corre estes comandos "
+            "do libimobiledevice-utils, ou faz uma cópia com o Finder num Mac ou com o iTunes no Windows:",
     },
     {
         .key = "chooseSource",
@@ -811,14 +818,14 @@ constexpr std::array<StringEntry, 69> stringEntries = {{
     },
     {
         .key = "otherMessages",
-        .english = "Open other messages",
-        .french = "Ouvrir d'autres messages",
-        .german = "Andere Nachrichten öffnen",
-        .spanish = "Abrir otros mensajes",
-        .italian = "Apri altri messaggi",
-        .turkish = "Başka mesajlar aç",
-        .brazilianPortuguese = "Abrir outras mensagens",
-        .europeanPortuguese = "Abrir outras mensagens",
+        .english = "Open another backup or file",
+        .french = "Ouvrir une autre sauvegarde ou un autre fichier",
+        .german = "Anderes Backup oder andere Datei öffnen",
+        .spanish = "Abrir otra copia u otro archivo",
+        .italian = "Apri un altro backup o file",
+        .turkish = "Başka bir yedek ya da dosya aç",
+        .brazilianPortuguese = "Abrir outro backup ou arquivo",
+        .europeanPortuguese = "Abrir outra cópia ou ficheiro",
     },
     {
         .key = "contactsFileTitle",
@@ -883,6 +890,74 @@ constexpr std::array<StringEntry, 69> stringEntries = {{
             "foi desbloqueado.",
         .europeanPortuguese = "A cópia de segurança em {path} pede {rounds} rondas de palavra-passe; um iPhone usa "
                               "{phoneRounds}. Não foi desbloqueada.",
+    },
+    {
+        .key = "foundSources",
+        .english = "On this computer",
+        .french = "Sur cet ordinateur",
+        .german = "Auf diesem Computer",
+        .spanish = "En este ordenador",
+        .italian = "Su questo computer",
+        .turkish = "Bu bilgisayarda",
+        .brazilianPortuguese = "Neste computador",
+        .europeanPortuguese = "Neste computador",
+    },
+    {
+        .key = "lookingForSources",
+        .english = "Looking for messages on this computer…",
+        .french = "Recherche de messages sur cet ordinateur…",
+        .german = "Suche nach Nachrichten auf diesem Computer…",
+        .spanish = "Buscando mensajes en este ordenador…",
+        .italian = "Cerco messaggi su questo computer…",
+        .turkish = "Bu bilgisayarda mesajlar aranıyor…",
+        .brazilianPortuguese = "Procurando mensagens neste computador…",
+        .europeanPortuguese = "A procurar mensagens neste computador…",
+    },
+    {
+        .key = "messagesDatabaseRow",
+        .english = "Messages database (chat.db)",
+        .french = "Base de données de Messages (chat.db)",
+        .german = "Nachrichten-Datenbank (chat.db)",
+        .spanish = "Base de datos de Mensajes (chat.db)",
+        .italian = "Database di Messaggi (chat.db)",
+        .turkish = "Mesajlar veritabanı (chat.db)",
+        .brazilianPortuguese = "Banco de dados do Mensagens (chat.db)",
+        .europeanPortuguese = "Base de dados das Mensagens (chat.db)",
+    },
+    {
+        .key = "forgetSource",
+        .english = "Forget",
+        .french = "Oublier",
+        .german = "Vergessen",
+        .spanish = "Olvidar",
+        .italian = "Dimentica",
+        .turkish = "Unut",
+        .brazilianPortuguese = "Esquecer",
+        .europeanPortuguese = "Esquecer",
+    },
+    {
+        .key = "backupToolMissing",
+        .english = "idevicebackup2 isn't installed here. Install the package libimobiledevice-utils first.",
+        .french = "idevicebackup2 n'est pas installé ici. Installe d'abord le paquet libimobiledevice-utils.",
+        .german = "idevicebackup2 ist hier nicht installiert. Installier zuerst das Paket libimobiledevice-utils.",
+        .spanish = "idevicebackup2 no está instalado aquí. Instala primero el paquete libimobiledevice-utils.",
+        .italian = "idevicebackup2 non è installato qui. Installa prima il pacchetto libimobiledevice-utils.",
+        .turkish = "idevicebackup2 burada kurulu değil. Önce libimobiledevice-utils paketini kur.",
+        .brazilianPortuguese =
+            "O idevicebackup2 não está instalado aqui. Instale antes o pacote libimobiledevice-utils.",
+        .europeanPortuguese =
+            "O idevicebackup2 não está instalado aqui. Instala primeiro o pacote libimobiledevice-utils.",
+    },
+    {
+        .key = "goBack",
+        .english = "Back",
+        .french = "Retour",
+        .german = "Zurück",
+        .spanish = "Atrás",
+        .italian = "Indietro",
+        .turkish = "Geri",
+        .brazilianPortuguese = "Voltar",
+        .europeanPortuguese = "Voltar",
     },
 }};
 
@@ -1080,6 +1155,12 @@ TOVIK_TEXT_ACCESSOR(chooseContactsFile)
 TOVIK_TEXT_ACCESSOR(couldNotOpen)
 TOVIK_TEXT_ACCESSOR(copyButton)
 TOVIK_TEXT_ACCESSOR(tooManyRounds)
+TOVIK_TEXT_ACCESSOR(foundSources)
+TOVIK_TEXT_ACCESSOR(lookingForSources)
+TOVIK_TEXT_ACCESSOR(messagesDatabaseRow)
+TOVIK_TEXT_ACCESSOR(forgetSource)
+TOVIK_TEXT_ACCESSOR(backupToolMissing)
+TOVIK_TEXT_ACCESSOR(goBack)
 
 #undef TOVIK_TEXT_ACCESSOR
 #undef TOVIK_DESKTOP_TEXT_ACCESSOR

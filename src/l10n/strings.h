@@ -113,5 +113,11 @@ inline constexpr bool linuxWords = true;
 [[nodiscard]] const std::string &copyButton();
 // Also with "{rounds}" and "{phoneRounds}", numbers of key derivation rounds.
 [[nodiscard]] const std::string &tooManyRounds();
+[[nodiscard]] const std::string &foundSources();
+[[nodiscard]] const std::string &lookingForSources();
+[[nodiscard]] const std::string &messagesDatabaseRow();
+[[nodiscard]] const std::string &forgetSource();
+[[nodiscard]] const std::string &backupToolMissing();
+[[nodiscard]] const std::string &goBack();
 
 } // namespace l10n

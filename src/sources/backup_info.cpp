@@ -27,6 +27,7 @@ BackupInfo readBackupInfo(const std::filesystem::path &folder)
     if (const auto plist = PlistDictionary::read(folder / infoPlistName)) {
         info.deviceName = plist->text("Device Name").value_or(plist->text("Display Name").value_or(""));
         info.lastBackup = plist->date("Last Backup Date");
+        info.productVersion = plist->text("Product Version").value_or("");
     }
     if (const auto plist = PlistDictionary::read(folder / manifestPlistName)) {
         info.encrypted = plist->boolean("IsEncrypted").value_or(false);

@@ -15,6 +15,7 @@ namespace sources
 struct BackupInfo {
     std::filesystem::path folder;
     std::string deviceName; // Info.plist "Device Name"; empty when it names none
+    std::string productVersion; // Info.plist "Product Version", the iOS version; empty when unknown
     std::optional<std::int64_t> lastBackup; // Info.plist "Last Backup Date", Unix seconds
     bool encrypted = false; // Manifest.plist "IsEncrypted"
     bool complete = false; // Status.plist "SnapshotState" is "finished"

@@ -9,6 +9,15 @@
 namespace sources
 {
 
+BackupDescription describe(const BackupInfo &backup)
+{
+    BackupDescription description{backup.folder,    backup.deviceName, std::nullopt,
+                                  backup.encrypted, backup.complete,   backup.productVersion};
+    if (backup.lastBackup)
+        description.date = std::chrono::system_clock::time_point(std::chrono::seconds(*backup.lastBackup));
+    return description;
+}
+
 namespace
 {
 
@@ -41,14 +50,6 @@ public:
 private:
     MessageSource m_backup; // shares the records read when the backup was opened
 };
-
-BackupDescription describe(const BackupInfo &backup)
-{
-    BackupDescription description{backup.folder, backup.deviceName, std::nullopt, backup.encrypted, backup.complete};
-    if (backup.lastBackup)
-        description.date = std::chrono::system_clock::time_point(std::chrono::seconds(*backup.lastBackup));
-    return description;
-}
 
 // Newest first; backups that do not say when they were made come last, in folder order.
 std::vector<BackupDescription> describeAll(const std::vector<BackupInfo> &backups)

@@ -13,6 +13,9 @@ namespace sources
 // The kind of source a problem of openSource() makes of a path, and the path it names.
 [[nodiscard]] SourceCheck checkOf(const SourceProblem &problem);
 
+// How the picker shows a backup.
+[[nodiscard]] BackupDescription describe(const BackupInfo &backup);
+
 // Messages as they lie on disk, decided by openSource(): the same paths are sources here and
 // for the command line.
 //

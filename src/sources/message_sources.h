@@ -24,6 +24,7 @@ struct BackupDescription {
     std::optional<std::chrono::system_clock::time_point> date; // when it was made, if known
     bool encrypted = false;
     bool complete = true; // false for a backup that was cut short
+    std::string iosVersion; // the phone's iOS version when the backup was made; may be empty
 
     bool operator==(const BackupDescription &) const = default;
 };

@@ -6,6 +6,7 @@
 #include "key_activation.h"
 #include "l10n/strings.h"
 #include "palette.h"
+#include "screen_kit.h"
 #include "text_button.h"
 #include "text_style.h"
 
@@ -39,30 +40,28 @@ QFont detailsFont()
     return uiFont(12);
 }
 
-QString whenMade(const app::BackupDescription &backup)
-{
-    if (!backup.date)
-        return {};
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(backup.date->time_since_epoch()).count();
-    return QLocale().toString(QDateTime::fromSecsSinceEpoch(seconds), QLocale::ShortFormat);
-}
-
 } // namespace
 
 BackupRow::BackupRow(const app::BackupDescription &backup, QWidget *parent)
     : QAbstractButton(parent)
     , m_backup(backup)
 {
-    m_title =
-        backup.deviceName.empty() ? QFile::decodeName(backup.path.filename().c_str()) : app::qs(backup.deviceName);
-    QStringList details;
-    if (const QString date = whenMade(backup); !date.isEmpty())
-        details.append(date);
-    if (backup.encrypted)
-        details.append(app::qs(l10n::encryptedBadge()));
-    if (!backup.complete)
-        details.append(app::qs(l10n::incompleteBadge()));
-    m_details = details.join(QStringLiteral(" \u00B7 "));
+    m_title = app::backupTitle(backup);
+    m_details = app::backupDetails(backup);
+    setUp();
+}
+
+BackupRow::BackupRow(const sources::FoundSource &found, QWidget *parent)
+    : QAbstractButton(parent)
+    , m_backup(found.backup.value_or(sources::BackupDescription{found.path, {}, found.date, false, true, {}}))
+{
+    m_title = app::foundTitle(found);
+    m_details = app::foundDetails(found);
+    setUp();
+}
+
+void BackupRow::setUp()
+{
     setText(m_title);
     setAccessibleDescription(m_details);
     setCursor(Qt::PointingHandCursor);
@@ -158,9 +157,9 @@ BackupsScreen::BackupsScreen(app::AppModel &model, QWidget *parent)
     : QWidget(parent)
 {
     auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(28, 30, 28, 28);
+    column->setContentsMargins(32, 32, 32, 28);
     column->setSpacing(0);
-    column->addWidget(makeLabel(app::qs(l10n::backupsTitle()), uiFont(26, QFont::DemiBold), Palette::ink()));
+    addOwlHeading(column, QStringLiteral("think"), l10n::backupsTitle());
     column->addSpacing(16);
 
     auto *list = new QWidget;

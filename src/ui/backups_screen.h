@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sources/discovery.h"
 #include "sources/message_sources.h"
 
 #include <QAbstractButton>
@@ -28,6 +29,8 @@ class BackupRow : public QAbstractButton
 
 public:
     explicit BackupRow(const sources::BackupDescription &backup, QWidget *parent = nullptr);
+    // A row of a source found without asking: a backup, or a Messages database.
+    explicit BackupRow(const sources::FoundSource &found, QWidget *parent = nullptr);
 
     const sources::BackupDescription &backup() const { return m_backup; }
     // The row's words as drawn: name, then date and marks.
@@ -45,6 +48,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void setUp();
     // Where the name and the details line are drawn.
     QRect wordsRect() const;
 

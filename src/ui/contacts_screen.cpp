@@ -7,6 +7,7 @@
 #include "owl.h"
 #include "palette.h"
 #include "screen_kit.h"
+#include "text_button.h"
 #include "text_style.h"
 
 #include <QBoxLayout>
@@ -36,6 +37,13 @@ ContactsScreen::ContactsScreen(app::AppModel &model, QWidget *parent)
     m_skip = new ChunkyButton(app::qs(l10n::continueWithoutNames()), ChunkyButton::Look::Secondary);
     column->addWidget(m_skip);
     connect(m_skip, &ChunkyButton::clicked, &model, &app::AppModel::skipContacts);
+
+    if (model.choosesSources()) {
+        addSpacingAfterButton(column, 12);
+        m_back = new TextButton(app::qs(l10n::goBack()), uiFont(13, QFont::Medium), Palette::muted());
+        column->addWidget(m_back);
+        connect(m_back, &TextButton::clicked, &model, &app::AppModel::goBack);
+    }
 }
 
 } // namespace ui

@@ -12,6 +12,8 @@ namespace ui
 
 class ChunkyButton;
 
+class TextButton;
+
 // Asks once whether conversations may carry the names of the user's contacts.
 class ContactsScreen : public QWidget
 {
@@ -23,10 +25,13 @@ public:
 
     ChunkyButton *allowButton() const { return m_allow; }
     ChunkyButton *skipButton() const { return m_skip; }
+    // Back to the source step; only where the user chooses the source.
+    TextButton *backButton() const { return m_back; }
 
 private:
     ChunkyButton *m_allow = nullptr;
     ChunkyButton *m_skip = nullptr;
+    TextButton *m_back = nullptr;
 };
 
 } // namespace ui

@@ -12,6 +12,7 @@
 #include "common/no_dumps.h"
 #include "l10n/language.h"
 #include "main_window.h"
+#include "sources/discovery.h"
 #include "sources/file_system_sources.h"
 
 #include <QApplication>
@@ -97,6 +98,7 @@ int main(int argc, char **argv)
     app::LinuxDesktopServices services;
     sources::FileSystemSources sources;
     app::AppModel model(services, sources, common::defaultMessagesDatabase(), options->source);
+    model.setDiscoveryRoots(sources::discoveryRoots());
     ui::MainWindow window(model);
     services.setWindow(&window);
     window.show();

@@ -9,9 +9,11 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyleFactory>
 
 namespace ui
@@ -19,6 +21,7 @@ namespace ui
 
 MainWindow::MainWindow(app::AppModel &model, QWidget *parent)
     : QWidget(parent)
+    , m_model(model)
 {
     setWindowTitle(app::applicationName());
     setWindowIcon(model.services().applicationIcon());
@@ -44,6 +47,18 @@ MainWindow::MainWindow(app::AppModel &model, QWidget *parent)
             m_scroll->ensureWidgetVisible(now, 0, 8);
     });
     fitToScreen();
+    for (const QKeySequence &keys : {QKeySequence(QKeySequence::Quit), QKeySequence(Qt::CTRL | Qt::Key_Q),
+                                     QKeySequence(QKeySequence::Close), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_model.canGoBack()) {
+        m_model.goBack();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool MainWindow::scrolls() const

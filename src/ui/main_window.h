@@ -22,7 +22,7 @@ class RootView;
 // On a screen too short for 680 and a title bar (1366 by 768 at 125 %, 1920 by 1080 at 150 %) the
 // window takes the height there is and the content scrolls, so every control stays reachable;
 // moving the keyboard focus scrolls it into sight. The desktop services ask it to come forward
-// and to ask for a contacts file.
+// and to ask for a contacts file. Ctrl+Q and Ctrl+W close it; Escape goes back a step.
 class MainWindow : public QWidget, public app::WindowRequests
 {
     Q_OBJECT
@@ -48,11 +48,14 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Escape that no control took goes one step back.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // Sizes the window to its content, or to the screen when the screen is shorter.
     void fitToScreen();
 
+    app::AppModel &m_model;
     RootView *m_root = nullptr;
     QScrollArea *m_scroll = nullptr;
     ContactsFileChooser m_contactsChooser;

@@ -28,6 +28,17 @@ PasswordScreen::PasswordScreen(app::AppModel &model, QWidget *parent)
 
     addFlexibleSpace(column);
     addOwlIntro(column, QStringLiteral("think"), 130, l10n::passwordTitle(), l10n::passwordBody());
+    if (const auto &locked = model.lockedBackup()) {
+        // Which backup this is: its phone's name, then what tells it from the others.
+        column->addSpacing(12);
+        QLabel *which = makeLabel(app::backupTitle(*locked), uiFont(14, QFont::DemiBold), Palette::ink(),
+                                  Lines::OneLine, Qt::AlignHCenter);
+        which->setObjectName(QStringLiteral("lockedBackup"));
+        column->addWidget(which);
+        column->addSpacing(2);
+        column->addWidget(
+            makeLabel(app::backupDetails(*locked), uiFont(12), Palette::muted(), Lines::OneLine, Qt::AlignHCenter));
+    }
 
     column->addSpacing(18);
     m_password = new QLineEdit;

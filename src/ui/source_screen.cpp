@@ -2,6 +2,7 @@
 
 #include "app/app_model.h"
 #include "app/texts.h"
+#include "backups_screen.h"
 #include "card.h"
 #include "chunky_button.h"
 #include "l10n/strings.h"
@@ -9,6 +10,7 @@
 #include "palette.h"
 #include "screen_kit.h"
 #include "spinner.h"
+#include "text_button.h"
 #include "text_style.h"
 
 #include <QBoxLayout>
@@ -16,6 +18,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScrollArea>
+
+#include <algorithm>
 
 namespace ui
 {
@@ -45,7 +50,7 @@ void SourceDialog::accept()
 
 QString SourceScreen::backupCommand()
 {
-    return QStringLiteral("mkdir -p ~/iPhone-Backup && idevicebackup2 backup --full ~/iPhone-Backup");
+    return QStringLiteral("mkdir -p ~/iPhone-Backup\nidevicebackup2 backup --full ~/iPhone-Backup");
 }
 
 SourceScreen::SourceScreen(app::AppModel &model, QWidget *parent)
@@ -61,7 +66,39 @@ SourceScreen::SourceScreen(app::AppModel &model, QWidget *parent)
     column->addSpacing(14);
     column->addWidget(makeLabel(app::qs(l10n::sourceBody()), uiFont(14), Palette::inkSoft()));
 
-    column->addSpacing(18);
+    m_found = new QWidget;
+    auto *found = new QVBoxLayout(m_found);
+    found->setContentsMargins(0, 14, 0, 0);
+    found->setSpacing(6);
+    m_looking = new QWidget;
+    auto *looking = new QHBoxLayout(m_looking);
+    looking->setContentsMargins(0, 0, 0, 0);
+    looking->setSpacing(8);
+    auto *lookingSpinner = new Spinner(16, Palette::muted());
+    lookingSpinner->setAccessibleName(app::qs(l10n::lookingForSources()));
+    looking->addWidget(lookingSpinner, 0, Qt::AlignVCenter);
+    looking->addWidget(makeLabel(app::qs(l10n::lookingForSources()), uiFont(13), Palette::muted(), Lines::OneLine), 0,
+                       Qt::AlignVCenter);
+    looking->addStretch(1);
+    found->addWidget(m_looking);
+    QLabel *caption = makeLabel(app::qs(l10n::foundSources()).toUpper(), uiFont(11, QFont::DemiBold), Palette::muted(),
+                                Lines::OneLine);
+    caption->setObjectName(QStringLiteral("foundCaption"));
+    found->addWidget(caption);
+    m_foundList = new QWidget;
+    m_foundList->setAutoFillBackground(false);
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("foundSources"));
+    scroll->setWidget(m_foundList);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->viewport()->setAutoFillBackground(false);
+    found->addWidget(scroll);
+    column->addWidget(m_found);
+
+    column->addSpacing(14);
     auto *card = new Card;
     auto *backupHelp = new QVBoxLayout;
     backupHelp->setSpacing(8);
@@ -73,6 +110,9 @@ SourceScreen::SourceScreen(app::AppModel &model, QWidget *parent)
     command->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     command->setObjectName(QStringLiteral("backupCommand"));
     backupHelp->addWidget(command);
+    m_toolMissing = makeLabel(app::qs(l10n::backupToolMissing()), uiFont(12), Palette::accentDeep());
+    m_toolMissing->setObjectName(QStringLiteral("backupToolMissing"));
+    backupHelp->addWidget(m_toolMissing);
     card->setContent(backupHelp);
     column->addWidget(card);
 
@@ -101,14 +141,71 @@ SourceScreen::SourceScreen(app::AppModel &model, QWidget *parent)
 
     connect(&model, &app::AppModel::sourceProblemChanged, this, &SourceScreen::showState);
     connect(&model, &app::AppModel::checkingSourceChanged, this, &SourceScreen::showState);
+    connect(&model, &app::AppModel::discoveryChanged, this, &SourceScreen::showFound);
+    connect(&model, &app::AppModel::discoveryChanged, this, &SourceScreen::showState);
+    showFound();
     showState();
+}
+
+void SourceScreen::showFound()
+{
+    delete m_foundList->layout();
+    for (BackupRow *row : m_foundRows)
+        row->deleteLater();
+    for (TextButton *forget : m_forgetButtons)
+        forget->deleteLater();
+    m_foundRows.clear();
+    m_forgetButtons.clear();
+    auto *rows = new QVBoxLayout(m_foundList);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(8);
+    for (const sources::FoundSource &found : m_model.foundSources()) {
+        auto *row = new BackupRow(found);
+        m_foundRows.push_back(row);
+        const std::filesystem::path path = found.path;
+        connect(row, &BackupRow::clicked, &m_model, [model = &m_model, path] {
+            model->chooseSource(path);
+        });
+        if (!found.recent) {
+            rows->addWidget(row);
+            continue;
+        }
+        auto *line = new QHBoxLayout;
+        line->setSpacing(8);
+        line->addWidget(row, 1);
+        auto *forget = new TextButton(app::qs(l10n::forgetSource()), uiFont(12, QFont::Medium), Palette::muted());
+        forget->setAccessibleDescription(row->title());
+        forget->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        m_forgetButtons.push_back(forget);
+        connect(forget, &TextButton::clicked, &m_model, [model = &m_model, path] {
+            model->forgetRecent(path);
+        });
+        line->addWidget(forget, 0, Qt::AlignVCenter);
+        rows->addLayout(line);
+    }
+    rows->addStretch(1);
+    const bool any = !m_foundRows.empty();
+    // Up to two rows and a half in sight; more scroll.
+    auto *scroll = qobject_cast<QScrollArea *>(m_foundList->parentWidget()->parentWidget());
+    constexpr int rowPitch = 72;
+    scroll->setFixedHeight(std::min<int>(static_cast<int>(m_foundRows.size()) * rowPitch, rowPitch * 5 / 2));
+    scroll->setVisible(any);
+    m_found->findChild<QLabel *>(QStringLiteral("foundCaption"))->setVisible(any);
+    m_looking->setVisible(m_model.discovering() && !any);
+    m_found->setVisible(any || m_model.discovering());
+    // Return opens the newest one.
+    if (any && isVisible())
+        m_foundRows.front()->setFocus(Qt::OtherFocusReason);
 }
 
 void SourceScreen::showState()
 {
-    const std::optional<QString> &problem = m_model.sourceProblem();
+    std::optional<QString> problem = m_model.sourceProblem();
+    if (!problem && m_model.unreadableDatabase())
+        problem = app::AppModel::problemText(app::SourceKind::Unreadable, *m_model.unreadableDatabase());
     m_problem->setText(problem.value_or(QString()));
     m_problem->setVisible(problem.has_value());
+    m_toolMissing->setVisible(m_model.backupToolInstalled() == false);
     m_checking->setVisible(m_model.checkingSource());
     m_choose->setEnabled(!m_model.checkingSource());
 }

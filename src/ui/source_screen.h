@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 class QLabel;
 
@@ -17,7 +18,9 @@ class AppModel;
 namespace ui
 {
 
+class BackupRow;
 class ChunkyButton;
+class TextButton;
 
 // The file chooser of the source step: a Messages database file or a folder (a backup, or a
 // folder of backups). Double-clicking a folder goes into it; Open takes what is selected, a folder
@@ -51,7 +54,7 @@ class SourceScreen : public QWidget
 public:
     explicit SourceScreen(app::AppModel &model, QWidget *parent = nullptr);
 
-    // The command that makes a backup of a connected iPhone on Linux.
+    // The commands that make a backup of a connected iPhone on Linux, one a line.
     static QString backupCommand();
 
     ChunkyButton *chooseButton() const { return m_choose; }
@@ -59,15 +62,26 @@ public:
     QWidget *checkingRow() const { return m_checking; }
     // The chooser while it is open.
     SourceDialog *dialog() const { return m_dialog; }
+    // The sources found without asking, newest first, and the forget button beside each recent one.
+    const std::vector<BackupRow *> &foundRows() const { return m_foundRows; }
+    const std::vector<TextButton *> &forgetButtons() const { return m_forgetButtons; }
+    QLabel *toolMissingLabel() const { return m_toolMissing; }
 
 private:
     void showState();
+    void showFound();
     void openDialog();
 
     app::AppModel &m_model;
     ChunkyButton *m_choose = nullptr;
     QLabel *m_problem = nullptr;
     QWidget *m_checking = nullptr;
+    QWidget *m_found = nullptr;
+    QWidget *m_foundList = nullptr;
+    QWidget *m_looking = nullptr;
+    QLabel *m_toolMissing = nullptr;
+    std::vector<BackupRow *> m_foundRows;
+    std::vector<TextButton *> m_forgetButtons;
     QPointer<SourceDialog> m_dialog;
 };
 

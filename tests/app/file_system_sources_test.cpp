@@ -119,10 +119,11 @@ TEST_F(FileSystemSourcesTest, AFolderOfBackupsListsThemNewestFirstAndEachTellsWh
 
     ASSERT_EQ(found.kind, SourceKind::BackupFolder);
     EXPECT_EQ(found.path, folder);
-    EXPECT_EQ(found.backups,
-              (std::vector<BackupDescription>{{folder / "b-locked", "Anna's iPhone", at(1720000000), true, true},
-                                              {folder / "a-plain", "Anna's iPhone", at(1710000000), false, true},
-                                              {folder / "c-partial", "Old iPhone", at(1600000000), false, false}}));
+    EXPECT_EQ(
+        found.backups,
+        (std::vector<BackupDescription>{{folder / "b-locked", "Anna's iPhone", at(1720000000), true, true, "17.4"},
+                                        {folder / "a-plain", "Anna's iPhone", at(1710000000), false, true, "17.4"},
+                                        {folder / "c-partial", "Old iPhone", at(1600000000), false, false, "17.4"}}));
 
     EXPECT_EQ(sources.check(folder / "a-plain").kind, SourceKind::Backup);
     EXPECT_EQ(sources.check(folder / "c-partial"),

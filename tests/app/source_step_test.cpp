@@ -1,6 +1,7 @@
 #include "app/app_model.h"
 #include "fake_message_sources.h"
 #include "sources/file_system_sources.h"
+#include "support/backup_fixture.h"
 #include "support/child_process.h"
 #include "support/messages_fixture.h"
 #include "support/temp_dir.h"
@@ -188,8 +189,8 @@ TEST_F(SourceStepTest, EachUnusablePathShowsTheSourceStepWithATextNamingIt)
 
 TEST_F(SourceStepTest, AFolderOfBackupsListsThemAndPickingOneOpensIt)
 {
-    const BackupDescription older{dir / "all" / "a", "Anna's iPhone", std::nullopt, false, false};
-    const BackupDescription newer{dir / "all" / "b", "Work iPhone", std::nullopt, true, true};
+    const BackupDescription older{dir / "all" / "a", "Anna's iPhone", std::nullopt, false, false, "17.4"};
+    const BackupDescription newer{dir / "all" / "b", "Work iPhone", std::nullopt, true, true, "17.4"};
     sources.add(dir / "all", {SourceKind::BackupFolder, {}, {newer, older}, {}, {}, false, false});
     sources.add(older.path, backup());
     const auto model = makeModel();
@@ -490,4 +491,76 @@ TEST_F(DatabaseFilesTest, AFileThisUserMayNotReadIsUnreadable)
     });
 
     EXPECT_EQ(outcome.status, 0) << outcome.report;
+}
+
+TEST_F(SourceStepTest, EscapeGoesBackFromThePasswordToThePickerItCameFromAndFromTheListToTheSourceStep)
+{
+    const BackupDescription locked{dir / "all" / "locked", "Anna's iPhone", std::nullopt, true, true, "17.4"};
+    const BackupDescription plain{dir / "all" / "plain", "Ben's iPhone", std::nullopt, false, true, "17.4"};
+    sources.add(dir / "all", {SourceKind::BackupFolder, {}, {locked, plain}, {}, {}, false, false});
+    sources.add(locked.path, backup("hunter2"));
+    sources.add(plain.path, backup());
+    const auto model = makeModel();
+    EXPECT_FALSE(model->canGoBack());
+
+    model->chooseSource(dir / "all");
+    ASSERT_TRUE(settle(*model));
+    model->pickBackup(locked);
+    ASSERT_TRUE(settle(*model));
+    ASSERT_EQ(model->phase(), Phase::Password);
+    model->goBack();
+    EXPECT_EQ(model->phase(), Phase::Backups);
+    model->goBack();
+    EXPECT_EQ(model->phase(), Phase::Source);
+
+    model->chooseSource(plain.path);
+    ASSERT_TRUE(settle(*model));
+    ASSERT_EQ(model->phase(), Phase::List);
+    model->goBack();
+    EXPECT_EQ(model->phase(), Phase::Source);
+}
+
+TEST_F(SourceStepTest, TheLastFiveSourcesOpenedAreKeptNewestFirstAndOneCanBeForgotten)
+{
+    std::vector<fs::path> opened;
+    for (int i = 0; i < 6; ++i) {
+        opened.push_back(dir / ("backup-" + std::to_string(i)));
+        sources.add(opened.back(), backup());
+    }
+    const auto model = makeModel();
+    for (const auto &path : opened) {
+        model->chooseSource(path);
+        ASSERT_TRUE(settle(*model));
+    }
+    model->chooseSource(opened[3]); // again: moves to the front, not in twice
+    ASSERT_TRUE(settle(*model));
+
+    const std::vector<fs::path> kept{opened[3], opened[5], opened[4], opened[2], opened[1]};
+    EXPECT_EQ(model->recentSources(), kept);
+    model->forgetRecent(opened[5]);
+    QStringList written;
+    for (const auto &path : {opened[3], opened[4], opened[2], opened[1]})
+        written.append(QString::fromStdString(path.string()));
+    EXPECT_EQ(services.texts.value(AppModel::recentSourcesKey()), written.join(QLatin1Char('\n')));
+    // A new window reads them back.
+    EXPECT_EQ(makeModel()->recentSources().front(), opened[3]);
+}
+
+TEST_F(SourceStepTest, TheSourceStepOffersWhatDiscoveryFindsInTheHome)
+{
+    const fs::path home = dir / "home";
+    testsupport::makeBackup(home / "iPhone-Backup" / "phone", {});
+    const auto model = makeModel();
+    model->setDiscoveryRoots({home, dir / "no-mountinfo", {}, {}});
+    ASSERT_TRUE(model->discovering());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !model->discovering();
+        },
+        patienceMs));
+
+    ASSERT_EQ(model->foundSources().size(), 1u);
+    EXPECT_EQ(model->foundSources()[0].path, home / "iPhone-Backup" / "phone");
+    EXPECT_EQ(model->foundSources()[0].place, sources::Place::SuggestedFolder);
+    EXPECT_TRUE(model->backupToolInstalled().has_value());
 }

@@ -2,6 +2,7 @@
 
 #include "run_cli.h"
 #include "support/backup_fixture.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -98,4 +99,22 @@ TEST_F(BackupSourceTest, ADatabaseOfSomethingElseIsNamedByWhatItLacks)
     EXPECT_EQ(result.err,
               "tovik-export: " + other.string()
                   + " is not a Messages database: it has no table handle, chat_handle_join or chat_message_join\n");
+}
+
+TEST_F(BackupSourceTest, BackupsWithoutAFolderListWhatDiscoveryFinds)
+{
+    const auto home = dir / "home";
+    testsupport::makeBackup(home / "iPhone-Backup/00008120-PHONE", {dir / "sms.db", std::nullopt, std::nullopt});
+    const testsupport::ScopedEnvironment homeVariable("HOME", home.string());
+    const testsupport::ScopedEnvironment noDisks("TOVIK_MEDIA_ROOTS", "");
+
+    const auto table = runCli({"backups"});
+    ASSERT_EQ(table.status, cli::Success) << table.err;
+    EXPECT_NE(table.out.find("iPhone-Backup  " + (home / "iPhone-Backup/00008120-PHONE").string()
+                             + "  Anna's iPhone, iOS 17.4  "),
+              std::string::npos)
+        << table.out;
+    EXPECT_NE(table.out.find("1 source found\n"), std::string::npos);
+    const auto json = runCli({"backups", "--json"});
+    EXPECT_NE(json.out.find("{\"place\": \"iPhone-Backup\", \"path\": "), std::string::npos) << json.out;
 }

@@ -28,7 +28,8 @@ SOURCE_DIALOG = "Choose chat.db or a backup folder"
 PASSWORD_FIELD = "Backup password"
 UNLOCKING = "Unlocking… this takes a few seconds."
 WRONG_PASSWORD = "That password didn't open the backup. Try again."
-OTHER_MESSAGES = "Open other messages"
+OTHER_MESSAGES = "Open another backup or file"
+SOURCE_TITLE = "Where are your messages?"
 CONTACTS_QUESTION = "Names instead of numbers?"
 CONTINUE_WITHOUT_NAMES = "Continue without names"
 LIST_TITLE = "Pick a conversation"
@@ -293,6 +294,12 @@ def export_to_downloads(s, options):
     backup = fixture(options, "plain-b")
     s.open(backup)
     s.click(GET_STARTED)
+    export_first_and_compare(s, options, backup)
+
+
+def export_first_and_compare(s, options, backup):
+    """Exports the conversation with the most messages and compares the file with the command
+    line's export of the same conversation of `backup`."""
     s.conversations()
     # The first row holds the most messages.
     first = desktop.Node(s.find(LIST_TITLE, role="list").accessible.get_child_at_index(0), s.tree.Atspi)
@@ -314,6 +321,44 @@ def export_to_downloads(s, options):
         raise Failure(f"the file starts {written.splitlines()[:1]}, not {expected.splitlines()[:1]}")
     if written != expected:
         raise Failure("the file differs from the command line's export of the same conversation")
+
+
+def pick_found_backup(s, backup):
+    """Starts with no source named, sees the backup found by itself on the source step and opens it
+    with a click."""
+    s.open()
+    s.click(GET_STARTED)
+    s.see(SOURCE_TITLE)
+    row = s.see("Ben's iPhone", role="push button")
+    if "iOS 17.4" not in row.description:
+        raise Failure(f"the found backup's row says '{row.description}', without its iOS version")
+    s.click("Ben's iPhone")
+
+
+def found_backup_export(s, options):
+    backup = os.path.join(s.home, "iPhone-Backup", "00008030-001A2B3C4D5E")
+    shutil.copytree(fixture(options, "plain-b"), backup)
+    pick_found_backup(s, backup)
+    export_first_and_compare(s, options, backup)
+    # Escape goes back from the done screen to the list, and from the list to the source step.
+    s.press("Escape")
+    s.conversations()
+    s.press("Escape")
+    s.see(SOURCE_TITLE)
+
+
+def windows_home_backup(s, options):
+    disk = os.path.join(s.work, "media", "Windows")
+    backup = os.path.join(disk, "Users", "ben", "AppData", "Roaming", "Apple Computer", "MobileSync", "Backup",
+                          "00008030-001A2B3C4D5E")
+    shutil.copytree(fixture(options, "plain-b"), backup)
+    mounts = os.path.join(s.work, "mountinfo")
+    with open(mounts, "w") as table:
+        table.write(f"36 35 98:0 / {disk} rw,noatime - ntfs3 /dev/sdb1 rw\n")
+    s.desktop.env["TOVIK_MEDIA_ROOTS"] = os.path.dirname(disk)
+    s.desktop.env["TOVIK_MOUNTINFO"] = mounts
+    pick_found_backup(s, backup)
+    s.conversations()
 
 
 def command_line(options, s, *arguments):
@@ -359,7 +404,7 @@ def wait_until_idle(pid, at_least, timeout):
 
 SCENARIOS = {
     f.__name__: f for f in (wrong_password_then_right, leave_during_unlock, close_during_unlock, backup_a_b_a,
-                            several_backups, export_to_downloads)
+                            several_backups, export_to_downloads, found_backup_export, windows_home_backup)
 }
 
 
@@ -378,6 +423,8 @@ def isolated_environment(work):
         "LC_ALL": "C.UTF-8",
         "LANGUAGE": "en",
         "TZ": "UTC",
+        # Disks of the machine running the tests are not looked at.
+        "TOVIK_MEDIA_ROOTS": "",
     }
     for key in ("HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"):
         os.makedirs(env[key], mode=0o700, exist_ok=True)

@@ -1,3 +1,4 @@
+#include "l10n/date_time.h"
 #include "l10n/month_year.h"
 
 #include <gtest/gtest.h>
@@ -41,4 +42,12 @@ TEST(DateRegion, FollowsLcAllThenLcTimeThenLang)
     EXPECT_EQ(l10n::dateRegionFromEnvironment("", "de_DE@euro", "en_US.UTF-8"), "de_DE");
     EXPECT_EQ(l10n::dateRegionFromEnvironment(nullptr, nullptr, "en_GB.UTF-8"), "en_GB");
     EXPECT_EQ(l10n::dateRegionFromEnvironment(nullptr, nullptr, nullptr), "C");
+}
+
+TEST(DateTimeText, FollowsTheLanguageNotTheCLocale)
+{
+    const auto instant = common::instantFromUnixSeconds(1710000000); // 2024-03-09 16:00 UTC
+    EXPECT_EQ(l10n::dateTimeText(instant, "de", "UTC"), "09.03.2024, 16:00");
+    EXPECT_EQ(l10n::dateTimeText(instant, "en", "UTC"), "Mar 9, 2024, 4:00\u202fPM");
+    EXPECT_EQ(l10n::dateTimeText(instant, "pt-BR", "UTC"), "9 de mar. de 2024, 16:00");
 }

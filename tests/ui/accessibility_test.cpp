@@ -142,7 +142,7 @@ TEST_F(AccessibilityTest, SourceStepBackupRowsAndTheUnlockingAreNamedAndDescribe
     EXPECT_NE(find(nodes, QAccessible::StaticText, text(l10n::sourceTitle())), nullptr);
 
     TearDown();
-    const app::BackupDescription locked{dir / "all/locked", "Anna's iPhone", std::nullopt, true, true};
+    const app::BackupDescription locked{dir / "all/locked", "Anna's iPhone", std::nullopt, true, true, "17.4"};
     sources.add(dir / "all", {app::SourceKind::BackupFolder, {}, {locked}, {}, {}, false, false});
     sources.add(locked.path, backupSource("secret"));
     const auto gate = std::make_shared<apptest::Gate>();

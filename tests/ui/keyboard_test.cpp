@@ -147,9 +147,9 @@ TEST_F(KeyboardTest, ListSelectionFollowsTheKeysAndReturnExportsOnlyWhatIsLongEn
 
 TEST_F(KeyboardTest, BackupRowsFollowTheArrowKeysAndThePasswordScreenTheTabKey)
 {
-    const app::BackupDescription anna{dir / "all/anna", "Anna's iPhone", std::nullopt, false, true};
-    const app::BackupDescription bob{dir / "all/bob", "Bob's iPad", std::nullopt, true, true};
-    const app::BackupDescription old{dir / "all/old", "Old iPhone", std::nullopt, false, false};
+    const app::BackupDescription anna{dir / "all/anna", "Anna's iPhone", std::nullopt, false, true, "17.4"};
+    const app::BackupDescription bob{dir / "all/bob", "Bob's iPad", std::nullopt, true, true, "17.4"};
+    const app::BackupDescription old{dir / "all/old", "Old iPhone", std::nullopt, false, false, "17.4"};
     sources.add(dir / "all", {app::SourceKind::BackupFolder, {}, {anna, bob, old}, {}, {}, false, false});
     sources.add(bob.path, backupSource("secret"));
     startChoosing(dir / "all");

@@ -345,9 +345,11 @@ int main(int argc, char **argv)
     const auto madeOn = [](std::int64_t unixSeconds) {
         return std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds));
     };
-    const app::BackupDescription annasPhone{homePath / "Backups/anna", "Anna's iPhone", madeOn(1717200000), true, true};
-    const app::BackupDescription ipad{homePath / "Backups/ipad", "iPad", madeOn(1709251200), false, true};
-    const app::BackupDescription oldPhone{homePath / "Backups/old", "iPhone 8", madeOn(1614556800), false, false};
+    const app::BackupDescription annasPhone{
+        homePath / "Backups/anna", "Anna's iPhone", madeOn(1717200000), true, true, "17.4"};
+    const app::BackupDescription ipad{homePath / "Backups/ipad", "iPad", madeOn(1709251200), false, true, "17.4"};
+    const app::BackupDescription oldPhone{
+        homePath / "Backups/old", "iPhone 8", madeOn(1614556800), false, false, "17.4"};
     sources.add(homePath / "Backups",
                 {app::SourceKind::BackupFolder, {}, {annasPhone, ipad, oldPhone}, {}, {}, false, false});
     shooter.shootSources(QStringLiteral("19-backups"), sources, homePath / "Backups", {}, reaches(Phase::Backups));

@@ -115,8 +115,8 @@ TEST_F(SourceScreensTest, TheSourceDialogTakesAFolderAsWellAsAFile)
 
 TEST_F(SourceScreensTest, PickingAnEncryptedBackupAsksItsPasswordUntilItIsRight)
 {
-    const BackupDescription locked{dir / "all" / "locked", "Anna's iPhone", std::nullopt, true, true};
-    const BackupDescription partial{dir / "all" / "partial", "Old iPhone", std::nullopt, false, false};
+    const BackupDescription locked{dir / "all" / "locked", "Anna's iPhone", std::nullopt, true, true, "17.4"};
+    const BackupDescription partial{dir / "all" / "partial", "Old iPhone", std::nullopt, false, false, "17.4"};
     sources.add(dir / "all", {SourceKind::BackupFolder, {}, {locked, partial}, {}, {}, false, false});
     sources.add(locked.path, backupSource("hunter2"));
     startChoosing(dir / "all");
