@@ -6,6 +6,7 @@
 #include "export/export_conversation.h"
 #include "l10n/language.h"
 #include "l10n/strings.h"
+#include "paths.h"
 #include "secret_text.h"
 #include "sources/file_system_sources.h"
 #include "store/messages_store.h"
@@ -27,16 +28,6 @@ namespace
 
 const QString siteKey = QStringLiteral("TovikSite");
 const QString seenWelcomeKey = QStringLiteral("seenWelcome");
-
-QString displayPath(const std::filesystem::path &path)
-{
-    return QFile::decodeName(path.c_str());
-}
-
-std::filesystem::path pathOf(const QString &text)
-{
-    return std::filesystem::path(QFile::encodeName(text).toStdString());
-}
 
 // A text with "{path}" in it, naming `path`.
 QString naming(const std::string &text, const std::filesystem::path &path)
@@ -143,7 +134,7 @@ AppModel::AppModel(DesktopServices &services,
         m_services.textSetting(recentSourcesKey()).value_or(QString()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString &path : recent) {
         if (m_recent.size() < maxRecentSources)
-            m_recent.push_back(pathOf(path));
+            m_recent.push_back(pathFrom(path));
     }
     connect(&m_discovery, &DiscoveryRunner::found, this, &AppModel::applyDiscovery);
     if (m_services.boolSetting(seenWelcomeKey))
@@ -228,9 +219,8 @@ void AppModel::decideSource(Trigger trigger)
     if (!first) {
         const std::optional<QString> remembered = m_services.textSetting(sourceKey());
         std::error_code error;
-        if (remembered && !remembered->isEmpty()
-            && std::filesystem::exists(std::filesystem::path(QFile::encodeName(*remembered).toStdString()), error))
-            first = std::filesystem::path(QFile::encodeName(*remembered).toStdString());
+        if (remembered && !remembered->isEmpty() && std::filesystem::exists(pathFrom(*remembered), error))
+            first = pathFrom(*remembered);
     }
     if (!first && probeAccess(m_databasePath) == AccessProbe::Readable)
         first = m_databasePath;
@@ -462,12 +452,11 @@ void AppModel::discoverSources()
     sources::DiscoveryRoots roots = *m_discoveryRoots;
     roots.recent = m_recent;
     m_discovering = true;
-    const std::uint64_t look = ++m_looks;
     Q_EMIT discoveryChanged();
-    m_discovery.start(std::move(roots), discoveryBudget);
+    const std::uint64_t look = m_discovery.start(std::move(roots), discoveryBudget);
     // A look that is late leaves the step as it is, without saying that it still looks.
     QTimer::singleShot(discoveryBudget, this, [this, look] {
-        if (look == m_looks && m_discovering) {
+        if (m_discovery.isLatest(look) && m_discovering) {
             m_discovering = false;
             Q_EMIT discoveryChanged();
         }
@@ -699,8 +688,7 @@ void AppModel::exportConversation(const catalogue::Conversation &conversation)
         // The reason of a failure is for diagnostics; the window shows its one failure text.
         if (auto store = sources->openStore(path)) {
             if (auto written = exporter::exportConversation(*store, conversation, *index))
-                outcome.written =
-                    Exported{QFile::decodeName(written->file.c_str()), outcome.title, written->built.messages};
+                outcome.written = Exported{displayPath(written->file), outcome.title, written->built.messages};
             else
                 common::log(common::LogCategory::Export, "export failed: " + written.error().reason);
         } else {

@@ -337,7 +337,6 @@ private:
     std::optional<sources::DiscoveryRoots> m_discoveryRoots;
     std::vector<std::filesystem::path> m_recent;
     bool m_discovering = false;
-    std::uint64_t m_looks = 0;
     std::vector<sources::FoundSource> m_found;
     std::optional<bool> m_backupTool;
     std::optional<std::filesystem::path> m_unreadableDatabase;

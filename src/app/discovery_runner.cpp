@@ -30,7 +30,7 @@ DiscoveryRunner::~DiscoveryRunner()
     m_mailbox->runner = nullptr;
 }
 
-void DiscoveryRunner::start(sources::DiscoveryRoots roots, std::chrono::milliseconds budget)
+std::uint64_t DiscoveryRunner::start(sources::DiscoveryRoots roots, std::chrono::milliseconds budget)
 {
     const std::uint64_t look = ++m_looks;
     const auto deadline = std::chrono::steady_clock::now() + budget;
@@ -50,11 +50,12 @@ void DiscoveryRunner::start(sources::DiscoveryRoots roots, std::chrono::millisec
             },
             Qt::QueuedConnection);
     }).detach();
+    return look;
 }
 
 void DiscoveryRunner::deliver(std::uint64_t look, const Discovered &discovered)
 {
-    if (look != m_looks) {
+    if (!isLatest(look)) {
         common::log(common::LogCategory::App, "discovery dropped: a newer one was started");
         return;
     }

@@ -32,7 +32,9 @@ public:
     explicit DiscoveryRunner(QObject *parent = nullptr);
     ~DiscoveryRunner() override;
 
-    void start(sources::DiscoveryRoots roots, std::chrono::milliseconds budget);
+    // Starts a look and returns its number; only the latest look's outcome is delivered.
+    std::uint64_t start(sources::DiscoveryRoots roots, std::chrono::milliseconds budget);
+    [[nodiscard]] bool isLatest(std::uint64_t look) const { return look == m_looks; }
 
 Q_SIGNALS:
     void found(const app::Discovered &discovered);

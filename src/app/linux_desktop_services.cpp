@@ -1,6 +1,7 @@
 #include "linux_desktop_services.h"
 
 #include "contacts/vcard_contacts_service.h"
+#include "paths.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -241,8 +242,7 @@ std::shared_ptr<contacts::ContactsService> LinuxDesktopServices::contactsService
     if (contactsAuthorizationStatus() != contacts::AuthorizationStatus::Authorized)
         return std::make_shared<contacts::VCardContactsService>();
     const QString file = textSetting(contactsFileKey()).value_or(QString());
-    return std::make_shared<contacts::VCardContactsService>(
-        std::filesystem::path(QFile::encodeName(file).toStdString()));
+    return std::make_shared<contacts::VCardContactsService>(pathFrom(file));
 }
 
 } // namespace app

@@ -3,6 +3,7 @@
 #include "crypto/unlock.h"
 #include "l10n/date_time.h"
 #include "l10n/message_count.h"
+#include "paths.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,7 +45,7 @@ QString whenMade(const std::optional<std::chrono::system_clock::time_point> &dat
 
 QString folderName(const std::filesystem::path &path)
 {
-    return QFile::decodeName(path.filename().c_str());
+    return displayPath(path.filename());
 }
 
 } // namespace
@@ -83,7 +84,7 @@ QString foundDetails(const sources::FoundSource &found)
     QStringList details;
     if (const QString date = whenMade(found.date); !date.isEmpty())
         details.append(date);
-    QString folder = QFile::decodeName(found.path.parent_path().c_str());
+    QString folder = displayPath(found.path.parent_path());
     const QString home = QDir::homePath();
     if (folder.startsWith(home + QLatin1Char('/')))
         folder = QStringLiteral("~") + folder.mid(home.size());

@@ -138,8 +138,7 @@ common::Result<std::optional<Bounds>, SQLiteDB::Failure> joinRowBounds(SQLiteDB 
                 bounds = Bounds{row.integer(0), row.integer(1)};
             return store::RowFlow::Continue;
         });
-    if (!read)
-        return common::failure(std::move(read.error()));
+    RETURN_IF_FAILED(read);
     return bounds;
 }
 
@@ -229,8 +228,8 @@ chatRowsInParallel(store::MessagesStore &store, const ConnectionOpener &openMore
         return common::failure(std::move(*failure));
     if (ranges.foundOdd()) {
         // A database that stores values where Messages stores none: one statement counts it all.
-        if (auto counted = countAllChats(store, *rows); !counted)
-            return common::failure(std::move(counted.error()));
+        auto counted = countAllChats(store, *rows);
+        RETURN_IF_FAILED(counted);
         return rows;
     }
     merge(found, *rows);

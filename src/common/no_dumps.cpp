@@ -1,7 +1,7 @@
 #include "common/no_dumps.h"
 
-#include <cstdlib>
-#include <cstring>
+#include "common/home.h"
+
 #include <sys/prctl.h>
 
 namespace common
@@ -10,7 +10,7 @@ namespace common
 bool turnOffDumps()
 {
 #ifndef NDEBUG
-    if (const char *allow = std::getenv("TOVIK_ALLOW_DUMPS"); allow != nullptr && std::strcmp(allow, "1") == 0)
+    if (environmentValue("TOVIK_ALLOW_DUMPS") == "1")
         return false;
 #endif
     return ::prctl(PR_SET_DUMPABLE, 0) == 0;

@@ -1,5 +1,6 @@
 #include "vcard_reader.h"
 
+#include "common/system_error.h"
 #include "common/unicode_string.h"
 #include "common/utf8.h"
 
@@ -761,20 +762,6 @@ struct FileCloser {
     void operator()(std::FILE *file) const noexcept { std::fclose(file); }
 };
 
-common::Error::Kind kindOf(int error) noexcept
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return common::Error::Kind::NotFound;
-    case EACCES:
-    case EPERM:
-        return common::Error::Kind::NoPermission;
-    default:
-        return common::Error::Kind::Io;
-    }
-}
-
 } // namespace
 
 std::vector<ContactRecord> readVCards(std::string_view fileBytes)
@@ -860,17 +847,14 @@ common::Result<std::vector<ContactRecord>> readVCardFile(const std::filesystem::
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (ec)
-        return common::failure(common::Error{kindOf(ec.value()), "cannot read " + path.string() + ": " + ec.message()});
+        return common::failure(common::errorFromErrno(ec.value(), "cannot read " + path.string()));
     if (!std::filesystem::is_regular_file(status))
         return common::failure(common::Error{common::Error::Kind::Invalid, path.string() + " is not a regular file"});
 
     errno = 0;
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        const int error = errno;
-        return common::failure(common::Error{
-            kindOf(error), "cannot open " + path.string() + ": " + std::generic_category().message(error)});
-    }
+    if (!file)
+        return common::failure(common::errorFromErrno(errno, "cannot open " + path.string()));
     // The size of what was opened, not of what the path named a moment before.
     struct stat opened {};
     if (::fstat(::fileno(file.get()), &opened) != 0 || !S_ISREG(opened.st_mode))

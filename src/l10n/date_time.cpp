@@ -1,5 +1,6 @@
 #include "l10n/date_time.h"
 
+#include "common/unicode_string.h"
 #include "l10n/language.h"
 
 #include <unicode/datefmt.h>
@@ -25,12 +26,10 @@ std::string dateTimeText(common::Instant instant, std::string_view language, std
     if (!format)
         return {};
     if (!timeZone.empty())
-        format->adoptTimeZone(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(std::string(timeZone))));
+        format->adoptTimeZone(icu::TimeZone::createTimeZone(common::unicodeFrom(timeZone)));
     icu::UnicodeString text;
     format->format(static_cast<UDate>(common::unixSeconds(instant) * 1000.0), text);
-    std::string utf8;
-    text.toUTF8String(utf8);
-    return utf8;
+    return common::utf8From(text);
 }
 
 std::string dateTimeText(common::Instant instant)

@@ -1,5 +1,6 @@
 #include "sources/discovery.h"
 
+#include "common/file_kind.h"
 #include "common/home.h"
 #include "sources/backup_info.h"
 #include "sources/file_system_sources.h"
@@ -80,12 +81,6 @@ private:
     std::vector<Mount> m_mounts;
 };
 
-bool isDirectory(const fs::path &path)
-{
-    std::error_code error;
-    return fs::is_directory(path, error);
-}
-
 // The entries of `folder` that are folders and not symbolic links (a link could lead off the disk
 // into anything), by name, at most `cap` of them. The type comes from the listing itself.
 std::vector<fs::path> subfolders(const fs::path &folder, std::size_t cap)
@@ -129,8 +124,7 @@ public:
 
     void database(Place place, const fs::path &file)
     {
-        std::error_code error;
-        if (!fs::is_regular_file(file, error))
+        if (!common::isFile(file))
             return;
         if (::access(file.c_str(), R_OK) != 0) {
             m_result.unreadableDatabase = file;
@@ -141,7 +135,7 @@ public:
 
     void backups(Place place, const fs::path &folder)
     {
-        if (!isDirectory(folder))
+        if (!common::isFolder(folder))
             return;
         const auto listed = listBackups(folder);
         if (!listed)
@@ -159,8 +153,7 @@ public:
             same->recent = true;
             return;
         }
-        std::error_code error;
-        if (fs::is_regular_file(path, error)) {
+        if (common::isFile(path)) {
             if (::access(path.c_str(), R_OK) == 0)
                 add({Place::Recent, path.parent_path(), path, std::nullopt, lastChange(path), true});
         } else if (isBackupFolder(path)) {
@@ -289,7 +282,7 @@ Discovery discover(const DiscoveryRoots &roots, std::chrono::steady_clock::time_
     const fs::path &home = roots.home;
     if (!home.empty()) {
         if (finder.inTime())
-            finder.database(Place::MessagesFolder, home / "Library" / "Messages" / "chat.db");
+            finder.database(Place::MessagesFolder, common::messagesDatabaseIn(home));
         if (finder.inTime())
             finder.backups(Place::MobileSync, home / "Library" / "Application Support" / "MobileSync" / "Backup");
         if (finder.inTime())

@@ -1,5 +1,6 @@
 #include "contacts_file_chooser.h"
 
+#include "app/paths.h"
 #include "app/texts.h"
 #include "export/downloads_folder.h"
 #include "l10n/strings.h"
@@ -25,7 +26,7 @@ ContactsFileChooser::~ContactsFileChooser()
 QString ContactsFileChooser::startFolder()
 {
     // Where the export writes, and where a vCard exported elsewhere usually lands too.
-    const QString downloads = QFile::decodeName(exporter::downloadsFolder().c_str());
+    const QString downloads = app::displayPath(exporter::downloadsFolder());
     return QFileInfo(downloads).isDir() ? downloads : QDir::homePath();
 }
 

@@ -2,6 +2,7 @@
 
 #include "access_screen.h"
 #include "accessibility.h"
+#include "app/paths.h"
 #include "backups_screen.h"
 #include "contacts_screen.h"
 #include "done_screen.h"
@@ -102,7 +103,7 @@ std::optional<std::filesystem::path> RootView::droppedSource(const QMimeData *da
     if (!m_model.choosesSources() || data == nullptr || !data->hasUrls() || data->urls().size() != 1
         || !data->urls().constFirst().isLocalFile())
         return std::nullopt;
-    return std::filesystem::path(QFile::encodeName(data->urls().constFirst().toLocalFile()).toStdString());
+    return app::pathFrom(data->urls().constFirst().toLocalFile());
 }
 
 void RootView::dragEnterEvent(QDragEnterEvent *event)

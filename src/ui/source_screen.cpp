@@ -1,6 +1,7 @@
 #include "source_screen.h"
 
 #include "app/app_model.h"
+#include "app/paths.h"
 #include "app/texts.h"
 #include "backups_screen.h"
 #include "card.h"
@@ -44,7 +45,7 @@ void SourceDialog::accept()
     const QString picked = files.isEmpty() ? directory().absolutePath() : files.constFirst();
     if (!QFileInfo::exists(picked))
         return; // a mistyped name: the dialog stays for another try
-    m_chosen = std::filesystem::path(QFile::encodeName(QFileInfo(picked).absoluteFilePath()).toStdString());
+    m_chosen = app::pathFrom(QFileInfo(picked).absoluteFilePath());
     QDialog::accept();
 }
 
