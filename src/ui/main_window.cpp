@@ -47,8 +47,16 @@ MainWindow::MainWindow(app::AppModel &model, QWidget *parent)
             m_scroll->ensureWidgetVisible(now, 0, 8);
     });
     fitToScreen();
-    for (const QKeySequence &keys : {QKeySequence(QKeySequence::Quit), QKeySequence(Qt::CTRL | Qt::Key_Q),
-                                     QKeySequence(QKeySequence::Close), QKeySequence(Qt::CTRL | Qt::Key_W)})
+    // Each sequence once: two shortcuts on one sequence are ambiguous, and Qt then fires neither.
+    QList<QKeySequence> closing =
+        QKeySequence::keyBindings(QKeySequence::Quit) + QKeySequence::keyBindings(QKeySequence::Close);
+    closing << QKeySequence(Qt::CTRL | Qt::Key_Q) << QKeySequence(Qt::CTRL | Qt::Key_W);
+    QList<QKeySequence> distinct;
+    for (const QKeySequence &keys : closing) {
+        if (!keys.isEmpty() && !distinct.contains(keys))
+            distinct.append(keys);
+    }
+    for (const QKeySequence &keys : distinct)
         connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 }
 

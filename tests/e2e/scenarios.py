@@ -359,6 +359,9 @@ def windows_home_backup(s, options):
     s.desktop.env["TOVIK_MOUNTINFO"] = mounts
     pick_found_backup(s, backup)
     s.conversations()
+    # Ctrl+Q closes the window, as on every desktop.
+    s.press("ctrl+q")
+    wait_until("the window to close on Ctrl+Q", lambda: s.window.poll() is not None, WAIT)
 
 
 def command_line(options, s, *arguments):
