@@ -77,7 +77,7 @@ SourceProblem problemAt(const std::filesystem::path &path, int error)
     return problem::Unreadable{path, std::generic_category().message(error)};
 }
 
-// The source's messages carry the Messages tables; else why not.
+// The source's messages carry the Messages tables and their base columns; else why not.
 common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource source)
 {
     const std::filesystem::path &where = source.path();
@@ -93,8 +93,13 @@ common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource so
                     "cannot read the schema of " + where.string() + ": " + store::describe(missing.error()));
         return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(missing.error())}});
     }
-    if (!missing->empty())
+    if (!missing->empty()) {
+        if (store->hasOldestLayout())
+            return common::failure(SourceProblem{problem::TooOldDatabase{where}});
         return common::failure(SourceProblem{problem::NotMessagesDatabase{where, std::move(*missing), std::nullopt}});
+    }
+    if (auto columns = store->missingBaseColumns(); !columns.empty())
+        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::nullopt, std::move(columns)}});
     return source;
 }
 
