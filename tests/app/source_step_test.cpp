@@ -165,6 +165,7 @@ TEST_F(SourceStepTest, EachUnusablePathShowsTheSourceStepWithATextNamingIt)
                                            SourceKind::Unreadable,
                                            SourceKind::NotRegularFile,
                                            SourceKind::NotMessagesDatabase,
+                                           SourceKind::DatabaseTooOld,
                                            SourceKind::BackupWithoutMessages,
                                            SourceKind::BackupTooOld};
     const auto model = makeModel();
