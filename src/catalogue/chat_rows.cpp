@@ -63,13 +63,13 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRowsWithoutCounts(store
     ChatRowMap rows;
 
     auto chats = store.db().execute(chatQuery(store), {}, [&](const Statement &row) {
-            store::MessagesStore::ChatRow chat;
-            chat.identifier = row.text(1);
-            chat.name = row.text(2);
-            chat.style = row.integer(3);
-            rows.insert_or_assign(row.integer(0), std::move(chat));
-            return RowFlow::Continue;
-        });
+        store::MessagesStore::ChatRow chat;
+        chat.identifier = row.text(1);
+        chat.name = row.text(2);
+        chat.style = row.integer(3);
+        rows.insert_or_assign(row.integer(0), std::move(chat));
+        return RowFlow::Continue;
+    });
     RETURN_IF_FAILED(chats);
 
     auto participants =

@@ -99,7 +99,8 @@ common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource so
         return common::failure(SourceProblem{problem::NotMessagesDatabase{where, std::move(*missing), std::nullopt}});
     }
     if (auto columns = store->missingBaseColumns(); !columns.empty())
-        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::nullopt, std::move(columns)}});
+        return common::failure(
+            SourceProblem{problem::NotMessagesDatabase{where, {}, std::nullopt, std::move(columns)}});
     return source;
 }
 

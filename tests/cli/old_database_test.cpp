@@ -39,8 +39,9 @@ TEST(OldDatabase, AnIos6DatabaseListsAndExportsAndOlderOrCutOnesAreRefused)
     MessagesFixture(dir / "ios5.db", Schema::Ios5Madrid).close();
     const auto oldest = runCli({"list", "--db", (dir / "ios5.db").string()});
     EXPECT_EQ(oldest.status, cli::Failed);
-    EXPECT_EQ(oldest.err, "tovik-export: " + (dir / "ios5.db").string()
-                              + " is too old to read: a Messages database made by iOS 5 or earlier\n");
+    EXPECT_EQ(oldest.err,
+              "tovik-export: " + (dir / "ios5.db").string()
+                  + " is too old to read: a Messages database made by iOS 5 or earlier\n");
 
     sqlite3 *cut = nullptr;
     ASSERT_EQ(sqlite3_open(db.c_str(), &cut), SQLITE_OK);

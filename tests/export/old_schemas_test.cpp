@@ -51,18 +51,18 @@ TEST_P(OldSchemaTest, ListsAndExportsWithTheNeutralMeaningOfWhatItLacks)
             return appleSeconds(march9 + second); // seconds, as every database before iOS 11
         };
         fixture.addMessage({pair}, {{"date", at(0)}, {"text", "hello"}, {"handle_id", maya}});
-        fixture.addMessage({pair}, {{"date", at(1)},
-                                    {"is_from_me", 1},
-                                    {"text", Null{}},
-                                    {"attributedBody", Blob{typedstream::archiveAttributedString("only the body")}}});
         fixture.addMessage({pair},
-                           {{"date", at(2)}, {"text", "\xEF\xBF\xBC"}, {"cache_has_attachments", 1}, {"handle_id", maya}});
+                           {{"date", at(1)},
+                            {"is_from_me", 1},
+                            {"text", Null{}},
+                            {"attributedBody", Blob{typedstream::archiveAttributedString("only the body")}}});
+        fixture.addMessage(
+            {pair}, {{"date", at(2)}, {"text", "\xEF\xBF\xBC"}, {"cache_has_attachments", 1}, {"handle_id", maya}});
         fixture.addMessage({group}, {{"date", at(3)}, {"text", "group hi"}, {"handle_id", ben}});
         if (age.itemType)
             fixture.addMessage({group}, {{"date", at(4)}, {"item_type", 1}, {"handle_id", ben}}); // ben added
         if (age.association)
-            fixture.addMessage({pair},
-                               {{"date", at(5)}, {"text", "Loved “hello”"}, {"associated_message_type", 2000}});
+            fixture.addMessage({pair}, {{"date", at(5)}, {"text", "Loved “hello”"}, {"associated_message_type", 2000}});
     }
     auto store = store::MessagesStore::open(dir / "sms.db");
     ASSERT_TRUE(store);
@@ -87,9 +87,10 @@ TEST_P(OldSchemaTest, ListsAndExportsWithTheNeutralMeaningOfWhatItLacks)
 
     auto built = exporter::buildExport(*store, pair, {}, std::string_view("UTC"));
     ASSERT_TRUE(built) << built.error().message;
-    EXPECT_EQ(built->text, "Mar 09, 2024  9:15:00 AM\n+14155550132\nhello\n\n"
-                           "Mar 09, 2024  9:15:01 AM\nMe\nonly the body\n\n"
-                           "Mar 09, 2024  9:15:02 AM\n+14155550132\n[media]\n\n");
+    EXPECT_EQ(built->text,
+              "Mar 09, 2024  9:15:00 AM\n+14155550132\nhello\n\n"
+              "Mar 09, 2024  9:15:01 AM\nMe\nonly the body\n\n"
+              "Mar 09, 2024  9:15:02 AM\n+14155550132\n[media]\n\n");
     EXPECT_EQ(built->skippedReactions, age.association ? 1 : 0);
     auto inGroup = exporter::buildExport(*store, group, {}, std::string_view("UTC"));
     ASSERT_TRUE(inGroup);

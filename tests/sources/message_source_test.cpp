@@ -287,8 +287,9 @@ TEST_F(MessageSourceTest, TheOldestLayoutIsTooOldAndMissingBaseColumnsAreNamed)
     expectProblem<problem::TooOldDatabase>(sources::openSource(dir / "Backup" / "ios5"));
 
     testsupport::MessagesFixture(dir / "cut.db", testsupport::Schema::Ios6).close();
-    execOn(dir / "cut.db", "ALTER TABLE message DROP COLUMN handle_id; DROP TABLE handle;"
-                           "CREATE TABLE handle (id TEXT PRIMARY KEY, service TEXT) WITHOUT ROWID;");
+    execOn(dir / "cut.db",
+           "ALTER TABLE message DROP COLUMN handle_id; DROP TABLE handle;"
+           "CREATE TABLE handle (id TEXT PRIMARY KEY, service TEXT) WITHOUT ROWID;");
     const auto cut = expectProblem<problem::NotMessagesDatabase>(sources::openSource(dir / "cut.db"));
     EXPECT_EQ(cut.missingColumns, (std::vector<std::string>{"message.handle_id", "handle.ROWID"}));
     EXPECT_TRUE(cut.missingTables.empty());
