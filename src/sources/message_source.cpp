@@ -85,18 +85,19 @@ common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource so
     if (!store) {
         common::log(common::LogCategory::Sources,
                     "cannot open " + where.string() + ": " + store::describe(store.error()));
-        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(store.error())}});
+        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(store.error()), {}}});
     }
     auto missing = missingMessagesTables(*store);
     if (!missing) {
         common::log(common::LogCategory::Sources,
                     "cannot read the schema of " + where.string() + ": " + store::describe(missing.error()));
-        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(missing.error())}});
+        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(missing.error()), {}}});
     }
     if (!missing->empty()) {
         if (store->hasOldestLayout())
             return common::failure(SourceProblem{problem::TooOldDatabase{where}});
-        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, std::move(*missing), std::nullopt}});
+        return common::failure(
+            SourceProblem{problem::NotMessagesDatabase{where, std::move(*missing), std::nullopt, {}}});
     }
     if (auto columns = store->missingBaseColumns(); !columns.empty())
         return common::failure(
