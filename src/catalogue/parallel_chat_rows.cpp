@@ -65,10 +65,9 @@ public:
     // Counts ranges on `db` until none is left or any connection failed.
     void countOn(SQLiteDB &db, Partials &partials)
     {
-        const std::string &sql = m_sql;
         // An empty range first: a connection that cannot run the count fails the read even when
         // the others leave it no range.
-        auto checked = db.execute(sql, {std::int64_t{1}, std::int64_t{0}}, [](const store::Statement &) {
+        auto checked = db.execute(m_sql, {std::int64_t{1}, std::int64_t{0}}, [](const store::Statement &) {
             return store::RowFlow::Continue;
         });
         if (!checked) {
@@ -86,7 +85,7 @@ public:
             const std::int64_t to = index + 1 == m_count
                 ? m_high
                 : static_cast<std::int64_t>(static_cast<std::uint64_t>(from) + m_width - 1);
-            auto counted = db.execute(sql, {from, to}, [&](const store::Statement &row) {
+            auto counted = db.execute(m_sql, {from, to}, [&](const store::Statement &row) {
                 if (add(partials, row))
                     return store::RowFlow::Continue;
                 m_odd.store(true, std::memory_order_relaxed);

@@ -16,7 +16,7 @@ namespace
 
 // Each text exactly as the user sees it, typographic quotes, "…" and the spaces before French
 // punctuation included. A missing language fails the build (-Wmissing-field-initializers).
-constexpr std::array<StringEntry, 75> stringEntries = {{
+constexpr std::array<StringEntry, 76> stringEntries = {{
     {
         .key = "welcomeTitle",
         .english = "Export an iMessage chat for Tovik",

@@ -134,9 +134,10 @@ private:
 
 // Decides what `path` is; the one rule of what a source is, for the window and the command line
 // alike. Its kind is looked at before SQLite sees it: a regular file is a Messages database when
-// it is an SQLite file with the Messages tables; a folder is a backup, holds exactly one backup,
-// or (a copied Messages folder) holds a Messages database named chat.db. Anything else, a folder
-// holding none or several, and a backup that cannot be read give the problem. A path that cannot
+// it is an SQLite file with the Messages tables and their base columns (one of iOS 5 and earlier
+// is TooOldDatabase); a folder is a backup, holds exactly one backup, or (a copied Messages
+// folder) holds a Messages database named chat.db. Anything else, a folder holding none or
+// several, and a backup that cannot be read give the problem. A path that cannot
 // be looked at is NotFound only when it is not there (ENOENT, ENOTDIR), else Unreadable.
 [[nodiscard]] common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path);
 
