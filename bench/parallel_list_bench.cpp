@@ -119,7 +119,7 @@ void runFloor(const sources::MessageSource &source)
          {floorQueries(),
           std::string("SELECT j.chat_id, h.id FROM chat_handle_join j JOIN handle h ON h.ROWID = "
                       "j.handle_id"),
-          catalogue::countQuery()}) {
+          catalogue::countQuery(store)}) {
         auto ran = store.db().execute(sql, {}, [&](const store::Statement &row) {
             sum += row.integer(0) + static_cast<std::int64_t>(row.textView(1).size());
             return store::RowFlow::Continue;

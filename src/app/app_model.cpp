@@ -343,6 +343,7 @@ void AppModel::applyCheck(CheckOutcome outcome)
     case SourceKind::Unreadable:
     case SourceKind::NotRegularFile:
     case SourceKind::NotMessagesDatabase:
+    case SourceKind::DatabaseTooOld:
     case SourceKind::BackupWithoutMessages:
     case SourceKind::BackupTooOld:
     case SourceKind::BackupIncomplete:
@@ -532,6 +533,8 @@ std::optional<QString> AppModel::problemText(SourceKind kind, const std::filesys
         return naming(l10n::sourceNotRegularFile(), path);
     case SourceKind::NotMessagesDatabase:
         return naming(l10n::sourceNotMessages(), path);
+    case SourceKind::DatabaseTooOld:
+        return naming(l10n::databaseTooOld(), path);
     case SourceKind::BackupWithoutMessages:
         return naming(l10n::backupWithoutMessages(), path);
     case SourceKind::BackupTooOld:

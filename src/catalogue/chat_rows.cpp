@@ -23,24 +23,38 @@ store::RowFlow applyCount(ChatRowMap &rows, const Statement &row)
     return RowFlow::Continue;
 }
 
+// Each chat's ROWID, chat_identifier, display_name and style, the last three never NULL.
+std::string chatQuery(const store::MessagesStore &store)
+{
+    using store::OptionalColumn;
+    std::string sql = "SELECT ROWID, ";
+    sql += store.select(OptionalColumn::ChatIdentifier);
+    sql += ", ";
+    sql += store.select(OptionalColumn::DisplayName);
+    sql += ", ";
+    sql += store.select(OptionalColumn::Style);
+    sql += " FROM chat";
+    return sql;
+}
+
 } // namespace
 
-std::string countQuery()
+std::string countQuery(const store::MessagesStore &store)
 {
     std::string sql = "SELECT cmj.chat_id, COUNT(*), MIN(m.date), MAX(m.date)\n"
                       "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
                       "WHERE ";
-    sql += store::countableMessageFilter;
+    sql += store.countableFilter();
     sql += "\nGROUP BY cmj.chat_id";
     return sql;
 }
 
-std::string countedRowsQuery()
+std::string countedRowsQuery(const store::MessagesStore &store)
 {
     std::string sql = "SELECT cmj.chat_id, m.date\n"
                       "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
                       "WHERE cmj.ROWID BETWEEN ?1 AND ?2 AND ";
-    sql += store::countableMessageFilter;
+    sql += store.countableFilter();
     return sql;
 }
 
@@ -48,16 +62,14 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRowsWithoutCounts(store
 {
     ChatRowMap rows;
 
-    auto chats = store.db().execute(
-        "SELECT ROWID, COALESCE(chat_identifier, ''), COALESCE(display_name, ''), COALESCE(style, 0) FROM chat", {},
-        [&](const Statement &row) {
-            store::MessagesStore::ChatRow chat;
-            chat.identifier = row.text(1);
-            chat.name = row.text(2);
-            chat.style = row.integer(3);
-            rows.insert_or_assign(row.integer(0), std::move(chat));
-            return RowFlow::Continue;
-        });
+    auto chats = store.db().execute(chatQuery(store), {}, [&](const Statement &row) {
+        store::MessagesStore::ChatRow chat;
+        chat.identifier = row.text(1);
+        chat.name = row.text(2);
+        chat.style = row.integer(3);
+        rows.insert_or_assign(row.integer(0), std::move(chat));
+        return RowFlow::Continue;
+    });
     RETURN_IF_FAILED(chats);
 
     auto participants =
@@ -87,7 +99,7 @@ common::Result<ChatRowMap, store::SQLiteDB::Failure> chatRows(store::MessagesSto
 
 common::Result<void, store::SQLiteDB::Failure> countAllChats(store::MessagesStore &store, ChatRowMap &rows)
 {
-    return store.db().execute(countQuery(), {}, [&](const Statement &row) {
+    return store.db().execute(countQuery(store), {}, [&](const Statement &row) {
         return applyCount(rows, row);
     });
 }
@@ -104,7 +116,7 @@ countChats(store::MessagesStore &store, ChatRowMap &rows, const std::vector<std:
         parameters.emplace_back(chat);
     }
     countSql += ") AND ";
-    countSql += store::countableMessageFilter;
+    countSql += store.countableFilter();
     countSql += "\nGROUP BY cmj.chat_id";
     return store.db().execute(countSql, parameters, [&](const Statement &row) {
         return applyCount(rows, row);

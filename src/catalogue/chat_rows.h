@@ -20,13 +20,13 @@ using ChatRowMap = std::unordered_map<std::int64_t, store::MessagesStore::ChatRo
 
 // The statement of chatRows that counts the countable messages of every chat and finds the raw
 // dates of its first and last one: a row (chat_id, COUNT, MIN(date), MAX(date)) per chat.
-[[nodiscard]] std::string countQuery();
+[[nodiscard]] std::string countQuery(const store::MessagesStore &store);
 
 // The rows that statement aggregates, for those chat_message_join rows whose ROWID lies between
 // ?1 and ?2 (inclusive): (chat_id, date) of each countable message. Ranges that together cover
 // every ROWID give every such row once, so their counts add up, and their dates combine by MIN
 // and MAX, to what countQuery gives.
-[[nodiscard]] std::string countedRowsQuery();
+[[nodiscard]] std::string countedRowsQuery(const store::MessagesStore &store);
 
 // The chats and their participants only (the first two statements), with every count and date
 // left at 0: cheap, whatever the number of messages.

@@ -284,7 +284,7 @@ findToExportOnce(store::MessagesStore &store, const contacts::ContactsIndex &con
     // joined messages comes from the join table's index alone.
     std::string sql = "SELECT EXISTS (SELECT 1 FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id "
                       "WHERE cmj.chat_id = ?1 AND ";
-    sql += store::countableMessageFilter;
+    sql += store.countableFilter();
     sql += "), (SELECT COUNT(*) FROM chat_message_join WHERE chat_id = ?1)";
     bool countable = false;
     std::int64_t joined = 0;

@@ -4,8 +4,10 @@
 #include <atomic>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace catalogue
@@ -51,8 +53,9 @@ bool add(Partials &partials, const store::Statement &row)
 class Ranges
 {
 public:
-    Ranges(std::int64_t low, std::int64_t high, std::uint64_t width, std::uint64_t count)
-        : m_low(low)
+    Ranges(std::string sql, std::int64_t low, std::int64_t high, std::uint64_t width, std::uint64_t count)
+        : m_sql(std::move(sql))
+        , m_low(low)
         , m_high(high)
         , m_width(width)
         , m_count(count)
@@ -62,10 +65,9 @@ public:
     // Counts ranges on `db` until none is left or any connection failed.
     void countOn(SQLiteDB &db, Partials &partials)
     {
-        const std::string sql = countedRowsQuery();
         // An empty range first: a connection that cannot run the count fails the read even when
         // the others leave it no range.
-        auto checked = db.execute(sql, {std::int64_t{1}, std::int64_t{0}}, [](const store::Statement &) {
+        auto checked = db.execute(m_sql, {std::int64_t{1}, std::int64_t{0}}, [](const store::Statement &) {
             return store::RowFlow::Continue;
         });
         if (!checked) {
@@ -83,7 +85,7 @@ public:
             const std::int64_t to = index + 1 == m_count
                 ? m_high
                 : static_cast<std::int64_t>(static_cast<std::uint64_t>(from) + m_width - 1);
-            auto counted = db.execute(sql, {from, to}, [&](const store::Statement &row) {
+            auto counted = db.execute(m_sql, {from, to}, [&](const store::Statement &row) {
                 if (add(partials, row))
                     return store::RowFlow::Continue;
                 m_odd.store(true, std::memory_order_relaxed);
@@ -111,6 +113,7 @@ public:
     [[nodiscard]] bool foundOdd() const { return m_odd.load(std::memory_order_relaxed); }
 
 private:
+    const std::string m_sql; // countedRowsQuery
     const std::int64_t m_low;
     const std::int64_t m_high;
     const std::uint64_t m_width;
@@ -197,7 +200,7 @@ chatRowsInParallel(store::MessagesStore &store, const ConnectionOpener &openMore
         return chatRows(store);
     const std::uint64_t width = std::max(rangeRows, span / maxRanges + 1);
     const std::uint64_t count = span / width + 1;
-    Ranges ranges((*bounds)->low, (*bounds)->high, width, count);
+    Ranges ranges(countedRowsQuery(store), (*bounds)->low, (*bounds)->high, width, count);
 
     const std::uint64_t wanted = openMore ? static_cast<std::uint64_t>(plan.connections - 1) : 0;
     const auto others = static_cast<std::size_t>(std::min(wanted, count));

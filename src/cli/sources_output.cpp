@@ -147,14 +147,15 @@ void reportNotMessages(const sources::problem::NotMessagesDatabase &other, std::
         return;
     }
     err << terminalText(other.path.string()) << " is not a Messages database";
-    const auto &missing = other.missingTables;
+    const bool tables = !other.missingTables.empty();
+    const auto &missing = tables ? other.missingTables : other.missingColumns;
     if (missing.empty()) {
         err << " (not an SQLite database file)\n";
         return;
     }
-    err << ": it has no table";
+    err << (tables ? ": it has no table" : ": it has no column");
     for (std::size_t i = 0; i < missing.size(); ++i)
-        err << (i == 0 ? " " : i + 1 == missing.size() ? " or " : ", ") << missing[i];
+        err << (i == 0 ? " " : i + 1 == missing.size() ? " or " : ", ") << terminalText(missing[i]);
     err << "\n";
 }
 
@@ -182,6 +183,9 @@ int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err
         err << terminalText(none->folder.string()) << ": neither an iPhone backup nor a folder holding one\n";
     else if (const auto *other = std::get_if<p::NotMessagesDatabase>(&problem))
         reportNotMessages(*other, err);
+    else if (const auto *oldest = std::get_if<p::TooOldDatabase>(&problem))
+        err << terminalText(oldest->path.string())
+            << " is too old to read: a Messages database made by iOS 5 or earlier\n";
     else if (const auto *encrypted = std::get_if<p::EncryptedBackup>(&problem))
         err << backupIn(encrypted->backup)
             << " is encrypted: give its password with --password-file FILE (or --password-file - to read it from"

@@ -35,29 +35,40 @@ std::vector<store::Parameter> chatParameters(const catalogue::Conversation &conv
 
 std::string messageQuery(const store::MessagesStore &store, std::size_t chatCount)
 {
-    std::string sql = "SELECT DISTINCT m.ROWID, m.date, m.is_from_me, h.id, m.text, m.attributedBody,\n"
-                      "       COALESCE(m.cache_has_attachments, 0), COALESCE(m.is_audio_message, 0), "
-                      "COALESCE(m.balloon_bundle_id, ''),\n"
-                      "       ";
-    sql += store.hasRetracted() ? "COALESCE(m.date_retracted, 0)" : "0";
+    using store::OptionalColumn;
+    std::string sql = "SELECT DISTINCT m.ROWID, m.date, m.is_from_me, h.id, m.text, ";
+    sql += store.select(OptionalColumn::AttributedBody);
+    sql += ",\n       ";
+    sql += store.select(OptionalColumn::CacheHasAttachments);
     sql += ", ";
-    sql += store.hasEdited() ? "COALESCE(m.date_edited, 0)" : "0";
+    sql += store.select(OptionalColumn::IsAudioMessage);
+    sql += ", ";
+    sql += store.select(OptionalColumn::BalloonBundleId);
+    sql += ",\n       ";
+    sql += store.select(OptionalColumn::DateRetracted);
+    sql += ", ";
+    sql += store.select(OptionalColumn::DateEdited);
     sql += "\nFROM chat_message_join cmj\n"
            "JOIN message m ON m.ROWID = cmj.message_id\n"
            "LEFT JOIN handle h ON h.ROWID = m.handle_id\n"
            "WHERE cmj.chat_id IN (";
     sql += placeholders(chatCount);
     sql += ") AND ";
-    sql += store::countableMessageFilter;
+    sql += store.countableFilter();
     sql += "\nORDER BY m.date, m.ROWID";
     return sql;
 }
 
-std::string reactionQuery(std::size_t chatCount)
+std::string reactionQuery(const store::MessagesStore &store, std::size_t chatCount)
 {
-    return "SELECT COUNT(DISTINCT m.ROWID) FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
-           "WHERE cmj.chat_id IN ("
-        + placeholders(chatCount) + ") AND COALESCE(m.associated_message_type, 0) BETWEEN 2000 AND 3999";
+    std::string sql =
+        "SELECT COUNT(DISTINCT m.ROWID) FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id\n"
+        "WHERE cmj.chat_id IN (";
+    sql += placeholders(chatCount);
+    sql += ") AND ";
+    sql += store.select(store::OptionalColumn::AssociatedMessageType);
+    sql += " BETWEEN 2000 AND 3999";
+    return sql;
 }
 
 common::Result<void, store::SQLiteDB::Failure>
@@ -105,7 +116,7 @@ common::Result<std::int64_t, store::SQLiteDB::Failure> countReactions(store::Mes
                                                                       const catalogue::Conversation &conversation)
 {
     std::int64_t count = 0;
-    auto counted = store.db().execute(reactionQuery(conversation.chatIDs.size()), chatParameters(conversation),
+    auto counted = store.db().execute(reactionQuery(store, conversation.chatIDs.size()), chatParameters(conversation),
                                       [&](const store::Statement &row) {
                                           count = row.integer(0);
                                           return store::RowFlow::Continue;

@@ -28,9 +28,12 @@ struct MessageValues {
 using MessageCallback = std::function<void(const MessageValues &)>;
 
 // The message query of a conversation: every countable message of its chats, once each, in
-// stored-date order with ties by ROWID. Exposed for tests and benchmarks.
+// stored-date order with ties by ROWID; a column the database lacks reads as its neutral value
+// (MessagesStore::select). Exposed for tests and benchmarks.
 [[nodiscard]] std::string messageQuery(const store::MessagesStore &store, std::size_t chatCount);
-[[nodiscard]] std::string reactionQuery(std::size_t chatCount);
+// The number of reactions among the messages of a conversation's chats: none where the
+// database has no associated_message_type.
+[[nodiscard]] std::string reactionQuery(const store::MessagesStore &store, std::size_t chatCount);
 
 // Reads the conversation's messages and calls `onMessage` for each one that has a date. Where
 // the plain text is empty or a lone U+FFFC, the text comes from the archived body when one can

@@ -16,7 +16,7 @@ namespace
 
 // Each text exactly as the user sees it, typographic quotes, "…" and the spaces before French
 // punctuation included. A missing language fails the build (-Wmissing-field-initializers).
-constexpr std::array<StringEntry, 75> stringEntries = {{
+constexpr std::array<StringEntry, 76> stringEntries = {{
     {
         .key = "welcomeTitle",
         .english = "Export an iMessage chat for Tovik",
@@ -662,6 +662,17 @@ constexpr std::array<StringEntry, 75> stringEntries = {{
         .europeanPortuguese = "{path} não é uma base de dados de Mensagens.",
     },
     {
+        .key = "databaseTooOld",
+        .english = "{path} comes from iOS 5 or earlier: too old for Tovik to read.",
+        .french = "{path} vient d'iOS 5 ou d'une version plus ancienne : trop ancien pour que Tovik le lise.",
+        .german = "{path} stammt von iOS 5 oder älter: zu alt, als dass Tovik es lesen könnte.",
+        .spanish = "{path} viene de iOS 5 o anterior: es demasiado antiguo para que Tovik lo lea.",
+        .italian = "{path} viene da iOS 5 o precedente: è troppo vecchio perché Tovik lo legga.",
+        .turkish = "{path} iOS 5 veya daha eski bir sürümden: Tovik'in okuması için çok eski.",
+        .brazilianPortuguese = "{path} é do iOS 5 ou anterior: antigo demais para a Tovik ler.",
+        .europeanPortuguese = "{path} é do iOS 5 ou anterior: demasiado antigo para a Tovik ler.",
+    },
+    {
         .key = "backupWithoutMessages",
         .english = "The backup in {path} holds no messages.",
         .french = "La sauvegarde dans {path} ne contient aucun message.",
@@ -1136,6 +1147,7 @@ TOVIK_TEXT_ACCESSOR(sourceNotFound)
 TOVIK_TEXT_ACCESSOR(sourceUnreadable)
 TOVIK_TEXT_ACCESSOR(sourceNotRegularFile)
 TOVIK_TEXT_ACCESSOR(sourceNotMessages)
+TOVIK_TEXT_ACCESSOR(databaseTooOld)
 TOVIK_TEXT_ACCESSOR(backupWithoutMessages)
 TOVIK_TEXT_ACCESSOR(backupTooOld)
 TOVIK_TEXT_ACCESSOR(backupIncomplete)

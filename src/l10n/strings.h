@@ -93,6 +93,7 @@ inline constexpr bool linuxWords = true;
 [[nodiscard]] const std::string &sourceUnreadable();
 [[nodiscard]] const std::string &sourceNotRegularFile();
 [[nodiscard]] const std::string &sourceNotMessages();
+[[nodiscard]] const std::string &databaseTooOld();
 [[nodiscard]] const std::string &backupWithoutMessages();
 [[nodiscard]] const std::string &backupTooOld();
 [[nodiscard]] const std::string &backupIncomplete();

@@ -93,6 +93,8 @@ const char *nameOf(SourceKind kind)
         return "not a regular file";
     case SourceKind::NotMessagesDatabase:
         return "not a Messages database";
+    case SourceKind::DatabaseTooOld:
+        return "a Messages database too old to read";
     case SourceKind::BackupWithoutMessages:
         return "a backup without messages";
     case SourceKind::BackupTooOld:
@@ -126,6 +128,8 @@ SourceCheck checkOf(const SourceProblem &problem)
                 return {SourceKind::NotMessagesDatabase, why.folder, {}, false};
             else if constexpr (std::is_same_v<Problem, p::NotMessagesDatabase>)
                 return {SourceKind::NotMessagesDatabase, why.path, {}, false};
+            else if constexpr (std::is_same_v<Problem, p::TooOldDatabase>)
+                return {SourceKind::DatabaseTooOld, why.path, {}, false};
             else if constexpr (std::is_same_v<Problem, p::SeveralBackups>)
                 return {SourceKind::BackupFolder, why.folder, describeAll(why.backups), false};
             else if constexpr (

@@ -77,7 +77,7 @@ SourceProblem problemAt(const std::filesystem::path &path, int error)
     return problem::Unreadable{path, std::generic_category().message(error)};
 }
 
-// The source's messages carry the Messages tables; else why not.
+// The source's messages carry the Messages tables and their base columns; else why not.
 common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource source)
 {
     const std::filesystem::path &where = source.path();
@@ -85,16 +85,23 @@ common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource so
     if (!store) {
         common::log(common::LogCategory::Sources,
                     "cannot open " + where.string() + ": " + store::describe(store.error()));
-        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(store.error())}});
+        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(store.error()), {}}});
     }
     auto missing = missingMessagesTables(*store);
     if (!missing) {
         common::log(common::LogCategory::Sources,
                     "cannot read the schema of " + where.string() + ": " + store::describe(missing.error()));
-        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(missing.error())}});
+        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(missing.error()), {}}});
     }
-    if (!missing->empty())
-        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, std::move(*missing), std::nullopt}});
+    if (!missing->empty()) {
+        if (store->hasOldestLayout())
+            return common::failure(SourceProblem{problem::TooOldDatabase{where}});
+        return common::failure(
+            SourceProblem{problem::NotMessagesDatabase{where, std::move(*missing), std::nullopt, {}}});
+    }
+    if (auto columns = store->missingBaseColumns(); !columns.empty())
+        return common::failure(
+            SourceProblem{problem::NotMessagesDatabase{where, {}, std::nullopt, std::move(columns)}});
     return source;
 }
 

@@ -37,12 +37,17 @@ struct Unreadable {
 struct NoBackup { // a folder that neither is a backup nor holds one, nor a Messages database
     std::filesystem::path folder;
 };
-// A file that is no Messages database: not SQLite at all, a database without the Messages tables,
-// or one whose schema cannot be read.
+// A file that is no Messages database: not SQLite at all, a database without the Messages tables
+// or without columns every Messages database has, or one whose schema cannot be read.
 struct NotMessagesDatabase {
     std::filesystem::path path;
     std::vector<std::string> missingTables; // the Messages tables it lacks, in a fixed order
     std::optional<store::SQLiteDB::Failure> unreadable; // why its schema could not be read
+    std::vector<std::string> missingColumns; // with every table: the "table.column"s it lacks
+};
+// A Messages database in the layout of iOS 5 and earlier (MessagesStore::hasOldestLayout).
+struct TooOldDatabase {
+    std::filesystem::path path;
 };
 struct SeveralBackups {
     std::filesystem::path folder;
@@ -76,6 +81,7 @@ using SourceProblem = std::variant<problem::NotFound,
                                    problem::Unreadable,
                                    problem::NoBackup,
                                    problem::NotMessagesDatabase,
+                                   problem::TooOldDatabase,
                                    problem::SeveralBackups,
                                    problem::EncryptedBackup,
                                    problem::WrongPassword,
@@ -128,9 +134,10 @@ private:
 
 // Decides what `path` is; the one rule of what a source is, for the window and the command line
 // alike. Its kind is looked at before SQLite sees it: a regular file is a Messages database when
-// it is an SQLite file with the Messages tables; a folder is a backup, holds exactly one backup,
-// or (a copied Messages folder) holds a Messages database named chat.db. Anything else, a folder
-// holding none or several, and a backup that cannot be read give the problem. A path that cannot
+// it is an SQLite file with the Messages tables and their base columns (one of iOS 5 and earlier
+// is TooOldDatabase); a folder is a backup, holds exactly one backup, or (a copied Messages
+// folder) holds a Messages database named chat.db. Anything else, a folder holding none or
+// several, and a backup that cannot be read give the problem. A path that cannot
 // be looked at is NotFound only when it is not there (ENOENT, ENOTDIR), else Unreadable.
 [[nodiscard]] common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path);
 

@@ -39,6 +39,7 @@ enum class SourceKind {
     Unreadable, // there, but this user may not read it
     NotRegularFile, // a device, a pipe, a socket: nothing to read messages from
     NotMessagesDatabase, // a file or folder that holds no Messages history
+    DatabaseTooOld, // a Messages database made by iOS 5 or earlier, in a layout not read
     BackupWithoutMessages, // a backup whose phone kept no messages in it
     BackupTooOld, // a backup in a format older than the oldest one read
     BackupIncomplete, // a backup that was cut short before it was finished

@@ -3,9 +3,11 @@
 #include "store/live_database.h"
 #include "store/sqlite_db.h"
 
+#include <bitset>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -14,9 +16,25 @@
 namespace store
 {
 
+// A column the queries read that databases of some ages lack (see MessagesStore::select).
+enum class OptionalColumn {
+    ChatIdentifier, // chat.chat_identifier
+    DisplayName, // chat.display_name: from iOS 7
+    Style, // chat.style
+    AttributedBody, // message.attributedBody
+    CacheHasAttachments, // message.cache_has_attachments
+    IsAudioMessage, // message.is_audio_message: from iOS 8
+    BalloonBundleId, // message.balloon_bundle_id: from iOS 10
+    ItemType, // message.item_type: from iOS 8
+    AssociatedMessageType, // message.associated_message_type: from iOS 10
+    DateRetracted, // message.date_retracted: from macOS 13
+    DateEdited, // message.date_edited: from macOS 13
+};
+
 // The Messages database as the catalogue and the export read it: one read-only connection plus
-// the two optional columns of `message` that the export query depends on. One store serves one
-// load or one export and is then dropped; it is never shared between threads.
+// which of the optional columns its tables have, so that every query reads a missing one as its
+// neutral value. One store serves one load or one export and is then dropped; it is never shared
+// between threads.
 //
 // A database file is read so that nothing beside it is created or changed, not even an existing
 // -shm. Two paths:
@@ -53,7 +71,7 @@ public:
     };
 
     // Opens the database file at `path` through the private or the shared path (see above) and
-    // probes `message` for date_retracted and date_edited. Fails with the open failure; no
+    // probes `chat` and `message` for the optional columns. Fails with the open failure; no
     // half-built store survives.
     [[nodiscard]] static common::Result<MessagesStore, SQLiteDB::Failure> open(const std::filesystem::path &path);
 
@@ -84,9 +102,30 @@ public:
     // True when `table` has a column named exactly `column`. Never fails: any error reads as false.
     [[nodiscard]] bool hasColumn(std::string_view table, std::string_view column);
 
+    // The columns without which the database is no Messages database that the queries can read,
+    // as "table.column" in a fixed order; empty when it has them all (or lacks their tables: see
+    // missingMessagesTables). A column counts by its exact name; ROWID also as the table's own.
+    [[nodiscard]] std::vector<std::string> missingBaseColumns();
+
+    // True when the database has the layout of iOS 5 and earlier: the messages in `message`
+    // with madrid_ columns (iMessage) or conversations in msg_group, which the queries cannot read.
+    [[nodiscard]] bool hasOldestLayout();
+
     SQLiteDB &db() { return m_db; }
-    [[nodiscard]] bool hasRetracted() const { return m_hasRetracted; }
-    [[nodiscard]] bool hasEdited() const { return m_hasEdited; }
+    [[nodiscard]] bool has(OptionalColumn column) const;
+    [[nodiscard]] bool hasRetracted() const { return has(OptionalColumn::DateRetracted); }
+    [[nodiscard]] bool hasEdited() const { return has(OptionalColumn::DateEdited); }
+
+    // What a query selects for `column`: the column (NULL coalesced to its neutral value where
+    // the queries always did so) when the database has it, else that neutral value as a constant.
+    // Columns of `message` are named through the alias m, those of `chat` without one.
+    [[nodiscard]] std::string_view select(OptionalColumn column) const;
+
+    // The filter that keeps the messages a conversation counts and exports: ordinary items, without
+    // reactions, stickers and other messages attached to another one. Shared word for word by the
+    // catalogue's count queries and the export's message query, so both select the same messages;
+    // a database without item_type or associated_message_type has only ordinary, unattached ones.
+    [[nodiscard]] std::string countableFilter() const;
 
     static constexpr int maxReads = 4;
 
@@ -109,16 +148,11 @@ private:
     {
     }
 
+    [[nodiscard]] std::set<std::string, std::less<>> columnsOf(std::string_view table);
+
     SQLiteDB m_db;
-    bool m_hasRetracted = false;
-    bool m_hasEdited = false;
+    std::bitset<static_cast<std::size_t>(OptionalColumn::DateEdited) + 1> m_columns; // by OptionalColumn
     std::optional<Watch> m_watch; // private reads only
 };
-
-// The filter that keeps the messages a conversation counts and exports: ordinary items, without
-// reactions, stickers and other messages attached to another one. Shared word for word by the
-// catalogue's count query and the export's message query, so both select the same messages.
-inline constexpr std::string_view countableMessageFilter =
-    "m.item_type = 0 AND COALESCE(m.associated_message_type, 0) NOT BETWEEN 1000 AND 3999";
 
 } // namespace store

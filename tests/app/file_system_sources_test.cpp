@@ -161,7 +161,7 @@ TEST_F(FileSystemSourcesTest, AnEncryptedBackupOpensWithItsPasswordUntilItIsForg
     EXPECT_FALSE(sources.openStore(locked).has_value());
 }
 
-TEST_F(FileSystemSourcesTest, BackupsWithoutMessagesOrTooOldSayWhy)
+TEST_F(FileSystemSourcesTest, BackupsWithoutMessagesOrTooOldAndTheOldestDatabasesSayWhy)
 {
     testsupport::makeBackup(dir / "empty", {std::nullopt, std::nullopt, addressBook});
     BackupOptions old;
@@ -170,6 +170,8 @@ TEST_F(FileSystemSourcesTest, BackupsWithoutMessagesOrTooOldSayWhy)
 
     EXPECT_EQ(sources.check(dir / "empty"), (app::SourceCheck{SourceKind::BackupWithoutMessages, dir / "empty", {}}));
     EXPECT_EQ(sources.check(dir / "old"), (app::SourceCheck{SourceKind::BackupTooOld, dir / "old", {}}));
+    testsupport::MessagesFixture(dir / "ios5.db", testsupport::Schema::Ios5Madrid).close();
+    EXPECT_EQ(sources.check(dir / "ios5.db"), (app::SourceCheck{SourceKind::DatabaseTooOld, dir / "ios5.db", {}}));
 }
 
 TEST_F(FileSystemSourcesTest, FilesAndFoldersThatAreNoBackupAreToldApartAsDatabases)

@@ -161,11 +161,9 @@ TEST_F(SourceStepTest, APathAskedForOnTheCommandLineComesFirst)
 
 TEST_F(SourceStepTest, EachUnusablePathShowsTheSourceStepWithATextNamingIt)
 {
-    const std::vector<SourceKind> kinds = {SourceKind::NotFound,
-                                           SourceKind::Unreadable,
-                                           SourceKind::NotRegularFile,
-                                           SourceKind::NotMessagesDatabase,
-                                           SourceKind::BackupWithoutMessages,
+    const std::vector<SourceKind> kinds = {SourceKind::NotFound,       SourceKind::Unreadable,
+                                           SourceKind::NotRegularFile, SourceKind::NotMessagesDatabase,
+                                           SourceKind::DatabaseTooOld, SourceKind::BackupWithoutMessages,
                                            SourceKind::BackupTooOld};
     const auto model = makeModel();
     std::set<QString> texts;

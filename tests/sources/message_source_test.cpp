@@ -279,6 +279,22 @@ TEST_F(MessageSourceTest, MissingTablesAreNamed)
               dir / "Messages" / "chat.db");
 }
 
+TEST_F(MessageSourceTest, TheOldestLayoutIsTooOldAndMissingBaseColumnsAreNamed)
+{
+    testsupport::MessagesFixture(dir / "ios5.db", testsupport::Schema::Ios5Madrid).close();
+    EXPECT_EQ(expectProblem<problem::TooOldDatabase>(sources::openSource(dir / "ios5.db")).path, dir / "ios5.db");
+    testsupport::makeBackup(dir / "Backup" / "ios5", {dir / "ios5.db", std::nullopt, std::nullopt});
+    expectProblem<problem::TooOldDatabase>(sources::openSource(dir / "Backup" / "ios5"));
+
+    testsupport::MessagesFixture(dir / "cut.db", testsupport::Schema::Ios6).close();
+    execOn(dir / "cut.db",
+           "ALTER TABLE message DROP COLUMN handle_id; DROP TABLE handle;"
+           "CREATE TABLE handle (id TEXT PRIMARY KEY, service TEXT) WITHOUT ROWID;");
+    const auto cut = expectProblem<problem::NotMessagesDatabase>(sources::openSource(dir / "cut.db"));
+    EXPECT_EQ(cut.missingColumns, (std::vector<std::string>{"message.handle_id", "handle.ROWID"}));
+    EXPECT_TRUE(cut.missingTables.empty());
+}
+
 TEST_F(MessageSourceTest, AGivenReaderReadsEveryFileOfABackupEvenAnEncryptedOne)
 {
     BackupOptions locked;

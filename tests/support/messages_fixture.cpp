@@ -31,12 +31,35 @@ bool hasColumn(const Columns &columns, const std::string &name)
     return false;
 }
 
+std::string schemaName(Schema schema)
+{
+    switch (schema) {
+    case Schema::Recent:
+        return "recent";
+    case Schema::Old:
+        return "old";
+    case Schema::Ios10:
+        return "ios10";
+    case Schema::OsX1011:
+        return "osx1011";
+    case Schema::Ios8:
+        return "ios8";
+    case Schema::Ios7:
+        return "ios7";
+    case Schema::Ios6:
+        return "ios6";
+    case Schema::Ios5Madrid:
+        return "ios5-madrid";
+    }
+    throw std::invalid_argument("no such schema");
+}
+
 } // namespace
 
 std::string schemaSql(Schema schema)
 {
     const std::filesystem::path dir(TOVIK_TEST_DATA_DIR);
-    const auto file = dir / (schema == Schema::Recent ? "chatdb-schema-recent.sql" : "chatdb-schema-old.sql");
+    const auto file = dir / ("chatdb-schema-" + schemaName(schema) + ".sql");
     std::string sql = readFile(file);
     if (sql.empty())
         throw std::runtime_error("cannot read " + file.string());

@@ -14,10 +14,16 @@ struct sqlite3;
 namespace testsupport
 {
 
-// The two real layouts of the Messages database, as shipped in tests/data.
+// The real layouts of the Messages database, as shipped in tests/data.
 enum class Schema {
     Recent, // current macOS: message has date_retracted and date_edited
     Old, // 2017-era layout, without those two columns
+    Ios10, // iOS 10 / macOS 10.12: no thread or CloudKit columns, dates in seconds
+    OsX1011, // OS X 10.11 and iOS 9: no associated_message_type or balloon_bundle_id
+    Ios8, // iOS 8: as iOS 9 but for two chat columns nothing reads
+    Ios7, // iOS 7: no item_type or is_audio_message either
+    Ios6, // iOS 6: no chat.display_name either
+    Ios5Madrid, // iOS 5 and earlier: msg_group and madrid_ columns, no chat or handle tables
 };
 
 struct Blob {
