@@ -2,7 +2,6 @@
 
 #include "common/text.h"
 
-#include <algorithm>
 #include <array>
 
 namespace contacts
@@ -12,14 +11,15 @@ std::string nameFromParts(const NameParts &parts)
 {
     const std::array western{&parts.prefix, &parts.given, &parts.middle, &parts.family, &parts.suffix};
     const std::array eastern{&parts.prefix, &parts.family, &parts.given, &parts.middle, &parts.suffix};
-    const bool eastAsian = std::all_of(western.begin(), western.end(), [](const std::vector<std::string> *words) {
-        return std::all_of(words->begin(), words->end(), [](const std::string &word) {
-            return word.empty() || common::isWrittenInEastAsianScripts(word);
-        });
-    });
+    std::string words;
+    for (const std::vector<std::string> *part : western) {
+        for (const std::string &word : *part)
+            words += word;
+    }
+    const bool eastAsian = common::isWrittenInEastAsianScripts(words);
     std::string name;
-    for (const std::vector<std::string> *words : eastAsian ? eastern : western) {
-        for (const std::string &word : *words) {
+    for (const std::vector<std::string> *part : eastAsian ? eastern : western) {
+        for (const std::string &word : *part) {
             if (word.empty())
                 continue;
             if (!name.empty() && !eastAsian)
