@@ -11,6 +11,17 @@ namespace
 
 constexpr std::size_t chunkBytes = std::size_t{256} * 1024;
 
+// The first CR or LF of `text` from `from` on, or npos; a plain loop, several times faster
+// than find_first_of with its per-byte search of the set.
+std::size_t lineEndIn(std::string_view text, std::size_t from) noexcept
+{
+    for (std::size_t i = from; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
 } // namespace
 
 PhysicalLines::PhysicalLines(const common::ReadOnlyFile &file, std::uint64_t begin, std::uint64_t end)
@@ -71,7 +82,7 @@ std::string_view PhysicalLines::peek()
     std::uint64_t scanned = m_position; // the file offset up to which no line end was seen
     for (;;) {
         const std::size_t from = static_cast<std::size_t>(scanned - m_bufferStart);
-        const std::size_t found = m_buffer.find_first_of("\r\n", from);
+        const std::size_t found = lineEndIn(m_buffer, from);
         if (found != std::string::npos) {
             // A CR at the end of the buffer may be the first half of a CR LF.
             if (m_buffer[found] == '\r' && found + 1 == m_buffer.size() && m_bufferStart + m_buffer.size() < m_end) {
@@ -118,7 +129,7 @@ void PhysicalLines::scanLongLine(std::uint64_t start)
         const std::size_t got = readAt(at, m_scratch);
         const auto *bytes = reinterpret_cast<const char *>(m_scratch.data());
         const std::string_view piece(bytes, got);
-        const std::size_t found = piece.find_first_of("\r\n");
+        const std::size_t found = lineEndIn(piece, 0);
         const std::string_view inLine = piece.substr(0, std::min(found, piece.size()));
         base64 = base64 && std::all_of(inLine.begin(), inLine.end(), isBase64LineByte);
         if (!inLine.empty())
