@@ -41,9 +41,9 @@ common::Result<contacts::ContactsIndex> loadContacts(const std::optional<std::fi
     // The index only learns that the file could not be read; its size is the one reason worth saying.
     std::error_code error;
     if (const auto size = std::filesystem::file_size(*file, error); !error && size > contacts::maxVCardFileBytes)
-        return common::failure(common::Error{common::Error::Kind::Invalid,
-                                             "the contacts file " + file->string() + " is " + std::to_string(size >> 20)
-                                                 + " MiB, larger than any address book (at most 2048 MiB are read)"});
+        return common::failure(
+            common::Error{common::Error::Kind::Invalid,
+                          "the contacts file " + file->string() + " " + contacts::tooLargeForContacts(size)});
     return contacts::ContactsIndex::build(service);
 }
 

@@ -9,6 +9,7 @@
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/uscript.h>
 #include <unicode/utf8.h>
 
 #include <algorithm>
@@ -258,6 +259,28 @@ std::string numericCharacters(std::string_view text)
             digits.append(repaired, start, stop - start);
     });
     return digits;
+}
+
+bool isWrittenInEastAsianScripts(std::string_view text)
+{
+    static constexpr UScriptCode scripts[] = {USCRIPT_HAN, USCRIPT_HIRAGANA, USCRIPT_KATAKANA, USCRIPT_HANGUL};
+    bool letters = false;
+    bool others = false;
+    const std::string repaired = repairUtf8(text);
+    forEachScalar(repaired, [&](std::int32_t c, std::size_t, std::size_t) {
+        // Script extensions: the prolonged sound mark and the katakana middle dot belong to
+        // Hiragana and Katakana, the ideographic punctuation to Han as well.
+        const bool eastAsian = std::any_of(std::begin(scripts), std::end(scripts), [c](UScriptCode script) {
+            return uscript_hasScript(c, script);
+        });
+        UErrorCode status = U_ZERO_ERROR;
+        const UScriptCode own = uscript_getScript(c, &status);
+        if (eastAsian)
+            letters = letters || u_hasBinaryProperty(c, UCHAR_ALPHABETIC);
+        else if (own != USCRIPT_INHERITED && !u_isUWhiteSpace(c) && c != 0x00B7 && c != 0x2027)
+            others = true;
+    });
+    return letters && !others;
 }
 
 std::string firstCharacter(std::string_view text)

@@ -45,6 +45,11 @@ namespace common
 // numeric value), in order.
 [[nodiscard]] std::string numericCharacters(std::string_view text);
 
+// True when `text` holds letters of Han, Hiragana, Katakana or Hangul and nothing else but the
+// marks written with them: combining marks, white space (the ideographic space among it), the
+// middle dots, the prolonged sound mark and the other characters those scripts share.
+[[nodiscard]] bool isWrittenInEastAsianScripts(std::string_view text);
+
 // The first user-perceived character (extended grapheme cluster) of `text`, so that a letter
 // keeps its combining marks; empty for an empty text.
 [[nodiscard]] std::string firstCharacter(std::string_view text);

@@ -1,6 +1,7 @@
 #include "sources/address_book.h"
 
 #include "common/text.h"
+#include "contacts/person_name.h"
 #include "store/table_check.h"
 
 #include <array>
@@ -49,12 +50,10 @@ common::Result<std::vector<contacts::ContactRecord>, store::SQLiteDB::Failure> r
     auto people = db.execute(sql, {}, [&](const store::Statement &row) {
         contacts::ContactRecord record;
         const std::int64_t rowId = row.integer(0);
-        std::string name;
-        for (int column = 1; column <= 5; ++column) {
-            const auto part = common::trimWhiteSpaceAndNewlines(row.text(column));
-            if (!part.empty())
-                name += (name.empty() ? "" : " ") + part;
-        }
+        const auto part = [&](int column) {
+            return std::vector<std::string>{common::trimWhiteSpaceAndNewlines(row.text(column))};
+        };
+        std::string name = contacts::nameFromParts({part(1), part(2), part(3), part(4), part(5)});
         record.organization = row.text(6);
         if (row.integer(7) == companyKind && !record.organization.empty())
             name = record.organization;

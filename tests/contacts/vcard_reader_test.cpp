@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -77,6 +81,51 @@ const std::string iCloudExport = joinLines({
     "X-ABUID:5AD380FD-B2DE-4261-BA99-DE1D1DB52FBE\\:ABPerson",
     "END:VCARD",
 });
+
+// Base64 text of `bytes` pseudo-random bytes, the same on every run.
+std::string photoText(std::size_t bytes, std::uint32_t seed)
+{
+    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    text.reserve(bytes / 3 * 4 + 4);
+    for (std::size_t i = 0; i < bytes / 3 * 4; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        text.push_back(alphabet[seed >> 26]);
+    }
+    return text + "==";
+}
+
+// Cards without identifiers of their own, each with a photo written in one of the ways exporters
+// write them: folded as Apple does, a 2.1 block of unfolded lines, one line longer than any
+// value kept, and a photo after a quoted-printable name; LF and CR LF line ends.
+std::string photoCards()
+{
+    std::string cards;
+    for (std::uint32_t i = 0; i < 12; ++i) {
+        const std::string end = i % 4 == 3 ? "\n" : "\r\n";
+        const std::string photo = photoText(std::size_t{8000} + i * 3001, i);
+        cards += "BEGIN:VCARD" + end + "VERSION:3.0" + end;
+        if (i % 3 == 2)
+            cards += "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Ren=C3=A9e=" + end + " No. " + std::to_string(i) + end;
+        else
+            cards += "FN:Person " + std::to_string(i) + end;
+        cards += "TEL;type=CELL:+1 555 010 " + std::to_string(1000 + i) + end;
+        if (i % 4 == 1) { // 2.1: unfolded base64 lines, ended by an empty line
+            cards += "PHOTO;ENCODING=BASE64;JPEG:" + end;
+            for (std::size_t at = 0; at < photo.size(); at += 76)
+                cards += photo.substr(at, 76) + end;
+            cards += end;
+        } else if (i == 6) { // one line of 1.1 MB
+            cards += "PHOTO;ENCODING=b;TYPE=JPEG:" + photoText(800000, i) + end;
+        } else {
+            cards += "PHOTO;ENCODING=b;TYPE=JPEG:" + photo.substr(0, 46) + end;
+            for (std::size_t at = 46; at < photo.size(); at += 74)
+                cards += " " + photo.substr(at, 74) + end;
+        }
+        cards += "EMAIL:p" + std::to_string(i) + "@example.com" + end + "END:VCARD" + end;
+    }
+    return cards;
+}
 
 } // namespace
 
@@ -513,4 +562,111 @@ TEST(ReadVCardFile, RefusesAFileLargerThanAnyAddressBookWithoutReadingIt)
 
     std::filesystem::resize_file(path, 1024);
     EXPECT_TRUE(contacts::readVCardFile(path).has_value());
+}
+
+TEST(ReadVCardFile, StreamsPhotoCardsToTheRecordsAndIdentifiersOfTheWholeFileReader)
+{
+    // The identifiers the reader gave when it read the whole file into memory at once.
+    const std::vector<std::string> before{
+        "pad",
+        "vcard-2df5a818767df8a8",
+        "vcard-d787a44bbf025626",
+        "vcard-bc4ba45c05007ee0",
+        "vcard-603e9640680f1213",
+        "vcard-e1ad64bb74da5bb9",
+        "vcard-87ffa24df0180268",
+        "vcard-8f4bba8f7b34e3dc",
+        "vcard-25d7fa039f789192",
+        "vcard-731cf306ca8e88de",
+        "vcard-ca401b3cc601c100",
+        "vcard-e15dd07ce7e544f2",
+        "vcard-903be0ab889cf790",
+    };
+    const auto identifiers = [](const std::vector<ContactRecord> &cards) {
+        std::vector<std::string> ids;
+        for (const ContactRecord &card : cards)
+            ids.push_back(card.identifier);
+        return ids;
+    };
+    const testsupport::TempDir dir;
+    const auto path = dir / "photos.vcf";
+    const std::string cards = photoCards();
+    const auto padded = [&](std::size_t pad) {
+        return "BEGIN:VCARD\r\nUID:pad\r\nNOTE:" + std::string(pad, 'a') + "\r\nEND:VCARD\r\n" + cards;
+    };
+    std::ofstream(path, std::ios::binary) << padded(0);
+
+    const auto read = contacts::readVCardFile(path);
+
+    ASSERT_TRUE(read.has_value()) << read.error().detail;
+    EXPECT_EQ(identifiers(*read), before);
+    EXPECT_EQ((*read)[3].formattedName, "Renée No. 2");
+    EXPECT_EQ((*read)[7].formattedName, "Person 6"); // the card with a photo of one 1.1 MB line
+    EXPECT_EQ((*read)[7].phones, (std::vector<std::string>{"+1 555 010 1006"}));
+    EXPECT_EQ((*read)[12].emails, (std::vector<std::string>{"p11@example.com"}));
+    // Shifted by a byte at a time, every line end, a CR LF among them, meets a chunk's end once.
+    for (std::size_t shift = 1; shift < 80; ++shift)
+        ASSERT_EQ(identifiers(readVCards(padded(shift))), before) << "shifted by " << shift;
+}
+
+TEST(ReadVCards, PassesOverValuesLongerThanAnyNameAndKeepsTheCard)
+{
+    const std::string megabytes(std::size_t{3} << 20, 'x');
+    std::string folded;
+    for (int i = 0; i < 20000; ++i)
+        folded += " " + std::string(99, 'y') + "\r\n";
+    const std::string cards = "BEGIN:VCARD\r\nFN:" + megabytes
+        + "\r\nN:Lang;Anna;;;\r\nTEL:+1 555 010 2000\r\nEND:VCARD\r\n" + "BEGIN:VCARD\r\nX-" + megabytes
+        + "\r\nEMAIL:\r\n" + folded + "FN:Ben\r\nEND:VCARD\r\n";
+
+    const std::vector<ContactRecord> read = readVCards(cards);
+
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].formattedName, "Anna Lang");
+    EXPECT_EQ(read[0].phones, (std::vector<std::string>{"+1 555 010 2000"}));
+    EXPECT_EQ(read[1].formattedName, "Ben");
+    EXPECT_TRUE(read[1].emails.empty());
+}
+
+TEST(ReadVCardFile, RefusesWhatIsNotARegularFileWithoutWaiting)
+{
+    const testsupport::TempDir dir;
+    const auto fifo = dir / "contacts.vcf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto started = std::chrono::steady_clock::now();
+
+    const auto fromFifo = contacts::readVCardFile(fifo);
+    const auto fromFolder = contacts::readVCardFile(dir.path());
+    const auto missing = contacts::readVCardFile(dir / "missing.vcf");
+
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    ASSERT_FALSE(fromFifo.has_value());
+    EXPECT_EQ(fromFifo.error().kind, common::Error::Kind::Invalid);
+    ASSERT_FALSE(fromFolder.has_value());
+    EXPECT_EQ(fromFolder.error().kind, common::Error::Kind::Invalid);
+    ASSERT_FALSE(missing.has_value());
+    EXPECT_EQ(missing.error().kind, common::Error::Kind::NotFound);
+}
+
+TEST(ReadVCards, PutsTheFamilyNameFirstInNamesOfEastAsianScripts)
+{
+    const std::string cards = joinLines({
+        "BEGIN:VCARD",   "VERSION:3.0", "N:雷;霞锋;;;",     "END:VCARD",    "BEGIN:VCARD",        "VERSION:3.0",
+        "N:김;민준;;;",  "END:VCARD",   "BEGIN:VCARD",      "VERSION:3.0",  "N:ヤマダ;タロー;;;", "END:VCARD",
+        "BEGIN:VCARD",   "VERSION:3.0", "N:山田;花子;;;様", "END:VCARD",    "BEGIN:VCARD",        "VERSION:3.0",
+        "N:Lee;霞锋;;;", "END:VCARD",   "BEGIN:VCARD",      "VERSION:3.0",  "N:雷;霞锋;;Dr.;",    "END:VCARD",
+        "BEGIN:VCARD",   "VERSION:3.0", "FN:霞锋 雷",       "N:雷;霞锋;;;", "END:VCARD",
+    });
+
+    const std::vector<ContactRecord> read = readVCards(cards);
+
+    ASSERT_EQ(read.size(), 7u);
+    EXPECT_EQ(read[0].formattedName, "雷霞锋");
+    EXPECT_EQ(read[1].formattedName, "김민준");
+    EXPECT_EQ(read[2].formattedName, "ヤマダタロー");
+    EXPECT_EQ(read[3].formattedName, "山田花子様");
+    // Any part in another script keeps the order and the spaces; a written full name stays.
+    EXPECT_EQ(read[4].formattedName, "霞锋 Lee");
+    EXPECT_EQ(read[5].formattedName, "Dr. 霞锋 雷");
+    EXPECT_EQ(read[6].formattedName, "霞锋 雷");
 }
