@@ -207,8 +207,9 @@ TEST_F(SourceScreensTest, TheContactsButtonSaysWhatItDoesAndACancelOrARefusedFil
     EXPECT_EQ(contacts->allowButton()->text(), app::qs(l10n::allowContacts()));
     if (l10n::linuxWords) {
         for (const l10n::StringEntry &entry : l10n::stringTable()) {
-            if (entry.key == "allowContactsLinux")
+            if (entry.key == "allowContactsLinux") {
                 EXPECT_EQ(contacts->allowButton()->text(), app::qs(l10n::localized(entry.english, entry.french)));
+            }
         }
         ASSERT_NE(contacts->hintLabel(), nullptr);
         EXPECT_EQ(contacts->hintLabel()->text(), app::qs(l10n::contactsFileHint()));
@@ -240,8 +241,8 @@ TEST_F(SourceScreensTest, TheContactsButtonSaysWhatItDoesAndACancelOrARefusedFil
 TEST_F(SourceScreensTest, TheListsHintFitsTheSourceAndAFailedExportNamesItsReason)
 {
     services.contactsStatus = contacts::AuthorizationStatus::Authorized;
-    addDatabase(writeStandardHistory());
-    sources.add(dir / "backup", backupSource());
+    sources.add(dir / "backup", backupSource()); // its messages are dir / "chat.db"
+    addDatabase(dir / "chat.db");
     startChoosing(dir / "chat.db");
     ASSERT_TRUE(waitForConversations());
     EXPECT_EQ(screen<ui::ListScreen>()->hintLabel()->text(), app::olderMessagesHint(SourceKind::Database));
@@ -280,8 +281,9 @@ TEST_F(SourceScreensTest, TheDoneScreenNamesTheDownloadFolderByItsOwnNameWithIts
 
     auto *done = screen<ui::DoneScreen>();
     EXPECT_EQ(done->titleLabel()->text(), app::savedInText(qpath(home / "Herunterladen")));
-    if (l10n::linuxWords)
+    if (l10n::linuxWords) {
         EXPECT_TRUE(done->titleLabel()->text().contains(QStringLiteral("Herunterladen")));
+    }
     EXPECT_EQ(done->folderLabel()->text(), qpath(home / "Herunterladen"));
     EXPECT_TRUE(fs::exists(model->exported()->path.toStdString()));
     fs::remove_all(home / "Herunterladen");
