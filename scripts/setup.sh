@@ -11,6 +11,7 @@ packages=(
     libssl-dev libplist-dev   # iPhone backups: OpenSSL for the encrypted ones, plists
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev libgl-dev
+    qt6-translations-l10n   # Qt's own texts (the file dialog's buttons) in the user's language
     xvfb xauth
     # The end-to-end tests: a window manager, X input, and the accessibility tree over D-Bus
     openbox xdotool dbus at-spi2-core python3-gi gir1.2-atspi-2.0

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "access_probe.h"
+#include "access_watch.h"
 #include "catalogue/conversation.h"
 #include "contacts/contacts_index.h"
 #include "desktop_services.h"
 #include "discovery_runner.h"
+#include "recent_sources.h"
 #include "sources/message_sources.h"
+#include "start_page.h"
 
 #include <QObject>
 #include <QString>
@@ -35,19 +38,11 @@ struct Exported {
     QString path; // absolute path of the written file
     QString title; // the conversation's title
     qint64 messages = 0; // message blocks written
+    QString folder; // absolute path of the folder it went into
 
     QUrl url() const { return QUrl::fromLocalFile(path); }
     bool operator==(const Exported &) const = default;
 };
-
-// True for an http or https origin as text: scheme, "://", host and an optional port, with no
-// user, path (not even "/"), query or fragment.
-[[nodiscard]] bool isWebOrigin(const QString &text);
-
-// The start page for `language` (a code such as "en" or "pt-PT"): `site` when it is a web origin,
-// else AppModel::builtInSiteURL(); then "/" + the lower-case code, left out for "en"; then
-// "/start?source=imessage&method=mac".
-[[nodiscard]] QUrl startURLFor(const std::optional<QString> &site, const QString &language);
 
 // The one controller of the application: which screen is shown, where the messages come from, the
 // conversation list, the state of the one export that may run, and the access timer. Every field is read and written on
@@ -66,6 +61,8 @@ class AppModel : public QObject
     Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
     Q_PROPERTY(std::optional<QString> exportingID READ exportingID NOTIFY exportingIDChanged)
     Q_PROPERTY(std::optional<QString> error READ error NOTIFY errorChanged)
+    Q_PROPERTY(std::optional<QString> errorReason READ errorReason NOTIFY errorChanged)
+    Q_PROPERTY(std::optional<QString> contactsProblem READ contactsProblem NOTIFY contactsProblemChanged)
     Q_PROPERTY(std::optional<app::Exported> exported READ exported NOTIFY exportedChanged)
     Q_PROPERTY(std::optional<std::filesystem::path> source READ source NOTIFY sourceChanged)
     Q_PROPERTY(bool checkingSource READ checkingSource NOTIFY checkingSourceChanged)
@@ -94,7 +91,7 @@ public:
     // stays, with an empty list, until the user or the access watch starts a load again.
     static constexpr int maxConsecutiveLoadFailures = 3;
 
-    static constexpr std::chrono::milliseconds defaultPollInterval{1000};
+    static constexpr std::chrono::milliseconds defaultPollInterval = AccessWatch::defaultInterval;
 
     // The service's own origin, used when the "TovikSite" setting is absent or not an http(s) origin.
     static QString builtInSiteURL();
@@ -132,10 +129,20 @@ public:
     bool loading() const { return m_loading; }
     const std::optional<QString> &exportingID() const { return m_exportingID; }
     const std::optional<QString> &error() const { return m_error; }
+    // The one short line under a failed export's error that names why it failed.
+    const std::optional<QString> &errorReason() const { return m_errorReason; }
+    // Why the contacts file chosen last was refused, naming it; none once a file was taken, the
+    // question skipped or another step shown. The names read before stay.
+    const std::optional<QString> &contactsProblem() const { return m_contactsProblem; }
+    // True when the last load could not read the source's own address book: its names are skipped,
+    // its conversations still listed. Changes just before conversationsChanged.
+    bool addressBookUnreadable() const { return m_addressBookUnreadable; }
     const std::optional<Exported> &exported() const { return m_exported; }
 
     // The source the list is read from, once one was chosen (always the database on a Mac).
     const std::optional<std::filesystem::path> &source() const { return m_source; }
+    // What the source is: a database file or a backup (always a database on a Mac).
+    SourceKind sourceKind() const { return m_sourceKind; }
     // True while a chosen path is being looked at in the background.
     bool checkingSource() const { return m_checksRunning > 0; }
     // Why the last chosen path cannot be used, naming it; none while nothing went wrong.
@@ -148,6 +155,10 @@ public:
     bool unlocking() const { return m_unlocking; }
     // True after a password that did not open the backup, until the next try.
     bool wrongPassword() const { return m_wrongPassword; }
+    // The folder the contacts file chooser opens in: the Downloads folder, where a vCard exported
+    // elsewhere usually lands, or home while there is none. Looked up in the background when the
+    // model starts (it reads the user-dirs file); home until then.
+    const QString &contactsFileFolder() const { return m_contactsFileFolder; }
     // An address or a path the desktop could not open, for the user to copy; none otherwise.
     const std::optional<QString> &unopened() const { return m_unopened; }
 
@@ -175,8 +186,9 @@ public:
     void openPrivacySettings();
     // Remembers that the welcome screen was seen, then decides the phase.
     void finishWelcome();
-    // Asks for the contacts and, whatever the answer, shows the list and loads it. Returns before
-    // the answer: the rest happens on the main thread when it arrives.
+    // Asks for the contacts; granted or refused, shows the list and loads it; a chooser cancelled
+    // or a file refused stays on the question (the latter saying why). Returns before the answer:
+    // the rest happens on the main thread when it arrives.
     void requestContacts();
     void skipContacts();
     // Loads the conversation list in the background.
@@ -209,7 +221,8 @@ public:
     // One step back: the done screen to the list, the password screen to the picker it came from,
     // any other step after the first to the source step.
     void goBack();
-    // Asks for the contacts file again (choose or change it), then reloads the list.
+    // Asks for the contacts file again (choose or change it), then reloads the list; a cancel
+    // changes nothing, a refused file keeps the names read before and says why.
     void chooseContactsFile();
     // Forgets the address or path shown for copying.
     void dismissUnopened();
@@ -226,7 +239,7 @@ public:
     std::optional<bool> backupToolInstalled() const { return m_backupTool; }
     // The usual Messages database when it is there but may not be read.
     const std::optional<std::filesystem::path> &unreadableDatabase() const { return m_unreadableDatabase; }
-    const std::vector<std::filesystem::path> &recentSources() const { return m_recent; }
+    const std::vector<std::filesystem::path> &recentSources() const { return m_recent.paths(); }
     // Takes `path` off the sources opened last, and drops the keys of an unlocked backup there.
     void forgetRecent(const std::filesystem::path &path);
 
@@ -235,9 +248,9 @@ public:
 
     // The access timer, for tests: whether it runs, and a shorter interval for it (applies at once
     // when it runs).
-    bool isPolling() const { return m_poll != nullptr; }
-    std::chrono::milliseconds pollInterval() const { return m_pollInterval; }
-    void setPollInterval(std::chrono::milliseconds interval);
+    bool isPolling() const { return m_watch->isRunning(); }
+    std::chrono::milliseconds pollInterval() const { return m_watch->interval(); }
+    void setPollInterval(std::chrono::milliseconds interval) { m_watch->setInterval(interval); }
 
 Q_SIGNALS:
     void phaseChanged();
@@ -253,6 +266,7 @@ Q_SIGNALS:
     void unlockingChanged();
     void wrongPasswordChanged();
     void unopenedChanged();
+    void contactsProblemChanged();
     void discoveryChanged();
 
 private:
@@ -273,13 +287,15 @@ private:
     void check(const std::filesystem::path &path, Trigger trigger);
     void applyCheck(CheckOutcome outcome);
     void applyUnlock(UnlockResult result);
-    void
-    adopt(const std::filesystem::path &path, std::shared_ptr<contacts::ContactsService> ownContacts, Trigger trigger);
+    void adopt(const std::filesystem::path &path,
+               SourceKind kind,
+               std::shared_ptr<contacts::ContactsService> ownContacts,
+               Trigger trigger);
     void showContactsOrList(Trigger trigger);
     void reveal(const QString &path);
     void startLoad();
-    void tick();
-    void stopPolling();
+    // The access watch saw the database become readable (or go missing).
+    void accessChanged();
     void applyLoad(LoadOutcome outcome);
     void applyExport(ExportOutcome outcome);
 
@@ -287,7 +303,10 @@ private:
     void setConversations(std::vector<catalogue::Conversation> conversations);
     void setLoading(bool loading);
     void setExportingID(std::optional<QString> id);
-    void setError(std::optional<QString> error);
+    void setError(std::optional<QString> error, std::optional<QString> reason = std::nullopt);
+    void setContactsProblem(std::optional<QString> problem);
+    void applyContactsAnswer(const ContactsAnswer &answer);
+    void lookUpContactsFileFolder();
     void setExported(std::optional<Exported> exported);
     void setCheckingSource(int running);
     void setSourceProblem(std::optional<QString> problem);
@@ -296,8 +315,6 @@ private:
     void setWrongPassword(bool wrong);
     void setUnopened(std::optional<QString> unopened);
     void applyDiscovery(const Discovered &discovered);
-    void remember(const std::filesystem::path &path);
-    void saveRecent();
 
     DesktopServices &m_services;
     std::unique_ptr<MessageSources> m_ownSources; // the database file reader of the Mac flow
@@ -311,8 +328,13 @@ private:
     bool m_loading = false;
     std::optional<QString> m_exportingID;
     std::optional<QString> m_error;
+    std::optional<QString> m_errorReason;
+    std::optional<QString> m_contactsProblem;
+    QString m_contactsFileFolder;
+    bool m_addressBookUnreadable = false;
     std::optional<Exported> m_exported;
     std::optional<std::filesystem::path> m_source;
+    SourceKind m_sourceKind = SourceKind::Database;
     std::shared_ptr<contacts::ContactsService> m_sourceContacts;
     int m_checksRunning = 0;
     std::optional<QString> m_sourceProblem;
@@ -326,8 +348,7 @@ private:
     bool m_wrongPassword = false;
     std::optional<QString> m_unopened;
     std::shared_ptr<const contacts::ContactsIndex> m_contacts = std::make_shared<const contacts::ContactsIndex>();
-    std::unique_ptr<QTimer> m_poll;
-    std::chrono::milliseconds m_pollInterval = defaultPollInterval;
+    AccessWatch *m_watch = nullptr; // a child: the access watch of the Mac flow
     int m_failedLoadsInRow = 0;
     // Requested when the window closes, for every task; when the user moves to another source, for
     // its checks and unlocks; and when another source is adopted, for the loads of the one left.
@@ -335,7 +356,7 @@ private:
     std::stop_source m_leaving;
     std::stop_source m_reading;
     std::optional<sources::DiscoveryRoots> m_discoveryRoots;
-    std::vector<std::filesystem::path> m_recent;
+    RecentSources m_recent;
     bool m_discovering = false;
     std::vector<sources::FoundSource> m_found;
     std::optional<bool> m_backupTool;

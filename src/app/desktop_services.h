@@ -13,6 +13,18 @@
 namespace app
 {
 
+// What became of a request for the user's contacts.
+struct ContactsAnswer {
+    enum class Outcome {
+        Granted, // the names may be read now
+        Refused, // the user said no, or the request failed
+        Cancelled, // the user closed the chooser without choosing: the question is still open
+        FileRefused, // the chosen file cannot serve; the answer given before it stands
+    };
+    Outcome outcome = Outcome::Refused;
+    QString problem; // for FileRefused: names the file and says why, in the user's language
+};
+
 // What the application asks of the desktop it runs on: settings, opening and revealing, the
 // application's own process and window, icons, and the user's contacts. Every call is made on the
 // main thread; only the ContactsService handed out by contactsService() is used elsewhere. The
@@ -61,9 +73,8 @@ public:
     [[nodiscard]] virtual contacts::AuthorizationStatus contactsAuthorizationStatus() = 0;
 
     // Asks the user for access to their contacts and remembers the answer. `done` is called exactly
-    // once, on the main thread and never before this returns, with true when access was granted;
-    // a failed request counts as a refusal.
-    virtual void requestContactsAccess(std::function<void(bool granted)> done) = 0;
+    // once, on the main thread and never before this returns; a failed request counts as a refusal.
+    virtual void requestContactsAccess(std::function<void(ContactsAnswer answer)> done) = 0;
 
     // A source of the user's contacts as they stand now, to be used by one load on any thread.
     // Without access it is a source that yields nothing.

@@ -1,6 +1,7 @@
 #include "linux_desktop_services.h"
 
 #include "contacts/vcard_contacts_service.h"
+#include "contacts_file_check.h"
 #include "paths.h"
 
 #include <QDBusConnection>
@@ -15,6 +16,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QProcess>
+#include <QThreadPool>
 #include <QWindow>
 
 #include <unistd.h>
@@ -205,24 +207,31 @@ void LinuxDesktopServices::setContactsFile(const std::optional<QString> &path)
     m_settings->sync();
 }
 
-bool LinuxDesktopServices::settleContactsAnswer(const std::optional<QString> &chosen)
+void LinuxDesktopServices::requestContactsAccess(std::function<void(ContactsAnswer answer)> done)
 {
-    if (chosen) {
+    auto answer = [this, done = std::move(done)](const std::optional<QString> &chosen) mutable {
+        if (!chosen) {
+            // A cancel answers nothing: a file chosen before stays, and so does an open question.
+            done({ContactsAnswer::Outcome::Cancelled, {}});
+            return;
+        }
+        // The file is read whole to see that it holds a card, off the main thread: an address
+        // book with photos can be hundreds of MB.
         const QString file = QFileInfo(*chosen).absoluteFilePath();
-        setContactsFile(file);
-        return isReadableFile(file);
-    }
-    if (textSetting(contactsFileKey()).value_or(QString()).isEmpty()) {
-        setContactsFile(std::nullopt);
-        return false;
-    }
-    return contactsAuthorizationStatus() == contacts::AuthorizationStatus::Authorized;
-}
-
-void LinuxDesktopServices::requestContactsAccess(std::function<void(bool granted)> done)
-{
-    auto answer = [this, done = std::move(done)](const std::optional<QString> &chosen) {
-        done(settleContactsAnswer(chosen));
+        QThreadPool::globalInstance()->start([this, file, done = std::move(done)]() mutable {
+            std::optional<QString> refusal = contactsFileRefusal(pathFrom(file));
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [this, file, refusal = std::move(refusal), done = std::move(done)] {
+                    if (refusal) {
+                        done({ContactsAnswer::Outcome::FileRefused, *refusal});
+                        return;
+                    }
+                    setContactsFile(file);
+                    done({ContactsAnswer::Outcome::Granted, {}});
+                },
+                Qt::QueuedConnection);
+        });
     };
     if (m_window != nullptr) {
         m_window->chooseContactsFile(std::move(answer));
@@ -231,7 +240,7 @@ void LinuxDesktopServices::requestContactsAccess(std::function<void(bool granted
     // No window to ask in: answered as a cancel, after this returns.
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [answer = std::move(answer)] {
+        [answer = std::move(answer)]() mutable {
             answer(std::nullopt);
         },
         Qt::QueuedConnection);

@@ -47,15 +47,15 @@ public:
     QIcon applicationIcon() override;
     QIcon fileIcon(const QString &path) override;
 
-    // Not determined until a file was chosen or the chooser cancelled, and again when the chosen
-    // file has gone; Authorized while the chosen file can be read; Denied after a cancel, or when
+    // Not determined until a file was chosen (or a refusal remembered), and again when the chosen
+    // file has gone; Authorized while the chosen file can be read; Denied after a refusal, or when
     // the chosen file is there but cannot be read.
     contacts::AuthorizationStatus contactsAuthorizationStatus() override;
 
-    // Has the window ask for a vCard file. A readable file grants access and is remembered.
-    // Cancelling keeps a file chosen before; without one it refuses, and the refusal is remembered
-    // until a file is chosen.
-    void requestContactsAccess(std::function<void(bool granted)> done) override;
+    // Has the window ask for a vCard file. A file with at least one card grants access and is
+    // remembered; any other file is refused with its reason (contactsFileRefusal), read in the
+    // background, and what was chosen before stays. Cancelling changes nothing.
+    void requestContactsAccess(std::function<void(ContactsAnswer answer)> done) override;
 
     std::shared_ptr<contacts::ContactsService> contactsService() override;
 
@@ -66,9 +66,6 @@ public:
     static QString contactsFileKey();
 
 private:
-    // Remembers what the chooser answered; true when access is granted now.
-    bool settleContactsAnswer(const std::optional<QString> &chosen);
-
     std::unique_ptr<QSettings> m_settings;
     WindowRequests *m_window = nullptr;
     std::optional<QDBusConnection> m_bus;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
@@ -14,6 +15,34 @@
 
 namespace app
 {
+
+QString naming(const std::string &text, const std::filesystem::path &path)
+{
+    return qs(text).replace(QStringLiteral("{path}"), displayPath(path));
+}
+
+QString savedInText(const QString &folder)
+{
+    // The last component of the path, without touching the disk; the path itself for the root.
+    const QString name = QFileInfo(folder).fileName();
+    return qs(l10n::doneTitle()).replace(QStringLiteral("{folder}"), name.isEmpty() ? folder : name);
+}
+
+QString exportFailureReason(const exporter::ExportFailure &failure, const std::filesystem::path &folder)
+{
+    if (failure.step == exporter::ExportFailure::Step::Database)
+        return qs(l10n::exportFailedSourceGone());
+    if (failure.kind == common::Error::Kind::NoSpace)
+        return qs(l10n::exportFailedNoSpace());
+    return naming(l10n::exportFailedNotWritable(), folder);
+}
+
+QString olderMessagesHint(sources::SourceKind kind)
+{
+    if (kind == sources::SourceKind::Database && l10n::linuxWords)
+        return qs(l10n::olderMessagesHintDatabase());
+    return qs(l10n::olderMessagesHint());
+}
 
 QString messageCount(std::int64_t n)
 {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "export/export_conversation.h"
 #include "l10n/strings.h"
 #include "sources/discovery.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -43,6 +45,20 @@ namespace app
 // The text that says the backup at `path` asks for `rounds` rounds of key derivation, far more than
 // a phone's, so it was not unlocked.
 [[nodiscard]] QString tooManyRoundsText(const QString &path, std::uint64_t rounds);
+
+// `text` with "{path}" in it, naming `path`.
+[[nodiscard]] QString naming(const std::string &text, const std::filesystem::path &path);
+
+// The done screen's title: the text that says the file went into `folder`, by the folder's own name.
+[[nodiscard]] QString savedInText(const QString &folder);
+
+// The one short line under the export-failed text that names why: no space left, the folder
+// `folder` cannot be written, or the messages can no longer be read.
+[[nodiscard]] QString exportFailureReason(const exporter::ExportFailure &failure, const std::filesystem::path &folder);
+
+// The list's hint on older messages that are missing, for a source of `kind`: a Mac's database
+// gets them back through Messages in iCloud on the Mac, a backup through the iPhone.
+[[nodiscard]] QString olderMessagesHint(sources::SourceKind kind);
 
 // l10n::messageCountText(n) as a QString: "1 message", "1,234 messages", in the current language.
 [[nodiscard]] QString messageCount(std::int64_t n);

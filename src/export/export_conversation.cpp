@@ -13,7 +13,7 @@ namespace
 
 ExportFailure databaseFailure(const store::SQLiteDB::Failure &failure)
 {
-    return {ExportFailure::Step::Database, store::describe(failure)};
+    return {ExportFailure::Step::Database, store::describe(failure), common::Error::Kind::Io};
 }
 
 } // namespace
@@ -31,7 +31,8 @@ common::Result<WrittenExport, ExportFailure> exportConversation(store::MessagesS
         return common::failure(databaseFailure(built.error()));
     auto written = writeExport(built->text, conversation.title, std::move(folder));
     if (!written)
-        return common::failure(ExportFailure{ExportFailure::Step::Write, std::move(written.error().detail)});
+        return common::failure(
+            ExportFailure{ExportFailure::Step::Write, std::move(written.error().detail), written.error().kind});
     return WrittenExport{std::move(*written), std::move(*built)};
 }
 

@@ -27,6 +27,7 @@ struct ExportFailure {
     };
     Step step = Step::Database;
     std::string reason;
+    common::Error::Kind kind = common::Error::Kind::Io; // of a Write failure: what the file layer met
 };
 
 // The export of one conversation from start to end: builds its text from `store` and writes it

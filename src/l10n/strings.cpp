@@ -16,7 +16,7 @@ namespace
 
 // Each text exactly as the user sees it, typographic quotes, "…" and the spaces before French
 // punctuation included. A missing language fails the build (-Wmissing-field-initializers).
-constexpr std::array<StringEntry, 76> stringEntries = {{
+constexpr std::array<StringEntry, 88> stringEntries = {{
     {
         .key = "welcomeTitle",
         .english = "Export an iMessage chat for Tovik",
@@ -970,6 +970,162 @@ constexpr std::array<StringEntry, 76> stringEntries = {{
         .brazilianPortuguese = "Voltar",
         .europeanPortuguese = "Voltar",
     },
+    {
+        .key = "allowContactsLinux",
+        .english = "Choose a contacts file",
+        .french = "Choisir un fichier de contacts",
+        .german = "Kontaktdatei wählen",
+        .spanish = "Elegir un archivo de contactos",
+        .italian = "Scegli un file di contatti",
+        .turkish = "Kişiler dosyası seç",
+        .brazilianPortuguese = "Escolher um arquivo de contatos",
+        .europeanPortuguese = "Escolher um ficheiro de contactos",
+    },
+    {
+        .key = "contactsFileHint",
+        .english = "No file yet? Export one as vCard from Contacts on iCloud.com, from Google Contacts, or from your "
+                   "phone's Contacts app.",
+        .french = "Pas encore de fichier ? Exporte-le en vCard depuis Contacts sur iCloud.com, depuis Google Contacts "
+                  "ou depuis l'app Contacts de ton téléphone.",
+        .german =
+            "Noch keine Datei? Exportier eine als vCard aus Kontakte auf iCloud.com, aus Google Kontakte oder aus "
+            "der Kontakte-App deines Handys.",
+        .spanish = "¿Aún no tienes archivo? Expórtalo en vCard desde Contactos en iCloud.com, desde Google Contactos o "
+                   "desde la app Contactos de tu teléfono.",
+        .italian =
+            "Non hai ancora un file? Esportalo in vCard da Contatti su iCloud.com, da Google Contatti o dall'app "
+            "Contatti del telefono.",
+        .turkish = "Henüz dosyan yok mu? iCloud.com'daki Kişiler'den, Google Kişiler'den ya da telefonunun Kişiler "
+                   "uygulamasından vCard olarak dışa aktar.",
+        .brazilianPortuguese = "Ainda não tem o arquivo? Exporte em vCard pelo Contatos no iCloud.com, pelo Google "
+                               "Contatos ou pelo app Contatos do celular.",
+        .europeanPortuguese = "Ainda não tens o ficheiro? Exporta-o em vCard a partir dos Contactos no iCloud.com, do "
+                              "Google Contactos ou da app Contactos do telemóvel.",
+    },
+    {
+        .key = "contactsFileEmpty",
+        .english = "{path} holds no contacts Tovik can read. Choose a vCard file (.vcf).",
+        .french = "{path} ne contient aucun contact lisible par Tovik. Choisis un fichier vCard (.vcf).",
+        .german = "{path} enthält keine Kontakte, die Tovik lesen kann. Wähl eine vCard-Datei (.vcf).",
+        .spanish = "{path} no contiene contactos que Tovik pueda leer. Elige un archivo vCard (.vcf).",
+        .italian = "{path} non contiene contatti che Tovik possa leggere. Scegli un file vCard (.vcf).",
+        .turkish = "{path} Tovik'in okuyabileceği hiçbir kişi içermiyor. Bir vCard dosyası (.vcf) seç.",
+        .brazilianPortuguese =
+            "{path} não tem nenhum contato que a Tovik consiga ler. Escolha um arquivo vCard (.vcf).",
+        .europeanPortuguese = "{path} não tem contactos que a Tovik consiga ler. Escolhe um ficheiro vCard (.vcf).",
+    },
+    {
+        .key = "contactsFileTooLarge",
+        .english = "{path} is too large to be a contacts file.",
+        .french = "{path} est trop volumineux pour être un fichier de contacts.",
+        .german = "{path} ist zu groß für eine Kontaktdatei.",
+        .spanish = "{path} es demasiado grande para ser un archivo de contactos.",
+        .italian = "{path} è troppo grande per essere un file di contatti.",
+        .turkish = "{path} bir kişiler dosyası olamayacak kadar büyük.",
+        .brazilianPortuguese = "{path} é grande demais para ser um arquivo de contatos.",
+        .europeanPortuguese = "{path} é demasiado grande para ser um ficheiro de contactos.",
+    },
+    {
+        .key = "fileReadFailed",
+        .english = "{path} couldn't be read.",
+        .french = "Impossible de lire {path}.",
+        .german = "{path} ließ sich nicht lesen.",
+        .spanish = "No se pudo leer {path}.",
+        .italian = "Non è stato possibile leggere {path}.",
+        .turkish = "{path} okunamadı.",
+        .brazilianPortuguese = "Não deu para ler {path}.",
+        .europeanPortuguese = "Não foi possível ler {path}.",
+    },
+    {
+        .key = "backupContactsUnreadable",
+        .english = "The backup's address book couldn't be read, so the list shows numbers instead of names.",
+        .french = "Le carnet d'adresses de la sauvegarde n'a pas pu être lu : la liste affiche des numéros au lieu "
+                  "des noms.",
+        .german = "Das Adressbuch des Backups ließ sich nicht lesen, deshalb zeigt die Liste Nummern statt Namen.",
+        .spanish = "No se pudo leer la agenda de la copia de seguridad, así que la lista muestra números en vez de "
+                   "nombres.",
+        .italian =
+            "Non è stato possibile leggere la rubrica del backup, quindi l'elenco mostra numeri invece dei nomi.",
+        .turkish = "Yedeğin adres defteri okunamadı, bu yüzden listede isimler yerine numaralar var.",
+        .brazilianPortuguese = "Não deu para ler a agenda do backup, então a lista mostra números em vez de nomes.",
+        .europeanPortuguese =
+            "Não foi possível ler os contactos da cópia de segurança, por isso a lista mostra números "
+            "em vez de nomes.",
+    },
+    {
+        .key = "olderMessagesHintDatabase",
+        .english = "Older messages missing? On the Mac, turn on Messages in iCloud, let it sync, then copy chat.db "
+                   "again.",
+        .french = "Il manque des vieux messages ? Sur le Mac, active Messages dans iCloud, laisse synchroniser, puis "
+                  "copie à nouveau chat.db.",
+        .german = "Ältere Nachrichten fehlen? Aktivier auf dem Mac „Nachrichten in iCloud“, lass alles "
+                  "synchronisieren und kopier dann chat.db neu.",
+        .spanish = "¿Faltan mensajes antiguos? En el Mac, activa Mensajes en iCloud, deja que se sincronice y vuelve "
+                   "a copiar chat.db.",
+        .italian = "Mancano messaggi vecchi? Sul Mac attiva Messaggi su iCloud, lascia che si sincronizzi, poi copia "
+                   "di nuovo chat.db.",
+        .turkish = "Eski mesajlar eksik mi? Mac'te iCloud'da Mesajlar'ı etkinleştir, eşzamanlanmasını bekle, sonra "
+                   "chat.db'yi yeniden kopyala.",
+        .brazilianPortuguese =
+            "Faltam mensagens antigas? No Mac, ative Mensagens no iCloud, deixe sincronizar e copie o chat.db de novo.",
+        .europeanPortuguese = "Faltam mensagens antigas? No Mac, ativa Mensagens em iCloud, deixa sincronizar e depois "
+                              "copia outra vez o chat.db.",
+    },
+    {
+        .key = "sourceNoMessagesInFolder",
+        .english = "There is no Messages database or iPhone backup in {path}.",
+        .french = "Il n'y a ni base de données Messages ni sauvegarde d'iPhone dans {path}.",
+        .german = "In {path} gibt es weder eine Nachrichten-Datenbank noch ein iPhone-Backup.",
+        .spanish = "En {path} no hay ninguna base de datos de Mensajes ni copia de seguridad del iPhone.",
+        .italian = "In {path} non c'è né un database di Messaggi né un backup dell'iPhone.",
+        .turkish = "{path} içinde ne bir Mesajlar veritabanı ne de bir iPhone yedeği var.",
+        .brazilianPortuguese = "Não tem nenhum banco de dados do Mensagens nem backup do iPhone em {path}.",
+        .europeanPortuguese = "Não há nenhuma base de dados de Mensagens nem cópia de segurança do iPhone em {path}.",
+    },
+    {
+        .key = "exportFailedNoSpace",
+        .english = "There's no space left on the disk.",
+        .french = "Il n'y a plus de place sur le disque.",
+        .german = "Auf dem Datenträger ist kein Platz mehr.",
+        .spanish = "No queda espacio en el disco.",
+        .italian = "Non c'è più spazio sul disco.",
+        .turkish = "Diskte yer kalmadı.",
+        .brazilianPortuguese = "Não tem mais espaço no disco.",
+        .europeanPortuguese = "Já não há espaço no disco.",
+    },
+    {
+        .key = "exportFailedNotWritable",
+        .english = "Tovik can't write to {path}.",
+        .french = "Tovik ne peut pas écrire dans {path}.",
+        .german = "Tovik kann nicht in {path} schreiben.",
+        .spanish = "Tovik no puede escribir en {path}.",
+        .italian = "Tovik non può scrivere in {path}.",
+        .turkish = "Tovik {path} konumuna yazamıyor.",
+        .brazilianPortuguese = "A Tovik não consegue gravar em {path}.",
+        .europeanPortuguese = "A Tovik não consegue escrever em {path}.",
+    },
+    {
+        .key = "exportFailedSourceGone",
+        .english = "The messages can no longer be read.",
+        .french = "Les messages ne peuvent plus être lus.",
+        .german = "Die Nachrichten lassen sich nicht mehr lesen.",
+        .spanish = "Ya no se pueden leer los mensajes.",
+        .italian = "Non è più possibile leggere i messaggi.",
+        .turkish = "Mesajlar artık okunamıyor.",
+        .brazilianPortuguese = "Não dá mais para ler as mensagens.",
+        .europeanPortuguese = "Já não é possível ler as mensagens.",
+    },
+    {
+        .key = "doneTitleLinux",
+        .english = "Saved in {folder}!",
+        .french = "Enregistré dans {folder} !",
+        .german = "In „{folder}“ gespeichert!",
+        .spanish = "¡Guardado en {folder}!",
+        .italian = "Salvato in {folder}!",
+        .turkish = "{folder} klasörüne kaydedildi!",
+        .brazilianPortuguese = "Salvo em {folder}!",
+        .europeanPortuguese = "Guardado em {folder}!",
+    },
 }};
 
 constexpr std::array<std::string_view StringEntry::*, 8> everyLanguage = {
@@ -1119,7 +1275,7 @@ TOVIK_TEXT_ACCESSOR(quitAndReopen)
 TOVIK_TEXT_ACCESSOR(noMessagesBody)
 TOVIK_TEXT_ACCESSOR(contactsTitle)
 TOVIK_DESKTOP_TEXT_ACCESSOR(contactsBody)
-TOVIK_TEXT_ACCESSOR(allowContacts)
+TOVIK_DESKTOP_TEXT_ACCESSOR(allowContacts)
 TOVIK_TEXT_ACCESSOR(continueWithoutNames)
 TOVIK_TEXT_ACCESSOR(listTitle)
 TOVIK_TEXT_ACCESSOR(searchPlaceholder)
@@ -1131,7 +1287,7 @@ TOVIK_TEXT_ACCESSOR(tooShortHint)
 TOVIK_TEXT_ACCESSOR(exportButton)
 TOVIK_TEXT_ACCESSOR(exporting)
 TOVIK_DESKTOP_TEXT_ACCESSOR(olderMessagesHint)
-TOVIK_TEXT_ACCESSOR(doneTitle)
+TOVIK_DESKTOP_TEXT_ACCESSOR(doneTitle)
 TOVIK_TEXT_ACCESSOR(doneBody)
 TOVIK_TEXT_ACCESSOR(uploadButton)
 TOVIK_DESKTOP_TEXT_ACCESSOR(showInFinder)
@@ -1173,6 +1329,16 @@ TOVIK_TEXT_ACCESSOR(messagesDatabaseRow)
 TOVIK_TEXT_ACCESSOR(forgetSource)
 TOVIK_TEXT_ACCESSOR(backupToolMissing)
 TOVIK_TEXT_ACCESSOR(goBack)
+TOVIK_TEXT_ACCESSOR(contactsFileHint)
+TOVIK_TEXT_ACCESSOR(contactsFileEmpty)
+TOVIK_TEXT_ACCESSOR(contactsFileTooLarge)
+TOVIK_TEXT_ACCESSOR(fileReadFailed)
+TOVIK_TEXT_ACCESSOR(backupContactsUnreadable)
+TOVIK_TEXT_ACCESSOR(olderMessagesHintDatabase)
+TOVIK_TEXT_ACCESSOR(sourceNoMessagesInFolder)
+TOVIK_TEXT_ACCESSOR(exportFailedNoSpace)
+TOVIK_TEXT_ACCESSOR(exportFailedNotWritable)
+TOVIK_TEXT_ACCESSOR(exportFailedSourceGone)
 
 #undef TOVIK_TEXT_ACCESSOR
 #undef TOVIK_DESKTOP_TEXT_ACCESSOR

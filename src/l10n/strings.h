@@ -121,4 +121,17 @@ inline constexpr bool linuxWords = true;
 [[nodiscard]] const std::string &backupToolMissing();
 [[nodiscard]] const std::string &goBack();
 
+// Contacts files, the list's hint for a database, a folder without messages, and why an export
+// failed. On Linux doneTitle() has "{folder}" in it, the name of the folder the file went to.
+[[nodiscard]] const std::string &contactsFileHint();
+[[nodiscard]] const std::string &contactsFileEmpty();
+[[nodiscard]] const std::string &contactsFileTooLarge();
+[[nodiscard]] const std::string &fileReadFailed();
+[[nodiscard]] const std::string &backupContactsUnreadable();
+[[nodiscard]] const std::string &olderMessagesHintDatabase();
+[[nodiscard]] const std::string &sourceNoMessagesInFolder();
+[[nodiscard]] const std::string &exportFailedNoSpace();
+[[nodiscard]] const std::string &exportFailedNotWritable();
+[[nodiscard]] const std::string &exportFailedSourceGone();
+
 } // namespace l10n

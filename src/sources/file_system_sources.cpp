@@ -44,7 +44,8 @@ public:
     {
         for (const auto &record : m_backup.addressBook())
             onContact(record);
-        return true;
+        // Names are skipped when the address book could not be read; the loader says so.
+        return !m_backup.addressBookProblem().has_value();
     }
 
 private:
@@ -95,6 +96,8 @@ const char *nameOf(SourceKind kind)
         return "not a Messages database";
     case SourceKind::DatabaseTooOld:
         return "a Messages database too old to read";
+    case SourceKind::NoMessagesInFolder:
+        return "a folder without messages";
     case SourceKind::BackupWithoutMessages:
         return "a backup without messages";
     case SourceKind::BackupTooOld:
@@ -125,7 +128,7 @@ SourceCheck checkOf(const SourceProblem &problem)
             else if constexpr (std::is_same_v<Problem, p::Unreadable>)
                 return {SourceKind::Unreadable, why.path, {}, false};
             else if constexpr (std::is_same_v<Problem, p::NoBackup>)
-                return {SourceKind::NotMessagesDatabase, why.folder, {}, false};
+                return {SourceKind::NoMessagesInFolder, why.folder, {}, false};
             else if constexpr (std::is_same_v<Problem, p::NotMessagesDatabase>)
                 return {SourceKind::NotMessagesDatabase, why.path, {}, false};
             else if constexpr (std::is_same_v<Problem, p::TooOldDatabase>)
@@ -221,7 +224,8 @@ FileSystemSources::openStore(const fs::path &source) const
 std::shared_ptr<contacts::ContactsService> FileSystemSources::contacts(const fs::path &source) const
 {
     auto usable = usableAt(source);
-    if (!usable || !usable->hasAddressBook())
+    // An address book that is there but cannot be read still answers, with a failed enumeration.
+    if (!usable || (!usable->hasAddressBook() && !usable->addressBookProblem()))
         return nullptr;
     return std::make_shared<AddressBookContacts>(std::move(*usable));
 }

@@ -38,8 +38,9 @@ enum class SourceKind {
     NotFound, // nothing at that path
     Unreadable, // there, but this user may not read it
     NotRegularFile, // a device, a pipe, a socket: nothing to read messages from
-    NotMessagesDatabase, // a file or folder that holds no Messages history
     DatabaseTooOld, // a Messages database made by iOS 5 or earlier, in a layout not read
+    NotMessagesDatabase, // a file that holds no Messages history
+    NoMessagesInFolder, // a folder that neither is a backup nor holds one, nor a Messages database
     BackupWithoutMessages, // a backup whose phone kept no messages in it
     BackupTooOld, // a backup in a format older than the oldest one read
     BackupIncomplete, // a backup that was cut short before it was finished
@@ -90,7 +91,8 @@ struct UnlockReport {
 // - openStore() gives a fresh store on a usable source's messages, and fails for any other path
 //   (an encrypted backup not unlocked among them).
 // - contacts() gives the people of a usable source's own address book, always authorized; null
-//   for a database file, a backup without one, or a source that is not usable.
+//   for a database file, a backup without one, or a source that is not usable. For an address
+//   book that is there but cannot be read, its enumerate() delivers nothing and fails.
 // Every call may be made on any thread and at the same time as others; a check of a large folder
 // or the unlocking of a backup may take seconds, so the window makes them in the background.
 class MessageSources

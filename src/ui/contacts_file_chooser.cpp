@@ -1,11 +1,8 @@
 #include "contacts_file_chooser.h"
 
-#include "app/paths.h"
 #include "app/texts.h"
-#include "export/downloads_folder.h"
 #include "l10n/strings.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -23,14 +20,9 @@ ContactsFileChooser::~ContactsFileChooser()
     }
 }
 
-QString ContactsFileChooser::startFolder()
-{
-    // Where the export writes, and where a vCard exported elsewhere usually lands too.
-    const QString downloads = app::displayPath(exporter::downloadsFolder());
-    return QFileInfo(downloads).isDir() ? downloads : QDir::homePath();
-}
-
-void ContactsFileChooser::choose(QWidget *parent, std::function<void(std::optional<QString> chosen)> done)
+void ContactsFileChooser::choose(QWidget *parent,
+                                 const QString &folder,
+                                 std::function<void(std::optional<QString> chosen)> done)
 {
     m_waiting.push_back(std::move(done));
     if (m_dialog) {
@@ -38,7 +30,7 @@ void ContactsFileChooser::choose(QWidget *parent, std::function<void(std::option
         m_dialog->activateWindow();
         return;
     }
-    m_dialog = new QFileDialog(parent, app::qs(l10n::contactsFileTitle()), startFolder(),
+    m_dialog = new QFileDialog(parent, app::qs(l10n::contactsFileTitle()), folder,
                                QStringLiteral("vCard (*.vcf *.vcard *.VCF *.VCARD)"));
     m_dialog->setFileMode(QFileDialog::ExistingFile);
     m_dialog->setAcceptMode(QFileDialog::AcceptOpen);

@@ -25,6 +25,17 @@ ContactsScreen::ContactsScreen(app::AppModel &model, QWidget *parent)
 
     addFlexibleSpace(column);
     addOwlIntro(column, QStringLiteral("heart"), 160, l10n::contactsTitle(), l10n::contactsBody());
+    if (l10n::linuxWords) {
+        // Where a contacts file comes from, for someone who has none yet.
+        column->addSpacing(10);
+        m_hint =
+            makeLabel(app::qs(l10n::contactsFileHint()), uiFont(12), Palette::muted(), Lines::Wrap, Qt::AlignHCenter);
+        column->addWidget(m_hint);
+    }
+    column->addSpacing(10);
+    m_problem = makeLabel(QString(), uiFont(13), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
+    m_problem->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(m_problem);
     addFlexibleSpace(column);
 
     m_allow = new ChunkyButton(app::qs(l10n::allowContacts()), ChunkyButton::Look::Primary);
@@ -37,6 +48,13 @@ ContactsScreen::ContactsScreen(app::AppModel &model, QWidget *parent)
     m_skip = new ChunkyButton(app::qs(l10n::continueWithoutNames()), ChunkyButton::Look::Secondary);
     column->addWidget(m_skip);
     connect(m_skip, &ChunkyButton::clicked, &model, &app::AppModel::skipContacts);
+
+    const auto showProblem = [this, &model] {
+        m_problem->setText(model.contactsProblem().value_or(QString()));
+        m_problem->setVisible(model.contactsProblem().has_value());
+    };
+    connect(&model, &app::AppModel::contactsProblemChanged, this, showProblem);
+    showProblem();
 
     if (model.choosesSources()) {
         addSpacingAfterButton(column, 12);

@@ -135,8 +135,14 @@ DoneScreen::DoneScreen(app::AppModel &model, QWidget *parent)
     addFlexibleSpace(column, 20);
     column->addWidget(new Owl(QStringLiteral("laugh"), 150), 0, Qt::AlignHCenter);
     column->addSpacing(10);
-    column->addWidget(makeLabel(app::qs(l10n::doneTitle()), uiFont(28, QFont::DemiBold), Palette::ink(), Lines::Wrap,
-                                Qt::AlignHCenter));
+    m_title = makeLabel(QString(), uiFont(28, QFont::DemiBold), Palette::ink(), Lines::Wrap, Qt::AlignHCenter);
+    column->addWidget(m_title);
+    column->addSpacing(4);
+    // The folder's full path, for a name such as "Herunterladen" that the file manager may show
+    // under another; selectable, to be copied.
+    m_folder = makeLabel(QString(), uiFont(12), Palette::muted(), Lines::Wrap, Qt::AlignHCenter);
+    m_folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(m_folder);
     column->addSpacing(8);
     column->addWidget(
         makeLabel(app::qs(l10n::doneBody()), uiFont(14), Palette::muted(), Lines::Wrap, Qt::AlignHCenter));
@@ -163,6 +169,10 @@ DoneScreen::DoneScreen(app::AppModel &model, QWidget *parent)
     column->addWidget(m_exportAnother);
 
     m_copyPanel = new CopyPanel(model);
+    // Its place is kept while it is hidden, so that nothing above moves when it appears.
+    QSizePolicy keepsItsPlace = m_copyPanel->sizePolicy();
+    keepsItsPlace.setRetainSizeWhenHidden(true);
+    m_copyPanel->setSizePolicy(keepsItsPlace);
     column->addWidget(m_copyPanel);
     connect(m_exportAnother, &TextButton::clicked, &model, &app::AppModel::backToList);
 }
@@ -173,6 +183,10 @@ void DoneScreen::showExported()
     m_fileCard = nullptr;
     const std::optional<app::Exported> &exported = m_model.exported();
     m_cardSlot->setContentsMargins(0, exported ? 22 : 0, 0, 0);
+    const QString folder = exported ? exported->folder : QString();
+    m_title->setText(app::savedInText(folder));
+    m_folder->setText(folder);
+    m_folder->setVisible(!folder.isEmpty());
     if (!exported)
         return;
     m_fileCard = new FileCard(*exported, m_model.services().fileIcon(exported->path));

@@ -14,6 +14,8 @@ class AppModel;
 struct Exported;
 } // namespace app
 
+class QLabel;
+
 namespace ui
 {
 
@@ -66,12 +68,17 @@ public:
     ChunkyButton *showInFinderButton() const { return m_showInFinder; }
     TextButton *exportAnotherButton() const { return m_exportAnother; }
     CopyPanel *copyPanel() const { return m_copyPanel; }
+    // "Saved in <folder>!" by the folder's own name, and the folder's full path below.
+    QLabel *titleLabel() const { return m_title; }
+    QLabel *folderLabel() const { return m_folder; }
 
 private:
-    // Shows the card of the model's export, or none when it holds none.
+    // Shows the title, folder and card of the model's export, or no card when it holds none.
     void showExported();
 
     app::AppModel &m_model;
+    QLabel *m_title = nullptr;
+    QLabel *m_folder = nullptr;
     QVBoxLayout *m_cardSlot = nullptr;
     FileCard *m_fileCard = nullptr;
     ChunkyButton *m_upload = nullptr;

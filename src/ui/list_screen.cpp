@@ -129,8 +129,14 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
     auto *footer = new QVBoxLayout(m_footer);
     footer->setContentsMargins(28, 12, 28, 22);
     footer->setSpacing(10);
+    m_notice = makeLabel(QString(), uiFont(12), Palette::muted(), Lines::Wrap, Qt::AlignHCenter);
+    m_notice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    footer->addWidget(m_notice);
     m_error = makeLabel(QString(), uiFont(12), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
     footer->addWidget(m_error);
+    m_errorReason = makeLabel(QString(), uiFont(11), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
+    m_errorReason->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    footer->addWidget(m_errorReason);
     m_tooShort =
         makeLabel(app::qs(l10n::tooShortHint()), uiFont(12), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
     footer->addWidget(m_tooShort);
@@ -140,8 +146,9 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
     m_export = new ChunkyButton(QString(), ChunkyButton::Look::Primary);
     m_export->setOneLine(true);
     buttonAndHint->addWidget(m_export);
-    buttonAndHint->addWidget(
-        makeLabel(app::qs(l10n::olderMessagesHint()), uiFont(11), Palette::muted(), Lines::Wrap, Qt::AlignHCenter));
+    m_hint = makeLabel(app::olderMessagesHint(model.sourceKind()), uiFont(11), Palette::muted(), Lines::Wrap,
+                       Qt::AlignHCenter);
+    buttonAndHint->addWidget(m_hint);
     footer->addLayout(buttonAndHint);
     if (model.choosesSources()) {
         // Quiet ways to other messages and to names, without restarting.
@@ -188,8 +195,15 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
     connect(&model, &app::AppModel::loadingChanged, this, &ListScreen::showContent);
     connect(&model, &app::AppModel::exportingIDChanged, this, &ListScreen::showFooter);
     connect(&model, &app::AppModel::errorChanged, this, &ListScreen::showFooter);
+    connect(&model, &app::AppModel::contactsProblemChanged, this, &ListScreen::showFooter);
+    connect(&model, &app::AppModel::conversationsChanged, this, &ListScreen::showFooter);
+    // A source dropped onto the list is shown in the same screen.
+    connect(&model, &app::AppModel::sourceChanged, this, [this] {
+        m_hint->setText(app::olderMessagesHint(m_model.sourceKind()));
+    });
 
     showConversations();
+    showFooter();
 }
 
 ListScreen::Content ListScreen::content() const
@@ -251,6 +265,14 @@ void ListScreen::showFooter()
     const std::optional<QString> &error = m_model.error();
     m_error->setText(error.value_or(QString()));
     m_error->setVisible(error.has_value());
+    const std::optional<QString> &reason = m_model.errorReason();
+    m_errorReason->setText(reason.value_or(QString()));
+    m_errorReason->setVisible(reason.has_value());
+    std::optional<QString> notice = m_model.contactsProblem();
+    if (!notice && m_model.addressBookUnreadable())
+        notice = app::qs(l10n::backupContactsUnreadable());
+    m_notice->setText(notice.value_or(QString()));
+    m_notice->setVisible(notice.has_value());
     m_tooShort->setVisible(selected != nullptr && !isExportable(*selected));
 
     m_export->setText(app::qs(exportButtonLabel(selected, exporting)));

@@ -66,6 +66,12 @@ public:
     ChunkyButton *exportButton() const { return m_export; }
     QLabel *errorLabel() const { return m_error; }
     QLabel *tooShortLabel() const { return m_tooShort; }
+    // The short line under the error that names why the export failed.
+    QLabel *errorReasonLabel() const { return m_errorReason; }
+    // A refused contacts file, or the source's own address book that could not be read.
+    QLabel *noticeLabel() const { return m_notice; }
+    // The hint on older messages missing, for the kind of source shown.
+    QLabel *hintLabel() const { return m_hint; }
     // The footer's quiet links where the user chooses the source; null elsewhere, and the contacts
     // link also for a source with an address book of its own.
     TextButton *otherMessagesLink() const { return m_otherMessages; }
@@ -94,6 +100,9 @@ private:
     QWidget *m_footerShadow = nullptr;
     QLabel *m_error = nullptr;
     QLabel *m_tooShort = nullptr;
+    QLabel *m_errorReason = nullptr;
+    QLabel *m_notice = nullptr;
+    QLabel *m_hint = nullptr;
     ChunkyButton *m_export = nullptr;
     TextButton *m_otherMessages = nullptr;
     TextButton *m_chooseContacts = nullptr;

@@ -12,6 +12,7 @@
 #include "common/no_dumps.h"
 #include "l10n/language.h"
 #include "main_window.h"
+#include "qt_translations.h"
 #include "sources/discovery.h"
 #include "sources/file_system_sources.h"
 
@@ -93,6 +94,8 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(true);
 
     l10n::setPreferredLanguages(uiLanguages());
+    // The file dialogs are Qt's own: their buttons and labels in the same language.
+    ui::installQtTranslations(application, l10n::currentLanguage());
 
     ui::applyLightLook();
     app::LinuxDesktopServices services;

@@ -84,7 +84,7 @@ void MainWindow::bringToFront()
 
 void MainWindow::chooseContactsFile(std::function<void(std::optional<QString> chosen)> done)
 {
-    m_contactsChooser.choose(this, std::move(done));
+    m_contactsChooser.choose(this, m_model.contactsFileFolder(), std::move(done));
 }
 
 void MainWindow::showEvent(QShowEvent *event)

@@ -52,6 +52,32 @@ private:
     const qreal &m_opacity;
 };
 
+// The frame that says "drop it here": a rounded accent border and a light wash over the screen. It
+// takes no input, so the drop still reaches the view.
+class DropFrame : public QWidget
+{
+public:
+    explicit DropFrame(QWidget *parent)
+        : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        markDecorative(this);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor wash = Palette::accent();
+        wash.setAlpha(28);
+        const QRectF inside = QRectF(rect()).adjusted(6, 6, -6, -6);
+        painter.setPen(QPen(Palette::accent(), 3, Qt::DashLine));
+        painter.setBrush(wash);
+        painter.drawRoundedRect(inside, 14, 14);
+    }
+};
+
 } // namespace
 
 RootView::RootView(app::AppModel &model, QWidget *parent)
@@ -108,12 +134,30 @@ std::optional<std::filesystem::path> RootView::droppedSource(const QMimeData *da
 
 void RootView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (droppedSource(event->mimeData()))
+    if (droppedSource(event->mimeData())) {
         event->acceptProposedAction();
+        showDropFrame(true);
+    }
+}
+
+void RootView::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    QWidget::dragLeaveEvent(event);
+    showDropFrame(false);
+}
+
+void RootView::showDropFrame(bool shown)
+{
+    if (m_dropFrame == nullptr)
+        m_dropFrame = new DropFrame(this);
+    m_dropFrame->setGeometry(rect());
+    m_dropFrame->raise();
+    m_dropFrame->setVisible(shown);
 }
 
 void RootView::dropEvent(QDropEvent *event)
 {
+    showDropFrame(false);
     if (const auto path = droppedSource(event->mimeData())) {
         event->acceptProposedAction();
         m_model.chooseSource(*path);
@@ -207,6 +251,8 @@ void RootView::resizeEvent(QResizeEvent *event)
         m_screen->setGeometry(rect());
     if (m_fadeLayer != nullptr)
         m_fadeLayer->setGeometry(rect());
+    if (m_dropFrame != nullptr)
+        m_dropFrame->setGeometry(rect());
 }
 
 void RootView::paintEvent(QPaintEvent *)

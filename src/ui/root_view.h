@@ -37,6 +37,9 @@ public:
 
     bool isTransitionRunning() const { return m_fade.state() == QAbstractAnimation::Running; }
 
+    // True while a file or folder this view would take is dragged over it: a frame is drawn.
+    bool isDropHighlighted() const { return m_dropFrame != nullptr && m_dropFrame->isVisible(); }
+
     // The curve of the fade: CSS's "ease-out", cubic Bézier (0, 0, 0.58, 1).
     static QEasingCurve transitionCurve();
 
@@ -44,10 +47,12 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
     void showPhase();
+    void showDropFrame(bool shown);
     QWidget *makeScreen(app::AppModel::Phase phase);
     // The local path a drop carries when this view takes it now; none otherwise.
     std::optional<std::filesystem::path> droppedSource(const QMimeData *data) const;
@@ -58,6 +63,8 @@ private:
     // The previous screen as it looked, drawn over the new one with falling opacity.
     QWidget *m_fadeLayer = nullptr;
     QPixmap m_leaving;
+    // Drawn over the screen while a drop would be taken.
+    QWidget *m_dropFrame = nullptr;
     qreal m_leavingOpacity = 0;
     QVariantAnimation m_fade;
 };

@@ -14,6 +14,7 @@
 #include "text_button.h"
 #include "text_style.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QDir>
 #include <QFile>
@@ -150,12 +151,25 @@ SourceScreen::SourceScreen(app::AppModel &model, QWidget *parent)
 
 void SourceScreen::showFound()
 {
+    // Where the keyboard is before the rows are replaced: on a row (which one), elsewhere on the
+    // window, or nowhere yet. Only in the first and last case do the new rows take it.
+    QWidget *focused = QApplication::focusWidget();
+    std::optional<std::filesystem::path> focusedRow;
+    for (std::size_t i = 0; i < m_foundRows.size(); ++i) {
+        if (m_foundRows[i] == focused || m_foundRows[i]->isAncestorOf(focused))
+            focusedRow = m_foundPaths[i];
+    }
+    const bool focusElsewhere =
+        !focusedRow && focused != nullptr && focused != window() && window()->isAncestorOf(focused);
+    if (focusedRow)
+        window()->setFocus(Qt::OtherFocusReason); // not handed on down the chain as the row goes
     delete m_foundList->layout();
     for (BackupRow *row : m_foundRows)
         row->deleteLater();
     for (TextButton *forget : m_forgetButtons)
         forget->deleteLater();
     m_foundRows.clear();
+    m_foundPaths.clear();
     m_forgetButtons.clear();
     auto *rows = new QVBoxLayout(m_foundList);
     rows->setContentsMargins(0, 0, 0, 0);
@@ -163,6 +177,7 @@ void SourceScreen::showFound()
     for (const sources::FoundSource &found : m_model.foundSources()) {
         auto *row = new BackupRow(found);
         m_foundRows.push_back(row);
+        m_foundPaths.push_back(found.path);
         const std::filesystem::path path = found.path;
         connect(row, &BackupRow::clicked, &m_model, [model = &m_model, path] {
             model->chooseSource(path);
@@ -194,9 +209,15 @@ void SourceScreen::showFound()
     m_found->findChild<QLabel *>(QStringLiteral("foundCaption"))->setVisible(any);
     m_looking->setVisible(m_model.discovering() && !any);
     m_found->setVisible(any || m_model.discovering());
-    // Return opens the newest one.
-    if (any && isVisible())
-        m_foundRows.front()->setFocus(Qt::OtherFocusReason);
+    // Return opens the newest one, unless the user is already elsewhere.
+    if (!any || !isVisible() || focusElsewhere)
+        return;
+    BackupRow *take = m_foundRows.front();
+    for (std::size_t i = 0; i < m_foundRows.size(); ++i) {
+        if (focusedRow && m_foundPaths[i] == *focusedRow)
+            take = m_foundRows[i];
+    }
+    take->setFocus(Qt::OtherFocusReason);
 }
 
 void SourceScreen::showState()

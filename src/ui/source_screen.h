@@ -81,6 +81,7 @@ private:
     QWidget *m_looking = nullptr;
     QLabel *m_toolMissing = nullptr;
     std::vector<BackupRow *> m_foundRows;
+    std::vector<std::filesystem::path> m_foundPaths; // the path of each row, in order
     std::vector<TextButton *> m_forgetButtons;
     QPointer<SourceDialog> m_dialog;
 };

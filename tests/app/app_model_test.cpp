@@ -1,5 +1,6 @@
 #include "app/app_model.h"
 
+#include "app/paths.h"
 #include "app/texts.h"
 #include "export/downloads_folder.h"
 #include "fake_desktop_services.h"
@@ -611,6 +612,7 @@ TEST_F(AppModelTest, ExportWritesTheFileIntoDownloadsAndShowsDone)
     EXPECT_EQ(model->exported()->title, QStringLiteral("Anna Berg"));
     EXPECT_EQ(model->exported()->messages, 3);
     EXPECT_EQ(model->exported()->url(), QUrl::fromLocalFile(model->exported()->path));
+    EXPECT_EQ(model->exported()->folder, app::displayPath(exporter::downloadsFolder()));
     EXPECT_EQ(log.events, (std::vector<std::string>{"exportingID", "error", "exportingID", "exported", "phase"}));
     EXPECT_TRUE(log.allOnMainThread);
 }
@@ -653,13 +655,14 @@ TEST_F(AppModelTest, FailedExportSetsTheLocalisedTextAndLeavesTheRestAlone)
         patienceMs));
 
     EXPECT_EQ(model->error(), app::qs(l10n::exportFailed()));
+    EXPECT_EQ(model->errorReason(), app::qs(l10n::exportFailedSourceGone()));
     EXPECT_EQ(model->phase(), Phase::List);
     EXPECT_FALSE(model->exported());
     EXPECT_EQ(model->conversations().size(), 1u);
 
     // Trying again clears the text at once.
     model->exportConversation(conversation);
-    EXPECT_FALSE(model->error());
+    EXPECT_FALSE(model->error() || model->errorReason());
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             return !model->exportingID();
@@ -713,7 +716,22 @@ TEST_F(AppModelTest, ExportThatCannotWriteItsFileFails)
     fs::remove(downloads);
 
     EXPECT_EQ(model->error(), app::qs(l10n::exportFailed()));
+    EXPECT_EQ(model->errorReason(), app::naming(l10n::exportFailedNotWritable(), downloads));
     EXPECT_EQ(model->phase(), Phase::List);
+}
+
+TEST(ExportFailureReason, NamesAFullDiskAFolderThatCannotBeWrittenAndMessagesNoLongerRead)
+{
+    using Failure = exporter::ExportFailure;
+    const fs::path folder = "/home/anna/Herunterladen";
+    EXPECT_EQ(app::exportFailureReason(Failure{Failure::Step::Write, "", common::Error::Kind::NoSpace}, folder),
+              app::qs(l10n::exportFailedNoSpace()));
+    for (const auto kind : {common::Error::Kind::NoPermission, common::Error::Kind::NotFound, common::Error::Kind::Io})
+        EXPECT_EQ(app::exportFailureReason(Failure{Failure::Step::Write, "", kind}, folder),
+                  QString::fromStdString(l10n::exportFailedNotWritable())
+                      .replace(QStringLiteral("{path}"), QStringLiteral("/home/anna/Herunterladen")));
+    EXPECT_EQ(app::exportFailureReason(Failure{Failure::Step::Database, "", common::Error::Kind::Io}, folder),
+              app::qs(l10n::exportFailedSourceGone()));
 }
 
 TEST_F(AppModelTest, FailedExportOnTheDoneScreenKeepsThePreviousFile)

@@ -89,7 +89,7 @@ public:
     int relaunches = 0;
     int statusQueries = 0;
     contacts::AuthorizationStatus contactsStatus = contacts::AuthorizationStatus::NotDetermined;
-    std::function<void(bool)> pendingContactsRequest;
+    std::function<void(app::ContactsAnswer)> pendingContactsRequest;
     // Handed out one per load, in order; when none is queued, a service with `contactRecords`.
     std::deque<std::shared_ptr<contacts::ContactsService>> queuedContacts;
     std::vector<contacts::ContactRecord> contactRecords;
@@ -99,8 +99,14 @@ public:
     void answerContacts(bool granted)
     {
         contactsStatus = granted ? contacts::AuthorizationStatus::Authorized : contacts::AuthorizationStatus::Denied;
+        answerContacts(app::ContactsAnswer{
+            granted ? app::ContactsAnswer::Outcome::Granted : app::ContactsAnswer::Outcome::Refused, {}});
+    }
+    // Answers it with a cancel or a refused file, which change nothing remembered.
+    void answerContacts(const app::ContactsAnswer &answer)
+    {
         auto done = std::exchange(pendingContactsRequest, nullptr);
-        done(granted);
+        done(answer);
     }
 
     bool boolSetting(const QString &key) override { return bools.value(key, false); }
@@ -134,7 +140,7 @@ public:
         ++statusQueries;
         return contactsStatus;
     }
-    void requestContactsAccess(std::function<void(bool granted)> done) override
+    void requestContactsAccess(std::function<void(app::ContactsAnswer)> done) override
     {
         pendingContactsRequest = std::move(done);
     }

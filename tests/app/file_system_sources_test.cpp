@@ -187,7 +187,7 @@ TEST_F(FileSystemSourcesTest, FilesAndFoldersThatAreNoBackupAreToldApartAsDataba
     EXPECT_EQ(listOf(db).size(), 4u);
     EXPECT_EQ(sources.check(dir / "Messages"),
               (app::SourceCheck{SourceKind::Database, dir / "Messages" / "chat.db", {}}));
-    EXPECT_EQ(sources.check(dir / "nothing").kind, SourceKind::NotMessagesDatabase);
+    EXPECT_EQ(sources.check(dir / "nothing").kind, SourceKind::NoMessagesInFolder);
     EXPECT_EQ(sources.check(dir / "notes.txt").kind, SourceKind::NotMessagesDatabase);
     EXPECT_EQ(sources.check(dir / "pipe").kind, SourceKind::NotRegularFile);
     EXPECT_FALSE(sources.openStore(dir / "pipe").has_value()); // refused at once, not waited on

@@ -1,7 +1,10 @@
 #include "app/linux_desktop_services.h"
 
+#include "app/texts.h"
 #include "contacts/contacts_index.h"
+#include "contacts/vcard_reader.h"
 #include "fake_window_requests.h"
+#include "l10n/strings.h"
 #include "support/temp_dir.h"
 
 #include <QDBusConnection>
@@ -128,22 +131,29 @@ TEST_F(LinuxDesktopServicesTest, ChosenFileThatHasGoneAsksTheQuestionAgain)
     EXPECT_TRUE(contacts::ContactsIndex::build(*services.contactsService()).byKey.empty());
 }
 
-TEST_F(LinuxDesktopServicesTest, ACancelKeepsTheFileChosenBefore)
+TEST_F(LinuxDesktopServicesTest, ACancelAnswersNothingAndKeepsWhatWasChosenBefore)
 {
     writeFile(dir / "contacts.vcf", annaCard);
     LinuxDesktopServices services(settingsFile());
     FakeWindowRequests window;
     services.setWindow(&window);
-    services.setContactsFile(qpath(dir / "contacts.vcf"));
-    std::optional<bool> answer;
+    std::optional<app::ContactsAnswer> answer;
 
-    services.requestContactsAccess([&](bool granted) {
-        answer = granted;
+    services.requestContactsAccess([&](const app::ContactsAnswer &given) {
+        answer = given;
     });
     ASSERT_TRUE(window.pendingChoice);
     window.answer(std::nullopt);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->outcome, app::ContactsAnswer::Outcome::Cancelled);
+    EXPECT_EQ(LinuxDesktopServices(settingsFile()).contactsAuthorizationStatus(), AuthorizationStatus::NotDetermined);
 
-    EXPECT_EQ(answer, true);
+    services.setContactsFile(qpath(dir / "contacts.vcf"));
+    services.requestContactsAccess([&](const app::ContactsAnswer &given) {
+        answer = given;
+    });
+    window.answer(std::nullopt);
+    EXPECT_EQ(answer->outcome, app::ContactsAnswer::Outcome::Cancelled);
     EXPECT_EQ(services.textSetting(LinuxDesktopServices::contactsFileKey()), qpath(dir / "contacts.vcf"));
 }
 
@@ -165,39 +175,67 @@ TEST_F(LinuxDesktopServicesTest, IndexIsBuiltFromTheChosenFileAndIsEmptyOtherwis
     EXPECT_TRUE(refused.byKey.empty());
 }
 
-TEST_F(LinuxDesktopServicesTest, ChoosingAFileGrantsAccessAndIsRemembered)
+namespace
+{
+
+// The answer to one request in which the chooser gave `chosen`, once it has come.
+app::ContactsAnswer answerFor(LinuxDesktopServices &services, FakeWindowRequests &window, const fs::path &chosen)
+{
+    std::optional<app::ContactsAnswer> answer;
+    services.requestContactsAccess([&](const app::ContactsAnswer &given) {
+        answer = given;
+    });
+    window.answer(qpath(chosen));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return answer.has_value();
+        },
+        patienceMs));
+    return answer.value_or(app::ContactsAnswer{});
+}
+
+} // namespace
+
+TEST_F(LinuxDesktopServicesTest, ChoosingAFileWithACardGrantsAccessAndIsRemembered)
 {
     writeFile(dir / "contacts.vcf", annaCard);
     LinuxDesktopServices services(settingsFile());
     FakeWindowRequests window;
     services.setWindow(&window);
-    std::optional<bool> answer;
 
-    services.requestContactsAccess([&](bool granted) {
-        answer = granted;
-    });
-    EXPECT_FALSE(answer);
-    window.answer(qpath(dir / "contacts.vcf"));
-
-    EXPECT_EQ(answer, true);
+    EXPECT_EQ(answerFor(services, window, dir / "contacts.vcf").outcome, app::ContactsAnswer::Outcome::Granted);
     EXPECT_EQ(LinuxDesktopServices(settingsFile()).contactsAuthorizationStatus(), AuthorizationStatus::Authorized);
     EXPECT_EQ(services.textSetting(LinuxDesktopServices::contactsFileKey()), qpath(dir / "contacts.vcf"));
 }
 
-TEST_F(LinuxDesktopServicesTest, CancellingWithoutAnEarlierFileRefusesAndIsRemembered)
+TEST_F(LinuxDesktopServicesTest, AFileWithoutACardOrTooLargeOrNoFileIsRefusedNamingItAndTheEarlierFileStays)
 {
+    writeFile(dir / "contacts.vcf", annaCard);
+    writeFile(dir / "empty.vcf", "");
+    std::string noise(4096, '\0');
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 7919 + 13) % 256);
+    writeFile(dir / "noise.vcf", noise);
+    writeFile(dir / "huge.vcf", "");
+    fs::resize_file(dir / "huge.vcf", contacts::maxVCardFileBytes + 1); // sparse: nothing is written
+    fs::create_directory(dir / "folder.vcf");
     LinuxDesktopServices services(settingsFile());
     FakeWindowRequests window;
     services.setWindow(&window);
-    std::optional<bool> answer;
+    services.setContactsFile(qpath(dir / "contacts.vcf"));
 
-    services.requestContactsAccess([&](bool granted) {
-        answer = granted;
-    });
-    window.answer(std::nullopt);
-
-    EXPECT_EQ(answer, false);
-    EXPECT_EQ(LinuxDesktopServices(settingsFile()).contactsAuthorizationStatus(), AuthorizationStatus::Denied);
+    const std::vector<std::pair<fs::path, std::string>> refused = {
+        {dir / "empty.vcf", l10n::contactsFileEmpty()},   {dir / "noise.vcf", l10n::contactsFileEmpty()},
+        {dir / "huge.vcf", l10n::contactsFileTooLarge()}, {dir / "folder.vcf", l10n::sourceNotRegularFile()},
+        {dir / "gone.vcf", l10n::sourceNotFound()},
+    };
+    for (const auto &[file, text] : refused) {
+        const app::ContactsAnswer answer = answerFor(services, window, file);
+        EXPECT_EQ(answer.outcome, app::ContactsAnswer::Outcome::FileRefused) << file;
+        EXPECT_EQ(answer.problem, app::naming(text, file)) << file;
+        EXPECT_EQ(services.textSetting(LinuxDesktopServices::contactsFileKey()), qpath(dir / "contacts.vcf"));
+    }
+    EXPECT_EQ(contacts::ContactsIndex::build(*services.contactsService()).lookup("+4915112345678")->name, "Anna Berg");
 }
 
 TEST_F(LinuxDesktopServicesTest, WithoutAWindowARequestIsAnsweredAsACancelAfterItReturns)
@@ -205,10 +243,10 @@ TEST_F(LinuxDesktopServicesTest, WithoutAWindowARequestIsAnsweredAsACancelAfterI
     writeFile(dir / "contacts.vcf", annaCard);
     LinuxDesktopServices services(settingsFile());
     services.setContactsFile(qpath(dir / "contacts.vcf"));
-    std::optional<bool> answer;
+    std::optional<app::ContactsAnswer> answer;
 
-    services.requestContactsAccess([&](bool granted) {
-        answer = granted;
+    services.requestContactsAccess([&](const app::ContactsAnswer &given) {
+        answer = given;
     });
     const bool answeredAtOnce = answer.has_value();
 
@@ -218,7 +256,7 @@ TEST_F(LinuxDesktopServicesTest, WithoutAWindowARequestIsAnsweredAsACancelAfterI
         },
         patienceMs));
     EXPECT_FALSE(answeredAtOnce);
-    EXPECT_TRUE(*answer);
+    EXPECT_EQ(answer->outcome, app::ContactsAnswer::Outcome::Cancelled);
     EXPECT_EQ(services.contactsAuthorizationStatus(), AuthorizationStatus::Authorized);
 }
 

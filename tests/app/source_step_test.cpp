@@ -1,5 +1,7 @@
 #include "app/app_model.h"
+#include "app/texts.h"
 #include "fake_message_sources.h"
+#include "l10n/strings.h"
 #include "sources/file_system_sources.h"
 #include "support/backup_fixture.h"
 #include "support/child_process.h"
@@ -401,6 +403,74 @@ TEST_F(SourceStepTest, TheContactsFileCanBeChosenFromTheListAndReloadsIt)
     EXPECT_EQ(model->conversations()[0].title, "Anna Berg");
 }
 
+TEST_F(SourceStepTest, ACancelledOrRefusedContactsFileStaysOnTheQuestionAndKeepsTheNamesReadBefore)
+{
+    sources.add(dir / "mac.db", {SourceKind::Database, dir / "mac.db", {}, {}, {}, false, false});
+    services.contactsStatus = AuthorizationStatus::NotDetermined;
+    const auto model = makeModel(dir / "mac.db");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return model->phase() == Phase::Contacts;
+        },
+        patienceMs));
+    EXPECT_EQ(model->sourceKind(), SourceKind::Database);
+
+    model->requestContacts();
+    services.answerContacts(app::ContactsAnswer{app::ContactsAnswer::Outcome::Cancelled, {}});
+    EXPECT_EQ(model->phase(), Phase::Contacts);
+    EXPECT_FALSE(model->contactsProblem());
+    model->requestContacts();
+    services.answerContacts(app::ContactsAnswer{app::ContactsAnswer::Outcome::FileRefused, QStringLiteral("noise")});
+    EXPECT_EQ(model->phase(), Phase::Contacts);
+    EXPECT_EQ(model->contactsProblem(), QStringLiteral("noise"));
+
+    // Names from a good file, then a bad one chosen from the list: the names stay, the list says why.
+    services.contactRecords = {anna()};
+    model->requestContacts();
+    EXPECT_FALSE(model->contactsProblem());
+    services.answerContacts(true);
+    ASSERT_TRUE(settle(*model));
+    ASSERT_EQ(model->conversations()[0].title, "Anna Berg");
+    model->chooseContactsFile();
+    services.answerContacts(app::ContactsAnswer{app::ContactsAnswer::Outcome::FileRefused, QStringLiteral("empty")});
+    EXPECT_FALSE(model->loading());
+    EXPECT_EQ(model->contactsProblem(), QStringLiteral("empty"));
+    EXPECT_EQ(model->conversations()[0].title, "Anna Berg");
+    model->showSources();
+    EXPECT_FALSE(model->contactsProblem());
+}
+
+TEST_F(SourceStepTest, ABackupsUnreadableAddressBookIsSaidAndItsConversationsStillList)
+{
+    FileSystemSources real;
+    const fs::path book = dir / "AddressBook.sqlitedb";
+    ASSERT_FALSE(backup::writeAddressBook(book, testsupport::smallHistoryPeople()).has_value());
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(book.c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "ALTER TABLE ABPerson RENAME TO Old; CREATE VIEW ABPerson AS SELECT * FROM Old;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    testsupport::writeSmallHistory(dir / "sms.db");
+    testsupport::makeBackup(dir / "phone", {dir / "sms.db", std::nullopt, book});
+    testsupport::makeBackup(dir / "fine", {dir / "sms.db", std::nullopt, std::nullopt});
+
+    AppModel model(services, real, dir / "home-without-messages" / "chat.db", dir / "phone");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return model.phase() == Phase::List && !model.loading();
+        },
+        patienceMs));
+    EXPECT_TRUE(model.addressBookUnreadable());
+    EXPECT_EQ(model.sourceKind(), SourceKind::Backup);
+    EXPECT_FALSE(model.conversations().empty());
+
+    model.chooseSource(dir / "fine");
+    ASSERT_TRUE(settle(model));
+    EXPECT_FALSE(model.addressBookUnreadable());
+    EXPECT_FALSE(model.conversations().empty());
+}
+
 TEST_F(SourceStepTest, WhatTheDesktopCannotOpenIsOfferedForCopying)
 {
     sources.add(dir / "mac.db", {SourceKind::Database, dir / "mac.db", {}, {}, {}, false, false});
@@ -446,7 +516,9 @@ TEST_F(DatabaseFilesTest, TellsADatabaseFromEverythingElse)
     EXPECT_EQ(sources.check(dir / "notes.txt").kind, SourceKind::NotMessagesDatabase);
     EXPECT_EQ(sources.check(dir / "short").kind, SourceKind::NotMessagesDatabase);
     EXPECT_EQ(sources.check(dir / "pipe").kind, SourceKind::NotRegularFile);
-    EXPECT_EQ(sources.check(dir / "empty").kind, SourceKind::NotMessagesDatabase);
+    EXPECT_EQ(sources.check(dir / "empty").kind, SourceKind::NoMessagesInFolder);
+    EXPECT_EQ(AppModel::problemText(SourceKind::NoMessagesInFolder, dir / "empty"),
+              app::naming(l10n::sourceNoMessagesInFolder(), dir / "empty"));
     EXPECT_EQ(sources.check(dir / "chat.db").path, dir / "chat.db");
 }
 

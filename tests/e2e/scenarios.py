@@ -37,6 +37,8 @@ NOTHING_FOUND = "No conversation found."
 PICK_BACKUP = "Pick a backup"
 EXPORT = "Export for Tovik"
 SAVED = "Saved in Downloads!"
+CHOOSE_CONTACTS = "Choose a contacts file"
+CONTACTS_DIALOG = "Choose a contacts file (vCard)"
 
 WAIT = 20  # seconds a screen may take to appear
 
@@ -364,6 +366,37 @@ def windows_home_backup(s, options):
     wait_until("the window to close on Ctrl+Q", lambda: s.window.poll() is not None, WAIT)
 
 
+def contacts_file_refused(s, options):
+    """A database without names of its own: a file of random bytes chosen as contacts is refused on
+    the question, which a cancelled chooser leaves in place too; then the real file names the rows."""
+    noise = os.path.join(s.work, "noise.vcf")
+    with open(noise, "wb") as file:
+        file.write(bytes((i * 7919 + 13) % 256 for i in range(4096)))
+
+    def choose(path):
+        s.click(CHOOSE_CONTACTS)
+        s.see(CONTACTS_DIALOG, role="dialog")
+        if path is None:
+            s.press("Escape")
+        else:
+            s.see("File name:", role="text")
+            s.type(path, delay_ms=30)
+            s.press("Return")
+        wait_until("the chooser to close", lambda: not s.shows(CONTACTS_DIALOG), WAIT)
+
+    s.open(fixture(options, "home-1", "Library", "Messages", "chat.db"))
+    s.click(GET_STARTED)
+    s.see(CONTACTS_QUESTION)
+    choose(noise)
+    s.see(f"{noise} holds no contacts Tovik can read. Choose a vCard file (.vcf).")
+    choose(None)
+    s.see(CONTACTS_QUESTION)
+    choose(fixture(options, "home-1", "contacts.vcf"))
+    named = [title for title, _ in s.conversations() if not title.startswith("+")]
+    if not named:
+        raise Failure("no conversation carries a name from the contacts file")
+
+
 def command_line(options, s, *arguments):
     return subprocess.run([options.export, *arguments], env=s.desktop.env, check=True, capture_output=True, text=True,
                           timeout=60).stdout
@@ -407,7 +440,8 @@ def wait_until_idle(pid, at_least, timeout):
 
 SCENARIOS = {
     f.__name__: f for f in (wrong_password_then_right, leave_during_unlock, close_during_unlock, backup_a_b_a,
-                            several_backups, export_to_downloads, found_backup_export, windows_home_backup)
+                            several_backups, export_to_downloads, found_backup_export, windows_home_backup,
+                            contacts_file_refused)
 }
 
 

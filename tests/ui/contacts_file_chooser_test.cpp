@@ -34,18 +34,18 @@ TEST(ContactsFileChooser, AsksForAVCardInDownloadsAndSharesOneAnswerBetweenReque
     ui::ContactsFileChooser chooser;
     std::vector<std::optional<QString>> answers;
 
-    chooser.choose(nullptr, [&](std::optional<QString> chosen) {
+    chooser.choose(nullptr, qpath(dir.path()), [&](std::optional<QString> chosen) {
         answers.push_back(chosen);
     });
     QFileDialog *dialog = chooser.dialog();
     ASSERT_NE(dialog, nullptr);
-    chooser.choose(nullptr, [&](std::optional<QString> chosen) {
+    chooser.choose(nullptr, QDir::homePath(), [&](std::optional<QString> chosen) {
         answers.push_back(chosen);
     });
     EXPECT_EQ(chooser.dialog(), dialog); // the same chooser, brought forward
     EXPECT_EQ(dialog->windowTitle(), app::qs(l10n::contactsFileTitle()));
     EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("vCard (*.vcf *.vcard *.VCF *.VCARD)")});
-    EXPECT_EQ(QDir(dialog->directory()).absolutePath(), QDir(ui::ContactsFileChooser::startFolder()).absolutePath());
+    EXPECT_EQ(QDir(dialog->directory()).absolutePath(), QDir(qpath(dir.path())).absolutePath());
     EXPECT_TRUE(answers.empty());
     dialog->selectFile(qpath(dir / "contacts.vcf"));
     static_cast<QDialog *>(dialog)->accept(); // public in QDialog, dispatched to the chooser
@@ -63,7 +63,7 @@ TEST(ContactsFileChooser, ACancelAnswersNone)
     ui::ContactsFileChooser chooser;
     std::vector<std::optional<QString>> answers;
 
-    chooser.choose(nullptr, [&](std::optional<QString> chosen) {
+    chooser.choose(nullptr, QDir::homePath(), [&](std::optional<QString> chosen) {
         answers.push_back(chosen);
     });
     ASSERT_NE(chooser.dialog(), nullptr);

@@ -2,10 +2,15 @@
 #include "l10n/strings.h"
 #include "ui/chunky_button.h"
 #include "ui/list_screen.h"
+#include "ui/qt_translations.h"
+#include "ui/source_screen.h"
 #include "ui/welcome_screen.h"
 #include "ui_test_support.h"
 
+#include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -55,4 +60,19 @@ TEST_F(LanguageTest, ListCaptionIsUpperCasedAndButtonNamesTheSelection)
     EXPECT_EQ(list->exportButton()->text(), QStringLiteral("Für Tovik exportieren"));
     list->select(model->conversations().front().id);
     EXPECT_EQ(list->exportButton()->text(), QStringLiteral("Für Tovik exportieren: Anna Smith"));
+}
+
+TEST_F(LanguageTest, QtsOwnFileDialogSpeaksTheLanguageOfTheWindow)
+{
+    ASSERT_EQ(l10n::currentLanguage(), "de");
+    EXPECT_FALSE(
+        ui::installQtTranslations(*QCoreApplication::instance(), "de", QString::fromStdString(dir.path().string())));
+    ASSERT_TRUE(ui::installQtTranslations(*QCoreApplication::instance(), l10n::currentLanguage()));
+
+    ui::SourceDialog dialog(nullptr);
+    auto *buttons = dialog.findChild<QDialogButtonBox *>();
+    ASSERT_NE(buttons, nullptr);
+    ASSERT_NE(buttons->button(QDialogButtonBox::Cancel), nullptr);
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Abbrechen"));
+    EXPECT_EQ(dialog.labelText(QFileDialog::LookIn), QStringLiteral("Suchen in:"));
 }

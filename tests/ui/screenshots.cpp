@@ -12,6 +12,8 @@
 #include "contacts/vcard_contacts_service.h"
 #include "demo/demo_history.h"
 #include "l10n/language.h"
+#include "l10n/strings.h"
+#include "support/temp_dir.h"
 #include "ui/chunky_button.h"
 #include "ui/conversation_list_model.h"
 #include "ui/conversation_list_view.h"
@@ -286,6 +288,47 @@ int main(int argc, char **argv)
             std::filesystem::rename(homePath / "chat.db.away", database);
             return true;
         });
+
+    // A Downloads folder that cannot be written: the reason names it.
+    shooter.shoot(
+        QStringLiteral("12-list-error-folder"), database, noChange,
+        [&](app::AppModel &model, ui::MainWindow &window) {
+            listScreen(window)->select(model.conversations().front().id);
+            std::filesystem::remove_all(homePath / "Downloads");
+            testsupport::writeFile(homePath / "Downloads", "a file where the folder should be");
+            model.exportConversation(model.conversations().front());
+        },
+        [&](app::AppModel &model) {
+            if (!model.error())
+                return false;
+            std::filesystem::remove(homePath / "Downloads");
+            return true;
+        });
+
+    // A contacts file refused on the question, and one refused from the list.
+    const auto refusing = [&](const QString &problem) {
+        return [&, problem](uitest::FakeServices &services) {
+            services.contactsStatus = contacts::AuthorizationStatus::NotDetermined;
+            services.contactsAnswer = app::ContactsAnswer{app::ContactsAnswer::Outcome::FileRefused, problem};
+        };
+    };
+    const auto refused = [](app::AppModel &model) {
+        return model.contactsProblem().has_value();
+    };
+    shooter.shoot(
+        QStringLiteral("04-contacts-refused"), database,
+        refusing(app::naming(l10n::contactsFileEmpty(), homePath / "Downloads" / "contacts (exported).vcf")),
+        [](app::AppModel &model, ui::MainWindow &) {
+            model.requestContacts();
+        },
+        refused);
+    shooter.shoot(
+        QStringLiteral("12-list-notice"), database, refusing(app::qs(l10n::backupContactsUnreadable())),
+        [](app::AppModel &model, ui::MainWindow &) {
+            model.skipContacts();
+            model.chooseContactsFile();
+        },
+        refused);
 
     shooter.shoot(
         QStringLiteral("13-done"), database, noChange,

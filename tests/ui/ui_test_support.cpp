@@ -60,12 +60,15 @@ QIcon FakeServices::fileIcon(const QString &path)
     return QFileIconProvider().icon(QFileInfo(path));
 }
 
-void FakeServices::requestContactsAccess(std::function<void(bool granted)> done)
+void FakeServices::requestContactsAccess(std::function<void(app::ContactsAnswer answer)> done)
 {
     ++contactsRequests;
-    contactsStatus = contacts::AuthorizationStatus::Authorized;
-    QTimer::singleShot(0, qApp, [done = std::move(done)] {
-        done(true);
+    const app::ContactsAnswer answer =
+        contactsAnswer.value_or(app::ContactsAnswer{app::ContactsAnswer::Outcome::Granted, {}});
+    if (answer.outcome == app::ContactsAnswer::Outcome::Granted)
+        contactsStatus = contacts::AuthorizationStatus::Authorized;
+    QTimer::singleShot(0, qApp, [done = std::move(done), answer] {
+        done(answer);
     });
 }
 

@@ -64,6 +64,8 @@ public:
     int privacySettingsOpened = 0;
     int relaunches = 0;
     int contactsRequests = 0;
+    // How the next contacts requests are answered; a grant when none is set.
+    std::optional<app::ContactsAnswer> contactsAnswer;
     QList<QUrl> openedUrls;
     QStringList revealedFiles;
     bool desktopOpensThings = true; // false: no browser and no file manager
@@ -91,8 +93,8 @@ public:
     QIcon applicationIcon() override;
     QIcon fileIcon(const QString &path) override;
     contacts::AuthorizationStatus contactsAuthorizationStatus() override { return contactsStatus; }
-    // Answers at once (on the next turn of the event loop) with a grant.
-    void requestContactsAccess(std::function<void(bool granted)> done) override;
+    // Answers at once (on the next turn of the event loop) with contactsAnswer, or a grant.
+    void requestContactsAccess(std::function<void(app::ContactsAnswer answer)> done) override;
     std::shared_ptr<contacts::ContactsService> contactsService() override;
 };
 
