@@ -40,9 +40,10 @@ struct NoBackup { // a folder that neither is a backup nor holds one, nor a Mess
 // A file that is no Messages database: not SQLite at all, a database without the Messages tables,
 // or one whose schema cannot be read.
 struct NotMessagesDatabase {
-    std::filesystem::path path;
+    std::filesystem::path path; // the file itself, also in a backup
     std::vector<std::string> missingTables; // the Messages tables it lacks, in a fixed order
     std::optional<store::SQLiteDB::Failure> unreadable; // why its schema could not be read
+    std::optional<BackupInfo> backup; // the backup whose sms.db it is
 };
 struct SeveralBackups {
     std::filesystem::path folder;
@@ -60,10 +61,15 @@ struct UnreadableEncryption {
     BackupInfo backup;
     crypto::Failure failure;
 };
+// An encrypted backup without its index (Manifest.db, or Manifest.mbdb before iOS 10), which
+// holds the keys of its files.
+struct ManifestMissing {
+    BackupInfo backup;
+};
 struct IncompleteBackup {
     BackupInfo backup;
 };
-struct TooOldBackup { // only the index of the oldest backups, and no messages where newer ones keep them
+struct TooOldBackup { // in the layout of iOS 3 and 4 (Manifest.mbdx)
     BackupInfo backup;
 };
 struct NoMessagesInBackup {
@@ -80,6 +86,7 @@ using SourceProblem = std::variant<problem::NotFound,
                                    problem::EncryptedBackup,
                                    problem::WrongPassword,
                                    problem::UnreadableEncryption,
+                                   problem::ManifestMissing,
                                    problem::IncompleteBackup,
                                    problem::TooOldBackup,
                                    problem::NoMessagesInBackup>;
@@ -135,7 +142,8 @@ private:
 [[nodiscard]] common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path);
 
 // Opens one backup, reading Manifest.db and the stored files through `reader`; without one, as
-// they are on disk, and an encrypted backup is refused.
+// they are on disk, and an encrypted backup is refused. A backup in the layout of iOS 3 and 4 is
+// TooOldBackup, and an encrypted one without its index ManifestMissing, before anything else.
 [[nodiscard]] common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup,
                                                                       const BackupFileReader &reader = {});
 
