@@ -166,7 +166,9 @@ TEST_F(SourceStepTest, EachUnusablePathShowsTheSourceStepWithATextNamingIt)
                                            SourceKind::NotRegularFile,
                                            SourceKind::NotMessagesDatabase,
                                            SourceKind::BackupWithoutMessages,
-                                           SourceKind::BackupTooOld};
+                                           SourceKind::BackupTooOld,
+                                           SourceKind::BackupWithoutManifest,
+                                           SourceKind::BackupMessagesUnreadable};
     const auto model = makeModel();
     std::set<QString> texts;
     for (const SourceKind kind : kinds) {
