@@ -12,9 +12,9 @@
 #include "store/statement_guard.h"
 #include "store/table_check.h"
 
-#include <sqlite3.h>
-
 #include "common/file_kind.h"
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <map>
