@@ -10,7 +10,8 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 build=${BUILD:-build-fuzz}
-targets=(attributed_body typedstream_decoder vcard_reader clean_text safe_file_name phone_key key_bag file_key binary_plist xml_plist)
+targets=(attributed_body typedstream_decoder vcard_reader clean_text safe_file_name phone_key key_bag file_key binary_plist xml_plist
+    manifest_mbdb)
 
 TOVIK_WITH_FUZZ=1 bash scripts/setup.sh
 

@@ -173,6 +173,8 @@ void AppModel::applyCheck(CheckOutcome outcome)
     case SourceKind::BackupWithoutMessages:
     case SourceKind::BackupTooOld:
     case SourceKind::BackupIncomplete:
+    case SourceKind::BackupWithoutManifest:
+    case SourceKind::BackupMessagesUnreadable:
         break;
     }
     if (m_source == found.path) {
@@ -342,6 +344,10 @@ std::optional<QString> AppModel::problemText(SourceKind kind, const std::filesys
         return naming(l10n::backupTooOld(), path);
     case SourceKind::BackupIncomplete:
         return naming(l10n::backupIncomplete(), path);
+    case SourceKind::BackupWithoutManifest:
+        return naming(l10n::backupWithoutManifest(), path);
+    case SourceKind::BackupMessagesUnreadable:
+        return naming(l10n::backupNotMessages(), path);
     }
     return std::nullopt;
 }

@@ -142,11 +142,14 @@ namespace
 // Says why a file is no Messages database: what it lacks, or why its schema could not be read.
 void reportNotMessages(const sources::problem::NotMessagesDatabase &other, std::ostream &err)
 {
+    // A backup's database is named as the file it is, and as what it is in the backup.
+    const std::string file = terminalText(other.path.string())
+        + (other.backup ? " (sms.db in the backup of " + deviceOf(*other.backup) + ")" : "");
     if (other.unreadable) {
-        err << terminalText(other.path.string()) << ": " << terminalText(store::describe(*other.unreadable)) << "\n";
+        err << file << ": " << terminalText(store::describe(*other.unreadable)) << "\n";
         return;
     }
-    err << terminalText(other.path.string()) << " is not a Messages database";
+    err << file << " is not a Messages database";
     const bool tables = !other.missingTables.empty();
     const auto &missing = tables ? other.missingTables : other.missingColumns;
     if (missing.empty()) {
@@ -203,11 +206,14 @@ int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err
                         ? "a file needs a key its key bag lacks"
                         : "its keys are damaged")
                 << " (" << terminalText(damaged->failure.detail) << ")\n";
+    else if (const auto *unindexed = std::get_if<p::ManifestMissing>(&problem))
+        err << backupIn(unindexed->backup)
+            << " is encrypted, and its Manifest.db is missing: it holds the keys of the backup's files. Copy the whole"
+               " backup folder again\n";
     else if (const auto *unfinished = std::get_if<p::IncompleteBackup>(&problem))
         err << backupIn(unfinished->backup) << " was not finished; make the backup again\n";
     else if (const auto *old = std::get_if<p::TooOldBackup>(&problem))
-        err << backupIn(old->backup) << " is too old to read (made before "
-            << (old->backup.encrypted ? "iOS 10" : "iOS 5") << "); make a new backup\n";
+        err << backupIn(old->backup) << " is too old to read (made by iOS 4 or older); make a new backup\n";
     else if (const auto *empty = std::get_if<p::NoMessagesInBackup>(&problem))
         err << backupIn(empty->backup) << " holds no messages\n";
     return Failed;

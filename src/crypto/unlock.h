@@ -29,9 +29,9 @@ deriveKeyEncryptionKey(const KeyBag &bag, std::string_view password, const std::
 // when a round count of the key bag is far above what a phone writes (five times).
 [[nodiscard]] Result<void> checkRoundCounts(const KeyBag &bag);
 
-// Unwraps every class key the password protects. Fails with WrongPassword when the first of them
-// fails its integrity check, and Damaged when a wrapped key has the wrong size, when a later one
-// fails after an earlier one unwrapped (the password was right), or when none is protected.
+// Unwraps every class key the password protects. Fails with WrongPassword when none of them
+// unwraps, and Damaged when a wrapped key has the wrong size, when one does not unwrap although
+// another does (the password is right), or when none is protected.
 [[nodiscard]] Result<ClassKeys> unwrapClassKeys(const KeyBag &bag, const SecureBytes &keyEncryptionKey);
 
 // deriveKeyEncryptionKey, then unwrapClassKeys.

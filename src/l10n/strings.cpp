@@ -16,7 +16,7 @@ namespace
 
 // Each text exactly as the user sees it, typographic quotes, "…" and the spaces before French
 // punctuation included. A missing language fails the build (-Wmissing-field-initializers).
-constexpr std::array<StringEntry, 88> stringEntries = {{
+constexpr std::array<StringEntry, 90> stringEntries = {{
     {
         .key = "welcomeTitle",
         .english = "Export an iMessage chat for Tovik",
@@ -685,14 +685,51 @@ constexpr std::array<StringEntry, 88> stringEntries = {{
     },
     {
         .key = "backupTooOld",
-        .english = "The backup in {path} is too old for Tovik. Make a new backup.",
-        .french = "La sauvegarde dans {path} est trop ancienne pour Tovik. Fais-en une nouvelle.",
-        .german = "Das Backup in {path} ist zu alt für Tovik. Mach ein neues Backup.",
-        .spanish = "La copia de seguridad de {path} es demasiado antigua para Tovik. Haz una nueva.",
-        .italian = "Il backup in {path} è troppo vecchio per Tovik. Fanne uno nuovo.",
-        .turkish = "{path} içindeki yedek Tovik için çok eski. Yeni bir yedek al.",
-        .brazilianPortuguese = "O backup em {path} é antigo demais para a Tovik. Faça um backup novo.",
-        .europeanPortuguese = "A cópia de segurança em {path} é demasiado antiga para a Tovik. Faz uma nova.",
+        .english = "The backup in {path} was made by iOS 4 or older, too old for Tovik. Make a new backup.",
+        .french = "La sauvegarde dans {path} a été faite par iOS 4 ou plus ancien, trop ancienne pour Tovik. "
+                  "Fais-en une nouvelle.",
+        .german = "Das Backup in {path} stammt von iOS 4 oder älter und ist zu alt für Tovik. Mach ein neues Backup.",
+        .spanish = "La copia de seguridad de {path} se hizo con iOS 4 o anterior, demasiado antigua para Tovik. "
+                   "Haz una nueva.",
+        .italian =
+            "Il backup in {path} è stato fatto con iOS 4 o precedente, troppo vecchio per Tovik. Fanne uno nuovo.",
+        .turkish =
+            "{path} içindeki yedek iOS 4 veya daha eski bir sürümle alınmış, Tovik için çok eski. Yeni bir yedek al.",
+        .brazilianPortuguese = "O backup em {path} foi feito com o iOS 4 ou anterior, antigo demais para a Tovik. "
+                               "Faça um backup novo.",
+        .europeanPortuguese = "A cópia de segurança em {path} foi feita com o iOS 4 ou anterior, demasiado antiga "
+                              "para a Tovik. Faz uma nova.",
+    },
+    {
+        .key = "backupWithoutManifest",
+        .english = "The encrypted backup in {path} is missing its Manifest.db, so Tovik can't unlock it. Copy the "
+                   "whole backup folder again.",
+        .french = "Il manque le fichier Manifest.db à la sauvegarde chiffrée dans {path} : Tovik ne peut pas la "
+                  "déverrouiller. Copie à nouveau tout le dossier de la sauvegarde.",
+        .german = "Dem verschlüsselten Backup in {path} fehlt die Datei Manifest.db, deshalb kann Tovik es nicht "
+                  "entsperren. Kopier den ganzen Backup-Ordner noch einmal.",
+        .spanish = "A la copia de seguridad cifrada de {path} le falta el archivo Manifest.db, así que Tovik no puede "
+                   "desbloquearla. Vuelve a copiar la carpeta entera de la copia.",
+        .italian = "Al backup cifrato in {path} manca il file Manifest.db, quindi Tovik non può sbloccarlo. Copia di "
+                   "nuovo l'intera cartella del backup.",
+        .turkish = "{path} içindeki şifreli yedekte Manifest.db dosyası eksik, bu yüzden Tovik kilidini açamıyor. "
+                   "Yedek klasörünün tamamını yeniden kopyala.",
+        .brazilianPortuguese = "Está faltando o arquivo Manifest.db no backup criptografado em {path}, então a Tovik "
+                               "não consegue desbloqueá-lo. Copie de novo a pasta inteira do backup.",
+        .europeanPortuguese =
+            "Falta o ficheiro Manifest.db à cópia de segurança encriptada em {path}, por isso a "
+            "Tovik não a consegue desbloquear. Copia novamente a pasta inteira da cópia de segurança.",
+    },
+    {
+        .key = "backupNotMessages",
+        .english = "The file sms.db in the backup in {path} is not a Messages database.",
+        .french = "Le fichier sms.db de la sauvegarde dans {path} n'est pas une base de données Messages.",
+        .german = "Die Datei sms.db im Backup in {path} ist keine Nachrichten-Datenbank.",
+        .spanish = "El archivo sms.db de la copia de seguridad de {path} no es una base de datos de Mensajes.",
+        .italian = "Il file sms.db del backup in {path} non è un database di Messaggi.",
+        .turkish = "{path} içindeki yedekte bulunan sms.db dosyası bir Mesajlar veritabanı değil.",
+        .brazilianPortuguese = "O arquivo sms.db do backup em {path} não é um banco de dados do Mensagens.",
+        .europeanPortuguese = "O ficheiro sms.db da cópia de segurança em {path} não é uma base de dados de Mensagens.",
     },
     {
         .key = "backupIncomplete",
@@ -1306,6 +1343,8 @@ TOVIK_TEXT_ACCESSOR(sourceNotMessages)
 TOVIK_TEXT_ACCESSOR(databaseTooOld)
 TOVIK_TEXT_ACCESSOR(backupWithoutMessages)
 TOVIK_TEXT_ACCESSOR(backupTooOld)
+TOVIK_TEXT_ACCESSOR(backupWithoutManifest)
+TOVIK_TEXT_ACCESSOR(backupNotMessages)
 TOVIK_TEXT_ACCESSOR(backupIncomplete)
 TOVIK_TEXT_ACCESSOR(unlockFailed)
 TOVIK_TEXT_ACCESSOR(backupsTitle)

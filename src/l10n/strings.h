@@ -96,6 +96,8 @@ inline constexpr bool linuxWords = true;
 [[nodiscard]] const std::string &databaseTooOld();
 [[nodiscard]] const std::string &backupWithoutMessages();
 [[nodiscard]] const std::string &backupTooOld();
+[[nodiscard]] const std::string &backupWithoutManifest();
+[[nodiscard]] const std::string &backupNotMessages();
 [[nodiscard]] const std::string &backupIncomplete();
 [[nodiscard]] const std::string &unlockFailed();
 [[nodiscard]] const std::string &backupsTitle();

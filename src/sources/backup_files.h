@@ -33,8 +33,9 @@ inline constexpr std::string_view infoPlistName = "Info.plist";
 inline constexpr std::string_view manifestPlistName = "Manifest.plist";
 inline constexpr std::string_view statusPlistName = "Status.plist";
 inline constexpr std::string_view manifestDbName = "Manifest.db";
-// The index of backups made before iOS 10; the oldest also have the companion ".mbdx".
-inline constexpr std::string_view oldManifestName = "Manifest.mbdb";
-inline constexpr std::string_view oldestManifestName = "Manifest.mbdx";
+// The index of backups made by iOS 5 to 9 (read by manifest_mbdb.h); iOS 3 and 4 also wrote an
+// index of it, ".mbdx", in a layout this program does not read.
+inline constexpr std::string_view mbdbManifestName = "Manifest.mbdb";
+inline constexpr std::string_view mbdxManifestName = "Manifest.mbdx";
 
 } // namespace sources

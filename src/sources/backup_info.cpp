@@ -14,7 +14,7 @@ namespace sources
 
 bool isBackupFolder(const std::filesystem::path &folder)
 {
-    return std::ranges::any_of(std::array{infoPlistName, manifestPlistName, manifestDbName, oldManifestName},
+    return std::ranges::any_of(std::array{infoPlistName, manifestPlistName, manifestDbName, mbdbManifestName},
                                [&](std::string_view name) {
                                    return common::isFile(folder / name);
                                });
@@ -35,11 +35,17 @@ BackupInfo readBackupInfo(const std::filesystem::path &folder)
         if (const auto lockdown = plist->dictionary("Lockdown"); lockdown && info.deviceName.empty())
             info.deviceName = lockdown->text("DeviceName").value_or("");
     }
+    // Without Status.plist (decrypting tools and some copies leave none) nothing says the backup
+    // was cut short; one that cannot be read says nothing either way, and is not trusted.
     if (const auto plist = PlistDictionary::read(folder / statusPlistName)) {
         info.complete = plist->text("SnapshotState") == "finished";
         if (!info.lastBackup)
             info.lastBackup = plist->date("Date");
+    } else {
+        info.complete = plist.error().kind == common::Error::Kind::NotFound;
     }
+    if (info.deviceName.empty())
+        info.deviceName = folder.filename().string();
     return info;
 }
 

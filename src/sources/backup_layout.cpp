@@ -105,10 +105,9 @@ BackupLayout locateBackupFiles(const std::filesystem::path &folder, const Backup
     return layout;
 }
 
-bool hasOnlyOldManifest(const std::filesystem::path &folder)
+bool isMbdxBackup(const std::filesystem::path &folder)
 {
-    return !common::isFile(folder / manifestDbName)
-        && (common::isFile(folder / oldManifestName) || common::isFile(folder / oldestManifestName));
+    return !common::isFile(folder / manifestDbName) && common::isFile(folder / mbdxManifestName);
 }
 
 } // namespace sources

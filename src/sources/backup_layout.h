@@ -43,8 +43,8 @@ struct BackupLayout {
 [[nodiscard]] BackupLayout locateBackupFiles(const std::filesystem::path &folder,
                                              const BackupFileReader &reader = plainBackupFiles());
 
-// True when a backup has only the index of the oldest backups (Manifest.mbdb or Manifest.mbdx,
-// no Manifest.db).
-[[nodiscard]] bool hasOnlyOldManifest(const std::filesystem::path &folder);
+// True when a backup is in the layout of iOS 3 and 4: Manifest.mbdx beside its Manifest.mbdb, and
+// no Manifest.db.
+[[nodiscard]] bool isMbdxBackup(const std::filesystem::path &folder);
 
 } // namespace sources

@@ -7,14 +7,19 @@
 #include "crypto/unlock.h"
 #include "sources/backup_files.h"
 #include "sources/backup_layout.h"
+#include "sources/manifest_mbdb.h"
 #include "sources/plist_reader.h"
 #include "store/statement_guard.h"
 #include "store/table_check.h"
 
+#include "common/file_kind.h"
+
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace sources
 {
@@ -108,6 +113,53 @@ common::Result<void, crypto::Failure> readFileSecrets(const std::filesystem::pat
     return {};
 }
 
+// The keys of the files this program reads, from their records in Manifest.mbdb (not encrypted
+// itself): each record's encryption key is its class and its wrapped key, and its size the plain
+// size. Reading stops once every file read here is found.
+common::Result<void, crypto::Failure> readMbdbSecrets(const std::filesystem::path &folder,
+                                                      const std::shared_ptr<BackupSecrets> &secrets,
+                                                      const std::stop_token &stop)
+{
+    std::optional<crypto::Failure> failed;
+    std::set<std::string_view> wanted;
+    for (const auto &file : backupFilesRead)
+        wanted.insert(file.fileId);
+    auto read = readMbdb(folder / mbdbManifestName, [&](const MbdbRecord &record) {
+        if (stop.stop_requested())
+            return false;
+        const auto file = std::ranges::find_if(backupFilesRead, [&](const BackupFile &each) {
+            return each.domain == record.domain && each.relativePath == record.relativePath;
+        });
+        if (file == backupFilesRead.end() || !record.isFile() || !wanted.contains(file->fileId))
+            return true;
+        wanted.erase(file->fileId);
+        const std::string where = "Manifest.mbdb: " + record.relativePath;
+        if (!record.encryptionKey) {
+            failed = crypto::Failure{crypto::Failure::Kind::Damaged, where + " has no encryption key"};
+            return false;
+        }
+        const auto wrapped = crypto::parseWrappedKey(*record.encryptionKey);
+        if (!wrapped) {
+            failed = crypto::Failure{wrapped.error().kind, where + ": " + wrapped.error().detail};
+            return false;
+        }
+        auto key = secrets->classKeys.unwrap(*wrapped);
+        if (!key) {
+            failed = crypto::Failure{key.error().kind, where + ": " + key.error().detail};
+            return false;
+        }
+        secrets->files.insert_or_assign(std::string(file->fileId), FileSecret{std::move(*key), record.size});
+        return !wanted.empty();
+    });
+    if (stop.stop_requested())
+        return common::failure(crypto::Failure{crypto::Failure::Kind::Cancelled, "reading Manifest.mbdb was stopped"});
+    if (failed)
+        return common::failure(std::move(*failed));
+    if (!read)
+        return crypto::damaged(read.error().detail);
+    return {};
+}
+
 common::Result<MessageSource, SourceProblem> unreadable(const BackupInfo &backup, crypto::Failure failure)
 {
     return common::failure(SourceProblem{problem::UnreadableEncryption{backup, std::move(failure)}});
@@ -120,22 +172,26 @@ unlockBackup(const BackupInfo &backup, std::string_view password, const std::sto
 {
     if (!backup.encrypted)
         return openBackup(backup);
+    // What openBackup refuses before it reads anything is refused before a key is derived.
+    if (auto refused = openBackup(backup);
+        !refused && !std::holds_alternative<problem::EncryptedBackup>(refused.error()))
+        return refused;
     if (!backup.complete)
         return common::failure(SourceProblem{problem::IncompleteBackup{backup}});
-    // Before iOS 10 an encrypted backup kept its index in a form this program does not read; no
-    // key is derived for it.
-    if (hasOnlyOldManifest(backup.folder))
-        return common::failure(SourceProblem{problem::TooOldBackup{backup}});
+    // Since iOS 10 the index is Manifest.db, encrypted with ManifestKey; before, Manifest.mbdb, plain.
+    const bool hasManifestDb = common::isFile(backup.folder / manifestDbName);
 
     const auto plist = PlistDictionary::read(backup.folder / manifestPlistName);
     if (!plist)
         return unreadable(backup, crypto::Failure{crypto::Failure::Kind::Damaged, plist.error().detail});
     const auto keyBagBytes = plist->data("BackupKeyBag");
     const auto manifestKey = plist->data("ManifestKey");
-    if (!keyBagBytes || !manifestKey)
-        return unreadable(
-            backup,
-            crypto::Failure{crypto::Failure::Kind::Damaged, "Manifest.plist lacks its BackupKeyBag or ManifestKey"});
+    if (!keyBagBytes)
+        return unreadable(backup,
+                          crypto::Failure{crypto::Failure::Kind::Damaged, "Manifest.plist lacks its BackupKeyBag"});
+    if (hasManifestDb && !manifestKey)
+        return unreadable(backup,
+                          crypto::Failure{crypto::Failure::Kind::Damaged, "Manifest.plist lacks its ManifestKey"});
     const auto bag = crypto::parseKeyBag(*keyBagBytes);
     if (!bag)
         return unreadable(backup, bag.error());
@@ -147,6 +203,11 @@ unlockBackup(const BackupInfo &backup, std::string_view password, const std::sto
     if (!classKeys)
         return unreadable(backup, classKeys.error());
     secrets->classKeys = std::move(*classKeys);
+    if (!hasManifestDb) {
+        if (auto read = readMbdbSecrets(backup.folder, secrets, stop); !read)
+            return unreadable(backup, read.error());
+        return openBackup(backup, decryptingReader(std::move(secrets)));
+    }
     auto manifestDbKey = crypto::unwrapManifestKey(*manifestKey, secrets->classKeys);
     if (!manifestDbKey)
         return unreadable(backup, manifestDbKey.error());

@@ -13,8 +13,10 @@ namespace sources
 // responsive. The password is not kept; the class keys and the keys of the files read stay inside
 // the source, shared by its copies, and are wiped when the last copy goes. Every file is decrypted
 // only as SQLite reads it, into memory.
-// Problems beyond openBackup's: WrongPassword, UnreadableEncryption (a damaged key bag, ManifestKey
-// or file record, a missing class key), and TooOldBackup for an encrypted backup of before iOS 10.
+// Backups made since iOS 10 keep the files' keys in Manifest.db (encrypted with ManifestKey), those
+// made by iOS 5 to 9 in Manifest.mbdb (not encrypted, with a key bag of one derivation).
+// Problems beyond openBackup's: WrongPassword, UnreadableEncryption (a damaged key bag, ManifestKey,
+// Manifest.mbdb or file record, a damaged or missing class key).
 // A round count far above a phone's is refused at once (UnreadableEncryption, failure kind
 // TooManyRounds). When `stop` is requested the derivation ends within milliseconds with
 // UnreadableEncryption of kind Cancelled, and so do the reads of Manifest.db after it.

@@ -104,6 +104,10 @@ const char *nameOf(SourceKind kind)
         return "a backup too old to read";
     case SourceKind::BackupIncomplete:
         return "an unfinished backup";
+    case SourceKind::BackupWithoutManifest:
+        return "an encrypted backup without Manifest.db";
+    case SourceKind::BackupMessagesUnreadable:
+        return "a backup whose sms.db is no Messages database";
     }
     return "?";
 }
@@ -130,7 +134,8 @@ SourceCheck checkOf(const SourceProblem &problem)
             else if constexpr (std::is_same_v<Problem, p::NoBackup>)
                 return {SourceKind::NoMessagesInFolder, why.folder, {}, false};
             else if constexpr (std::is_same_v<Problem, p::NotMessagesDatabase>)
-                return {SourceKind::NotMessagesDatabase, why.path, {}, false};
+                return why.backup ? SourceCheck{SourceKind::BackupMessagesUnreadable, why.backup->folder, {}, false}
+                                  : SourceCheck{SourceKind::NotMessagesDatabase, why.path, {}, false};
             else if constexpr (std::is_same_v<Problem, p::TooOldDatabase>)
                 return {SourceKind::DatabaseTooOld, why.path, {}, false};
             else if constexpr (std::is_same_v<Problem, p::SeveralBackups>)
@@ -140,6 +145,8 @@ SourceCheck checkOf(const SourceProblem &problem)
                     Problem,
                     p::EncryptedBackup> || std::is_same_v<Problem, p::WrongPassword> || std::is_same_v<Problem, p::UnreadableEncryption>)
                 return {SourceKind::EncryptedBackup, why.backup.folder, {}, false}; // only unlocking says the last two
+            else if constexpr (std::is_same_v<Problem, p::ManifestMissing>)
+                return {SourceKind::BackupWithoutManifest, why.backup.folder, {}, false};
             else if constexpr (std::is_same_v<Problem, p::IncompleteBackup>)
                 return {SourceKind::BackupIncomplete, why.backup.folder, {}, false};
             else if constexpr (std::is_same_v<Problem, p::TooOldBackup>)

@@ -5,6 +5,7 @@
 #include "store/database_file_check.h"
 
 #include "common/file_descriptor.h"
+#include "common/file_kind.h"
 #include "common/log.h"
 
 #include <algorithm>
@@ -77,31 +78,35 @@ SourceProblem problemAt(const std::filesystem::path &path, int error)
     return problem::Unreadable{path, std::generic_category().message(error)};
 }
 
-// The source's messages carry the Messages tables and their base columns; else why not.
-common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource source)
+// The source's messages, in the file `where` (of the backup, if any), carry the Messages tables;
+// else why not.
+common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource source,
+                                                                const std::filesystem::path &where,
+                                                                const std::optional<BackupInfo> &backup = {})
 {
-    const std::filesystem::path &where = source.path();
     auto store = source.openStore();
     if (!store) {
         common::log(common::LogCategory::Sources,
                     "cannot open " + where.string() + ": " + store::describe(store.error()));
-        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(store.error()), {}}});
+        return common::failure(
+            SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(store.error()), {}, backup}});
     }
     auto missing = missingMessagesTables(*store);
     if (!missing) {
         common::log(common::LogCategory::Sources,
                     "cannot read the schema of " + where.string() + ": " + store::describe(missing.error()));
-        return common::failure(SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(missing.error()), {}}});
+        return common::failure(
+            SourceProblem{problem::NotMessagesDatabase{where, {}, std::move(missing.error()), {}, backup}});
     }
     if (!missing->empty()) {
         if (store->hasOldestLayout())
             return common::failure(SourceProblem{problem::TooOldDatabase{where}});
         return common::failure(
-            SourceProblem{problem::NotMessagesDatabase{where, std::move(*missing), std::nullopt, {}}});
+            SourceProblem{problem::NotMessagesDatabase{where, std::move(*missing), std::nullopt, {}, backup}});
     }
     if (auto columns = store->missingBaseColumns(); !columns.empty())
         return common::failure(
-            SourceProblem{problem::NotMessagesDatabase{where, {}, std::nullopt, std::move(columns)}});
+            SourceProblem{problem::NotMessagesDatabase{where, {}, std::nullopt, std::move(columns), backup}});
     return source;
 }
 
@@ -114,7 +119,7 @@ common::Result<MessageSource, SourceProblem> openDatabaseFile(const std::filesys
         return common::failure(problemAt(file, errno));
     auto state = std::make_shared<MessageSource::State>();
     state->path = file;
-    return withMessagesTables(Opening::of(std::move(state)));
+    return withMessagesTables(Opening::of(std::move(state)), file);
 }
 
 } // namespace
@@ -165,17 +170,21 @@ common::Result<store::MessagesStore, store::SQLiteDB::Failure> MessageSource::op
 
 common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup, const BackupFileReader &givenReader)
 {
+    if (isMbdxBackup(backup.folder))
+        return common::failure(SourceProblem{problem::TooOldBackup{backup}});
+    // A plain backup reads without its index (files are found by their fixed names); an encrypted
+    // one cannot, and is not worth a password.
+    if (backup.encrypted && !common::isFile(backup.folder / manifestDbName)
+        && !common::isFile(backup.folder / mbdbManifestName))
+        return common::failure(SourceProblem{problem::ManifestMissing{backup}});
     if (backup.encrypted && !givenReader)
         return common::failure(SourceProblem{problem::EncryptedBackup{backup}});
     if (!backup.complete)
         return common::failure(SourceProblem{problem::IncompleteBackup{backup}});
     const BackupFileReader reader = givenReader ? givenReader : plainBackupFiles();
     const BackupLayout layout = locateBackupFiles(backup.folder, reader);
-    if (!layout.messages) {
-        if (hasOnlyOldManifest(backup.folder))
-            return common::failure(SourceProblem{problem::TooOldBackup{backup}});
+    if (!layout.messages)
         return common::failure(SourceProblem{problem::NoMessagesInBackup{backup}});
-    }
     auto state = std::make_shared<MessageSource::State>();
     state->kind = MessageSource::Kind::Backup;
     state->path = backup.folder;
@@ -187,7 +196,7 @@ common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup
         state->addressBook = std::move(**people);
         state->hasAddressBook = true;
     }
-    return withMessagesTables(MessageSource(std::move(state)));
+    return withMessagesTables(MessageSource(std::move(state)), *layout.messages, backup);
 }
 
 common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path)

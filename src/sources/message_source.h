@@ -40,10 +40,11 @@ struct NoBackup { // a folder that neither is a backup nor holds one, nor a Mess
 // A file that is no Messages database: not SQLite at all, a database without the Messages tables
 // or without columns every Messages database has, or one whose schema cannot be read.
 struct NotMessagesDatabase {
-    std::filesystem::path path;
+    std::filesystem::path path; // the file itself, also in a backup
     std::vector<std::string> missingTables; // the Messages tables it lacks, in a fixed order
     std::optional<store::SQLiteDB::Failure> unreadable; // why its schema could not be read
     std::vector<std::string> missingColumns; // with every table: the "table.column"s it lacks
+    std::optional<BackupInfo> backup; // the backup whose sms.db it is
 };
 // A Messages database in the layout of iOS 5 and earlier (MessagesStore::hasOldestLayout).
 struct TooOldDatabase {
@@ -65,10 +66,15 @@ struct UnreadableEncryption {
     BackupInfo backup;
     crypto::Failure failure;
 };
+// An encrypted backup without its index (Manifest.db, or Manifest.mbdb before iOS 10), which
+// holds the keys of its files.
+struct ManifestMissing {
+    BackupInfo backup;
+};
 struct IncompleteBackup {
     BackupInfo backup;
 };
-struct TooOldBackup { // only the index of the oldest backups, and no messages where newer ones keep them
+struct TooOldBackup { // in the layout of iOS 3 and 4 (Manifest.mbdx)
     BackupInfo backup;
 };
 struct NoMessagesInBackup {
@@ -86,6 +92,7 @@ using SourceProblem = std::variant<problem::NotFound,
                                    problem::EncryptedBackup,
                                    problem::WrongPassword,
                                    problem::UnreadableEncryption,
+                                   problem::ManifestMissing,
                                    problem::IncompleteBackup,
                                    problem::TooOldBackup,
                                    problem::NoMessagesInBackup>;
@@ -142,7 +149,8 @@ private:
 [[nodiscard]] common::Result<MessageSource, SourceProblem> openSource(const std::filesystem::path &path);
 
 // Opens one backup, reading Manifest.db and the stored files through `reader`; without one, as
-// they are on disk, and an encrypted backup is refused.
+// they are on disk, and an encrypted backup is refused. A backup in the layout of iOS 3 and 4 is
+// TooOldBackup, and an encrypted one without its index ManifestMissing, before anything else.
 [[nodiscard]] common::Result<MessageSource, SourceProblem> openBackup(const BackupInfo &backup,
                                                                       const BackupFileReader &reader = {});
 

@@ -44,6 +44,8 @@ enum class SourceKind {
     BackupWithoutMessages, // a backup whose phone kept no messages in it
     BackupTooOld, // a backup in a format older than the oldest one read
     BackupIncomplete, // a backup that was cut short before it was finished
+    BackupWithoutManifest, // an encrypted backup without the index that holds its files' keys
+    BackupMessagesUnreadable, // a backup whose Messages database (sms.db) is no Messages database
 };
 
 struct SourceCheck {

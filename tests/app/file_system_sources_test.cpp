@@ -165,13 +165,25 @@ TEST_F(FileSystemSourcesTest, BackupsWithoutMessagesOrTooOldAndTheOldestDatabase
 {
     testsupport::makeBackup(dir / "empty", {std::nullopt, std::nullopt, addressBook});
     BackupOptions old;
-    old.manifest = backup::Manifest::OldIndex;
-    testsupport::makeBackup(dir / "old", {std::nullopt, std::nullopt, std::nullopt}, old);
+    old.manifest = backup::Manifest::Mbdx;
+    backupAt(dir / "old", old);
+    BackupOptions unindexed;
+    unindexed.encryption = backup::Encryption{};
+    unindexed.manifest = backup::Manifest::Missing;
+    backupAt(dir / "unindexed", unindexed);
+    testsupport::writeFile(dir / "notes.db", std::string(8192, 'n'));
+    testsupport::makeBackup(dir / "notes", {dir / "notes.db", std::nullopt, std::nullopt});
 
     EXPECT_EQ(sources.check(dir / "empty"), (app::SourceCheck{SourceKind::BackupWithoutMessages, dir / "empty", {}}));
     EXPECT_EQ(sources.check(dir / "old"), (app::SourceCheck{SourceKind::BackupTooOld, dir / "old", {}}));
     testsupport::MessagesFixture(dir / "ios5.db", testsupport::Schema::Ios5Madrid).close();
     EXPECT_EQ(sources.check(dir / "ios5.db"), (app::SourceCheck{SourceKind::DatabaseTooOld, dir / "ios5.db", {}}));
+    // Neither asks for a password it could not use.
+    EXPECT_EQ(sources.check(dir / "unindexed"),
+              (app::SourceCheck{SourceKind::BackupWithoutManifest, dir / "unindexed", {}}));
+    // A backup whose sms.db is something else is named as the backup it is.
+    EXPECT_EQ(sources.check(dir / "notes"),
+              (app::SourceCheck{SourceKind::BackupMessagesUnreadable, dir / "notes", {}}));
 }
 
 TEST_F(FileSystemSourcesTest, FilesAndFoldersThatAreNoBackupAreToldApartAsDatabases)

@@ -163,10 +163,15 @@ TEST_F(SourceStepTest, APathAskedForOnTheCommandLineComesFirst)
 
 TEST_F(SourceStepTest, EachUnusablePathShowsTheSourceStepWithATextNamingIt)
 {
-    const std::vector<SourceKind> kinds = {SourceKind::NotFound,       SourceKind::Unreadable,
-                                           SourceKind::NotRegularFile, SourceKind::NotMessagesDatabase,
-                                           SourceKind::DatabaseTooOld, SourceKind::BackupWithoutMessages,
-                                           SourceKind::BackupTooOld};
+    const std::vector<SourceKind> kinds = {SourceKind::NotFound,
+                                           SourceKind::Unreadable,
+                                           SourceKind::NotRegularFile,
+                                           SourceKind::NotMessagesDatabase,
+                                           SourceKind::DatabaseTooOld,
+                                           SourceKind::BackupWithoutMessages,
+                                           SourceKind::BackupTooOld,
+                                           SourceKind::BackupWithoutManifest,
+                                           SourceKind::BackupMessagesUnreadable};
     const auto model = makeModel();
     std::set<QString> texts;
     for (const SourceKind kind : kinds) {

@@ -121,3 +121,69 @@ TEST_F(EncryptedBackupCliTest, NothingDecryptedReachesTheDisk)
     EXPECT_EQ(testsupport::folderEntries(temporary.path()), std::vector<std::string>{});
     EXPECT_EQ(testsupport::folderState(locked), before);
 }
+
+TEST_F(EncryptedBackupCliTest, BackupsOfIos5To9ListAndExportPlainAndEncryptedAsTheirTwin)
+{
+    const backup::BackupContents contents{dir / "sms.db", dir / "sms.db-wal", dir / "book.sqlitedb"};
+    backup::BackupOptions old;
+    old.manifest = backup::Manifest::Mbdb;
+    const auto oldPlain = dir / "Backup" / "ios9-plain";
+    testsupport::makeBackup(oldPlain, contents, old);
+    old.encryption = backup::Encryption{};
+    old.encryption->passwordIterations = std::nullopt;
+    const auto oldLocked = dir / "Backup" / "ios9-locked";
+    testsupport::makeBackup(oldLocked, contents, old);
+
+    const auto twin = runCli({"list", "--json", "--db", plain.string()});
+    for (const auto &folder : {oldPlain, oldLocked}) {
+        const auto listed =
+            runCli({"list", "--json", "--db", folder.string(), "--password-file", passwordFile.string()});
+        ASSERT_EQ(listed.status, cli::Success) << listed.err;
+        EXPECT_EQ(listed.out, twin.out);
+        const auto out = dir / ("out-" + folder.filename().string());
+        std::filesystem::create_directories(out);
+        const auto exported = runCli({"export", "--db", folder.string(), "--password-file", passwordFile.string(),
+                                      "--title", "Dr. Maya Okafor", "--out", out.string()});
+        ASSERT_EQ(exported.status, cli::Success) << exported.err;
+        EXPECT_NE(testsupport::readFile(exported.out.substr(0, exported.out.size() - 1)).find("late"),
+                  std::string::npos);
+    }
+    testsupport::writeFile(dir / "wrong.txt", "horse\n");
+    const auto wrong = runCli({"list", "--db", oldLocked.string(), "--password-file", (dir / "wrong.txt").string()});
+    EXPECT_NE(wrong.err.find(": wrong password."), std::string::npos) << wrong.err;
+}
+
+TEST_F(EncryptedBackupCliTest, EachUnreadableBackupSaysWhatIsWrongWithIt)
+{
+    const backup::BackupContents contents{dir / "sms.db", std::nullopt, std::nullopt};
+    const auto messageOf = [&](const std::string &name, backup::BackupOptions options) {
+        testsupport::makeBackup(dir / name, contents, options);
+        const auto outcome = runCli({"list", "--db", (dir / name).string(), "--password-file", passwordFile.string()});
+        EXPECT_EQ(outcome.status, cli::Failed);
+        return outcome.err;
+    };
+    backup::BackupOptions oldest;
+    oldest.manifest = backup::Manifest::Mbdx;
+    EXPECT_NE(messageOf("ios4", oldest).find("the backup of Anna's iPhone is too old to read (made by iOS 4 or older)"),
+              std::string::npos);
+    backup::BackupOptions unindexed;
+    unindexed.encryption = backup::Encryption{};
+    unindexed.manifest = backup::Manifest::Missing;
+    EXPECT_NE(messageOf("unindexed", unindexed).find("is encrypted, and its Manifest.db is missing"),
+              std::string::npos);
+    backup::BackupOptions damagedKey;
+    damagedKey.encryption = backup::Encryption{};
+    damagedKey.encryption->fault = backup::Encryption::Fault::DamagedClassKey;
+    const auto damaged = messageOf("damaged-key", damagedKey);
+    EXPECT_NE(damaged.find("cannot be decrypted: its keys are damaged (the password is right, but the key bag's key"
+                           " for class 1 is damaged)"),
+              std::string::npos)
+        << damaged;
+
+    testsupport::writeFile(dir / "notes.db", std::string(4096, 'n'));
+    testsupport::makeBackup(dir / "notes", {dir / "notes.db", std::nullopt, std::nullopt});
+    const auto notes = runCli({"list", "--db", (dir / "notes").string()});
+    const auto stored = dir / "notes" / "3d" / "3d0d7e5fb2ce288813306e4d4636395e047a3d28";
+    EXPECT_EQ(notes.err.rfind("tovik-export: " + stored.string() + " (sms.db in the backup of Anna's iPhone): ", 0), 0u)
+        << notes.err;
+}

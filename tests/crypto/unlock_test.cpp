@@ -72,14 +72,20 @@ TEST_F(UnlockTest, AWrongPasswordIsToldApartFromADamagedKeyBag)
     EXPECT_EQ(unlock(shortKey, options.password).error().kind, Failure::Kind::Damaged);
     EXPECT_EQ(unlock(shortKey, "wrong").error().kind, Failure::Kind::Damaged);
 
-    // A later key that fails after an earlier one unwrapped means the password was right.
+    // A key that fails while another unwraps means the password was right, before or after it.
     const std::string good = backup::wrapWithClass(0, kek, testKey(1)).substr(4);
     std::string garbled = good;
     garbled[5] = static_cast<char>(garbled[5] ^ 0x40);
-    const std::string oneGarbled =
-        header + backup::classKeyRecords(1, 2, good) + backup::classKeyRecords(2, 2, garbled);
-    EXPECT_EQ(unlock(oneGarbled, options.password).error().kind, Failure::Kind::Damaged);
-    EXPECT_EQ(unlock(oneGarbled, "wrong").error().kind, Failure::Kind::WrongPassword);
+    for (const auto &oneGarbled :
+         {header + backup::classKeyRecords(1, 2, good) + backup::classKeyRecords(2, 2, garbled),
+          header + backup::classKeyRecords(2, 2, garbled) + backup::classKeyRecords(1, 2, good)}) {
+        const auto damaged = unlock(oneGarbled, options.password);
+        EXPECT_EQ(damaged.error().kind, Failure::Kind::Damaged);
+        EXPECT_NE(damaged.error().detail.find("the password is right, but the key bag's key for class 2 is damaged"),
+                  std::string::npos)
+            << damaged.error().detail;
+        EXPECT_EQ(unlock(oneGarbled, "wrong").error().kind, Failure::Kind::WrongPassword);
+    }
 }
 
 TEST_F(UnlockTest, KeysTheDeviceWrapsAreLeftOut)

@@ -1,10 +1,11 @@
 // Writes the seed inputs of the fuzz targets into <folder>/<target>/seed-NN, made with our own
-// typedstream writer, our encrypting backup writer and by hand. Run once when the seeds change;
+// typedstream writer, our encrypting and Manifest.mbdb backup writers and by hand. Run once when the seeds change;
 // the output is committed. The typedstream writer does not build with clang yet, so this is built by a GCC
 // configuration with TOVIK_FUZZ:
 //   cmake -S . -B build-seeds -G Ninja -DTOVIK_FUZZ=ON -DTOVIK_BUILD_GUI=OFF -DBUILD_TESTING=OFF
 //   cmake --build build-seeds --target tovik-fuzz-corpus && build-seeds/tests/fuzz/tovik-fuzz-corpus tests/fuzz/corpus
 #include "backup/encryption_writer.h"
+#include "backup/mbdb_writer.h"
 #include "typedstream/archive.h"
 
 #include <cstdio>
@@ -160,6 +161,26 @@ std::map<std::string, std::vector<std::string>> seeds()
         tw::fileRecord(wrapped, 4, 0),
         tw::fileRecord(wrapped.substr(0, 30), 3, 10),
         record.substr(0, record.size() - 9),
+    };
+
+    const tw::MbdbEntry folder{.domain = "HomeDomain", .relativePath = "Library/SMS", .mode = 0x41ED};
+    const tw::MbdbEntry encrypted{.domain = "HomeDomain",
+                                  .relativePath = "Library/SMS/sms.db",
+                                  .size = 122'880,
+                                  .protectionClass = 3,
+                                  .encryptionKey = wrapped};
+    const tw::MbdbEntry plainFile{.domain = "HomeDomain",
+                                  .relativePath = "Library/AddressBook/AddressBook.sqlitedb",
+                                  .size = 40'960,
+                                  .dataHash = std::string(20, '\x3c'),
+                                  .properties = {{"com.apple.backup.note", "kept"}, {"", ""}}};
+    const std::string manifest = tw::mbdbFile({folder, encrypted, plainFile});
+    all["manifest_mbdb"] = {
+        manifest,
+        tw::mbdbFile({}),
+        tw::mbdbFile({plainFile}),
+        manifest.substr(0, manifest.size() - 11),
+        std::string("mbdx\x02\x00", 6) + manifest.substr(6),
     };
     return all;
 }

@@ -139,12 +139,57 @@ TEST_F(EncryptedBackupTest, AWrongPasswordIsToldApartFromDamage)
     expectUnreadable(Encryption::Fault::WrongSizeFileKey, crypto::Failure::Kind::Damaged, "Library/SMS/sms.db: ");
     expectUnreadable(Encryption::Fault::MissingClassKey, crypto::Failure::Kind::MissingClassKey, "class 3");
 
+    expectUnreadable(Encryption::Fault::DamagedClassKey, crypto::Failure::Kind::Damaged,
+                     "the password is right, but the key bag's key for class 1 is damaged");
+
     BackupOptions old;
-    old.manifest = backup::Manifest::OldIndex;
-    old.layout = backup::Layout::Flat;
+    old.manifest = backup::Manifest::Mbdx;
     const auto tooOld = unlock(makeBackup("old", Encryption{}, old), Encryption{}.password);
     ASSERT_FALSE(tooOld.has_value());
     EXPECT_TRUE(std::holds_alternative<problem::TooOldBackup>(tooOld.error()));
+    // Without Manifest.db there are no keys to the files; no password is asked for.
+    BackupOptions unindexed;
+    unindexed.manifest = backup::Manifest::Missing;
+    const auto bare = makeBackup("unindexed", Encryption{}, unindexed);
+    EXPECT_TRUE(std::holds_alternative<problem::ManifestMissing>(sources::openSource(bare).error()));
+    EXPECT_TRUE(std::holds_alternative<problem::ManifestMissing>(unlock(bare, Encryption{}.password).error()));
+}
+
+TEST_F(EncryptedBackupTest, BackupsOfIos5To9ReadWithTheKeysOfTheirManifestMbdb)
+{
+    Encryption older; // one PBKDF2-SHA1 derivation, no ManifestKey, Manifest.mbdb not encrypted
+    older.passwordIterations = std::nullopt;
+    BackupOptions mbdb;
+    mbdb.manifest = backup::Manifest::Mbdb;
+    const auto folder = makeBackup("ios9", older, mbdb);
+    ASSERT_FALSE(std::filesystem::exists(folder / "3d")); // files flat in the folder
+    const auto before = testsupport::folderState(folder);
+    auto source = unlock(folder, older.password);
+    ASSERT_TRUE(source.has_value()) << "problem #" << source.error().index();
+    EXPECT_EQ(readAll(*source), twin);
+    EXPECT_EQ(testsupport::folderState(folder), before);
+    EXPECT_TRUE(std::holds_alternative<problem::WrongPassword>(unlock(folder, "Correct horse").error()));
+
+    const auto expectDamaged = [&](const std::filesystem::path &backup, const std::string &naming) {
+        const auto opened = unlock(backup, older.password);
+        ASSERT_FALSE(opened.has_value());
+        const auto *unreadable = std::get_if<problem::UnreadableEncryption>(&opened.error());
+        ASSERT_NE(unreadable, nullptr) << "problem #" << opened.error().index();
+        EXPECT_EQ(unreadable->failure.kind, crypto::Failure::Kind::Damaged);
+        EXPECT_NE(unreadable->failure.detail.find(naming), std::string::npos) << unreadable->failure.detail;
+    };
+    // The record of sms.db (after the folder's, at byte 77) cut short.
+    const auto cut = makeBackup("cut", older, mbdb);
+    const std::string whole = testsupport::readFile(cut / "Manifest.mbdb");
+    testsupport::writeFile(cut / "Manifest.mbdb", whole.substr(0, 77 + 30));
+    expectDamaged(cut, "Manifest.mbdb: record 2 (at byte 77) ends inside its");
+    Encryption shortKey = older;
+    shortKey.fault = Encryption::Fault::WrongSizeFileKey;
+    expectDamaged(makeBackup("short-key", shortKey, mbdb), "Manifest.mbdb: Library/SMS/sms.db: a wrapped key is 36");
+    // A plain backup of the same years reads without its keys, whatever its index holds.
+    const auto plain = makeBackup("ios9-plain", std::nullopt, mbdb);
+    testsupport::writeFile(plain / "Manifest.mbdb", whole.substr(0, 77 + 30));
+    EXPECT_EQ(readAll(*sources::openSource(plain)), twin);
 }
 
 TEST_F(EncryptedBackupTest, AStoppedUnlockEndsAsCancelledAndOpensNothing)

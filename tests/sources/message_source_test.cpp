@@ -94,8 +94,13 @@ TEST_F(MessageSourceTest, ABackupListsWhatItsDatabaseListsInEveryLayout)
     BackupOptions damaged;
     damaged.manifest = Manifest::Damaged;
     damaged.layout = Layout::Flat;
-    for (const auto &[name, options] : std::vector<std::pair<std::string, BackupOptions>>{
-             {"hashed", {}}, {"flat", flat}, {"no-manifest", noManifest}, {"damaged-manifest", damaged}}) {
+    BackupOptions mbdb; // iOS 5 to 9
+    mbdb.manifest = Manifest::Mbdb;
+    for (const auto &[name, options] : std::vector<std::pair<std::string, BackupOptions>>{{"hashed", {}},
+                                                                                          {"flat", flat},
+                                                                                          {"no-manifest", noManifest},
+                                                                                          {"damaged-manifest", damaged},
+                                                                                          {"mbdb", mbdb}}) {
         const auto folder = backupOf(name, options);
         const auto layout = sources::locateBackupFiles(folder);
         EXPECT_EQ(layout.manifestRead, options.manifest == Manifest::Database) << name;
@@ -141,14 +146,15 @@ TEST_F(MessageSourceTest, BackupsWithoutReadableMessagesSayWhy)
     testsupport::makeBackup(empty, {std::nullopt, std::nullopt, addressBook});
     expectProblem<problem::NoMessagesInBackup>(sources::openSource(empty));
 
+    // iOS 3 and 4: refused even with the messages under their fixed name.
+    BackupOptions oldest;
+    oldest.manifest = Manifest::Mbdx;
+    expectProblem<problem::TooOldBackup>(sources::openSource(backupOf("oldest", oldest)));
     BackupOptions old;
-    old.manifest = Manifest::OldIndex;
-    old.layout = Layout::Flat;
-    const auto oldest = dir / "Backup" / "oldest";
-    testsupport::makeBackup(oldest, {std::nullopt, std::nullopt, std::nullopt}, old);
-    expectProblem<problem::TooOldBackup>(sources::openSource(oldest));
-    // An old index with the messages under their fixed name still reads.
-    EXPECT_EQ(listOf(*sources::openSource(backupOf("old-flat", old))), direct);
+    old.manifest = Manifest::Mbdb;
+    const auto oldEmpty = dir / "Backup" / "old-empty";
+    testsupport::makeBackup(oldEmpty, {std::nullopt, std::nullopt, addressBook}, old);
+    expectProblem<problem::NoMessagesInBackup>(sources::openSource(oldEmpty));
 
     expectProblem<problem::NoBackup>(sources::openSource(dir.path()));
     expectProblem<problem::NotFound>(sources::openSource(dir / "absent"));
@@ -259,6 +265,40 @@ TEST_F(MessageSourceTest, AManifestWhoseFilesIsAnEndlessViewFallsBackToTheKnownF
     auto source = sources::openSource(folder);
     ASSERT_TRUE(source.has_value());
     EXPECT_EQ(listOf(*source), direct);
+}
+
+TEST_F(MessageSourceTest, WhatCanBeDoneWithoutIsForgivenAndAnUnfinishedBackupIsNot)
+{
+    // No Status.plist, as decrypting tools and some copies leave a backup: it reads.
+    const auto noStatus = backupOf("no-status");
+    std::filesystem::remove(noStatus / sources::statusPlistName);
+    EXPECT_EQ(listOf(*sources::openSource(noStatus)), direct);
+    // One that says it is not finished, or cannot be read, is refused.
+    testsupport::writeFile(noStatus / sources::statusPlistName, "<plist><dict><key>SnapshotState</key>");
+    expectProblem<problem::IncompleteBackup>(sources::openSource(noStatus));
+
+    // The device is named by Info.plist, else by Manifest.plist, else by the folder.
+    BackupOptions named;
+    named.deviceName = "Kim's iPhone";
+    const auto folder = backupOf("00008020-KIM", named);
+    EXPECT_EQ(sources::readBackupInfo(folder).deviceName, "Kim's iPhone");
+    std::filesystem::remove(folder / sources::infoPlistName);
+    EXPECT_EQ(sources::readBackupInfo(folder).deviceName, "Kim's iPhone");
+    std::filesystem::remove(folder / sources::manifestPlistName);
+    EXPECT_EQ(sources::readBackupInfo(folder).deviceName, "00008020-KIM");
+    EXPECT_EQ(listOf(*sources::openSource(folder)), direct);
+}
+
+TEST_F(MessageSourceTest, ABackupsDatabaseOfSomethingElseIsNamedAsTheFileInTheBackup)
+{
+    execOn(dir / "notes.db", "CREATE TABLE note (body TEXT);");
+    const auto folder = dir / "Backup" / "notes";
+    testsupport::makeBackup(folder, {dir / "notes.db", std::nullopt, std::nullopt});
+    const auto notes = expectProblem<problem::NotMessagesDatabase>(sources::openSource(folder));
+    EXPECT_EQ(notes.path, folder / "3d" / std::string(sources::messagesFile.fileId));
+    ASSERT_TRUE(notes.backup);
+    EXPECT_EQ(notes.backup->folder, folder);
+    EXPECT_EQ(notes.missingTables.size(), 5u);
 }
 
 TEST_F(MessageSourceTest, MissingTablesAreNamed)

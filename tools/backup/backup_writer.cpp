@@ -1,6 +1,7 @@
 #include "backup/backup_writer.h"
 
 #include "backup/encryption_writer.h"
+#include "backup/mbdb_writer.h"
 #include "sources/backup_files.h"
 
 #include <plist/plist.h>
@@ -133,10 +134,12 @@ std::optional<std::string> encryptInPlace(const std::filesystem::path &file, con
     return writeBytes(file, encryptFile(key, plain));
 }
 
-// A stored file and, in an encrypted backup, its file record for Manifest.db.
+// A stored file and, in an encrypted backup, its file record for Manifest.db and its wrapped key.
 struct Stored {
     sources::BackupFile file;
     std::optional<std::string> record;
+    std::optional<std::string> wrappedKey;
+    std::uint64_t size = 0;
 };
 
 std::optional<std::string> copyStored(const std::filesystem::path &folder,
@@ -181,6 +184,25 @@ std::optional<std::string> writeManifestDb(const std::filesystem::path &file, co
             return failed;
     }
     return std::nullopt;
+}
+
+// Manifest.mbdb: a folder of the phone, then the stored files.
+std::string mbdbOf(const std::vector<Stored> &stored, std::uint8_t protectionClass)
+{
+    std::vector<MbdbEntry> entries{{"HomeDomain", "Library/SMS", 0x41ED, 0, 0, std::nullopt, std::nullopt, {}}};
+    for (const auto &entry : stored) {
+        MbdbEntry record;
+        record.domain = entry.file.domain;
+        record.relativePath = entry.file.relativePath;
+        record.size = entry.size;
+        record.protectionClass = entry.wrappedKey ? protectionClass : 0;
+        record.encryptionKey = entry.wrappedKey;
+        record.dataHash = entry.wrappedKey ? std::nullopt : std::optional(std::string(20, '\x3c'));
+        entries.push_back(std::move(record));
+    }
+    // A property, as a few records carry them.
+    entries.back().properties = {{"com.apple.backup.note", "kept"}};
+    return mbdbFile(entries);
 }
 
 } // namespace
@@ -263,6 +285,8 @@ Keys makeKeys(const Encryption &encryption)
     bag.classKeys = {{1, testKey(1)}, {keys.manifestClass, testKey(keys.manifestClass)}};
     if (encryption.fault != Encryption::Fault::MissingClassKey)
         bag.classKeys.emplace(keys.filesClass, keys.filesClassKey);
+    if (encryption.fault == Encryption::Fault::DamagedClassKey)
+        bag.garbledClass = 1;
     keys.keyBag = makeKeyBag(bag);
     if (encryption.statedPasswordIterations) {
         KeyBagOptions stated = bag;
@@ -277,13 +301,13 @@ Keys makeKeys(const Encryption &encryption)
     return keys;
 }
 
-// The file record of a stored file encrypted with `key`.
-std::string recordOf(const Keys &keys, const sources::BackupFile &file, const std::string &key, std::uint64_t size)
+// The wrapped key of a stored file encrypted with `key`, as its record holds it.
+std::string wrappedKeyOf(const Keys &keys, const sources::BackupFile &file, const std::string &key)
 {
     std::string wrapped = wrapWithClass(keys.filesClass, keys.filesClassKey, key);
     if (keys.options.fault == Encryption::Fault::WrongSizeFileKey && file.fileId == sources::messagesFile.fileId)
         wrapped.resize(wrapped.size() - 8);
-    return fileRecord(wrapped, keys.filesClass, size);
+    return wrapped;
 }
 
 } // namespace
@@ -296,12 +320,15 @@ writeBackup(const std::filesystem::path &folder, const BackupContents &contents,
     if (ec)
         return "cannot create " + folder.string() + ": " + ec.message();
     const std::optional<Keys> keys = options.encryption ? std::optional(makeKeys(*options.encryption)) : std::nullopt;
+    const bool mbdb = options.manifest == Manifest::Mbdb || options.manifest == Manifest::Mbdx;
+    const Layout layout = mbdb ? Layout::Flat : options.layout;
+    const char *productVersion = options.manifest == Manifest::Mbdx ? "4.3.5" : mbdb ? "9.3.5" : "17.4";
 
     const Plist info(plist_new_dict());
     plist_dict_set_item(static_cast<plist_t>(info.get()), "Device Name", plist_new_string(options.deviceName.c_str()));
     plist_dict_set_item(static_cast<plist_t>(info.get()), "Display Name", plist_new_string(options.deviceName.c_str()));
     plist_dict_set_item(static_cast<plist_t>(info.get()), "Last Backup Date", appleDate(options.lastBackup));
-    plist_dict_set_item(static_cast<plist_t>(info.get()), "Product Version", plist_new_string("17.4"));
+    plist_dict_set_item(static_cast<plist_t>(info.get()), "Product Version", plist_new_string(productVersion));
     if (auto failed = writePlist(folder / "Info.plist", info, PlistFormat::Xml))
         return failed;
 
@@ -314,8 +341,9 @@ writeBackup(const std::filesystem::path &folder, const BackupContents &contents,
     plist_dict_set_item(manifestDict, "Lockdown", lockdown);
     if (keys) {
         plist_dict_set_item(manifestDict, "BackupKeyBag", plist_new_data(keys->keyBag.data(), keys->keyBag.size()));
-        plist_dict_set_item(manifestDict, "ManifestKey",
-                            plist_new_data(keys->manifestKey.data(), keys->manifestKey.size()));
+        if (!mbdb)
+            plist_dict_set_item(manifestDict, "ManifestKey",
+                                plist_new_data(keys->manifestKey.data(), keys->manifestKey.size()));
     }
     if (auto failed = writePlist(folder / "Manifest.plist", manifest, PlistFormat::Binary))
         return failed;
@@ -333,18 +361,19 @@ writeBackup(const std::filesystem::path &folder, const BackupContents &contents,
                            const std::optional<std::filesystem::path> &from) -> std::optional<std::string> {
         if (!from)
             return std::nullopt;
-        if (!keys) {
-            stored.push_back({file, std::nullopt});
-            return copyStored(folder, file, *from, options.layout, nullptr);
-        }
-        // Each file its own key, different for each file.
-        const std::string key = testKey(static_cast<std::uint8_t>(50 + stored.size()));
         std::error_code sizeError;
         const auto size = std::filesystem::file_size(*from, sizeError);
         if (sizeError)
             return "cannot read " + from->string() + ": " + sizeError.message();
-        stored.push_back({file, recordOf(*keys, file, key, size)});
-        return copyStored(folder, file, *from, options.layout, &key);
+        if (!keys) {
+            stored.push_back({file, std::nullopt, std::nullopt, size});
+            return copyStored(folder, file, *from, layout, nullptr);
+        }
+        // Each file its own key, different for each file.
+        const std::string key = testKey(static_cast<std::uint8_t>(50 + stored.size()));
+        const std::string wrapped = wrappedKeyOf(*keys, file, key);
+        stored.push_back({file, fileRecord(wrapped, keys->filesClass, size), wrapped, size});
+        return copyStored(folder, file, *from, layout, &key);
     };
     if (auto failed = store(sources::messagesFile, contents.messages))
         return failed;
@@ -362,8 +391,13 @@ writeBackup(const std::filesystem::path &folder, const BackupContents &contents,
         return std::nullopt;
     case Manifest::Damaged:
         return writeBytes(folder / "Manifest.db", std::string(4096, '\x5a'));
-    case Manifest::OldIndex:
-        return writeBytes(folder / "Manifest.mbdb", std::string("mbdb\x05\x00", 6));
+    case Manifest::Mbdb:
+        return writeBytes(folder / "Manifest.mbdb", mbdbOf(stored, Keys::filesClass));
+    case Manifest::Mbdx:
+        if (auto failed = writeBytes(folder / "Manifest.mbdb", mbdbOf(stored, Keys::filesClass)))
+            return failed;
+        // Its header: "mbdx", version 2.0 and the count of records (each 40 bytes, left out here).
+        return writeBytes(folder / "Manifest.mbdx", std::string("mbdx\x02\x00\x00\x00\x00\x00", 10));
     }
     return std::nullopt;
 }

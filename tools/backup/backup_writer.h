@@ -44,11 +44,14 @@ enum class Manifest {
     Database, // Manifest.db listing the stored files
     Missing, // no index at all
     Damaged, // a Manifest.db that is not a database
-    OldIndex, // only the Manifest.mbdb of old backups
+    Mbdb, // Manifest.mbdb listing the stored files, files flat, as iOS 5 to 9 wrote them
+    Mbdx, // Manifest.mbdb and its index Manifest.mbdx, files flat, as iOS 3 and 4 wrote them
 };
 
 // How an encrypted backup is made: Manifest.db and every stored file encrypted with a key of its
-// own, the keys wrapped with class keys that a key bag keeps wrapped with the password's key.
+// own, the keys wrapped with class keys that a key bag keeps wrapped with the password's key. With
+// Manifest.mbdb the index itself is not encrypted and there is no ManifestKey; such backups had
+// no DPIC (set passwordIterations to nothing).
 // Small round counts keep tests fast; a phone uses about ten million for the first derivation.
 struct Encryption {
     std::string password = "correct horse";
@@ -64,6 +67,7 @@ struct Encryption {
         DamagedManifestKey, // ManifestKey's wrapped key garbled
         WrongSizeFileKey, // the messages' file record holds a wrapped key 8 bytes short
         MissingClassKey, // the stored files' protection class is not in the key bag
+        DamagedClassKey, // the key bag's wrapped key of class 1 garbled (the others unwrap)
     };
     Fault fault = Fault::None;
 };

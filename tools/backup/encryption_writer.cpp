@@ -92,8 +92,12 @@ std::string makeKeyBag(const KeyBagOptions &options)
 {
     const std::string kek = keyEncryptionKey(options);
     std::string bag = keyBagHeader(options);
-    for (const auto &[protectionClass, key] : options.classKeys)
-        bag += classKeyRecords(protectionClass, 2, crypto::wrapKey(crypto::bytesOf(kek), crypto::bytesOf(key)));
+    for (const auto &[protectionClass, key] : options.classKeys) {
+        std::string wrapped = crypto::wrapKey(crypto::bytesOf(kek), crypto::bytesOf(key));
+        if (options.garbledClass == protectionClass)
+            wrapped[7] = static_cast<char>(wrapped[7] ^ 0x10);
+        bag += classKeyRecords(protectionClass, 2, wrapped);
+    }
     return bag;
 }
 

@@ -25,6 +25,7 @@ struct KeyBagOptions {
     std::string passwordSalt = std::string(20, '\xa5');
     // Class number and its 32-byte key, each written wrapped with the password's key (WRAP 2).
     std::map<std::uint32_t, std::string> classKeys;
+    std::optional<std::uint32_t> garbledClass = std::nullopt; // that class's wrapped key is written garbled
 };
 
 // The key-encryption key the options' password gives.
