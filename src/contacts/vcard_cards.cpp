@@ -127,6 +127,8 @@ public:
         else if (line.encoding == TransferEncoding::Base64)
             decoded = decodeBase64(decoded);
         decoded = charsets.toUtf8(std::move(decoded), line.charset);
+        // At most what this value keeps, whichever field it ends in.
+        m_kept += sizeof(std::string) + decoded.size();
 
         switch (line.property) {
         case Property::Uid:
@@ -198,6 +200,9 @@ public:
 
     bool hasOwnIdentifier() const { return (m_uid && !m_uid->empty()) || (m_abUid && !m_abUid->empty()); }
 
+    // The bytes the card's values hold so far, or more; the record finish() gives holds no more.
+    std::uint64_t kept() const { return sizeof(ContactRecord) + m_kept; }
+
 private:
     ContactRecord m_record;
     std::optional<std::string> m_uid;
@@ -207,6 +212,7 @@ private:
     std::optional<std::string> m_nickname;
     std::optional<std::string> m_organization;
     bool m_showAsCompany = false;
+    std::uint64_t m_kept = 0;
 };
 
 bool namesVCard(std::string_view value) noexcept
@@ -227,9 +233,11 @@ std::string hexOf(std::uint64_t value)
 
 } // namespace
 
-std::vector<ContactRecord> readCards(ContentLines &lines)
+Cards readCards(ContentLines &lines, std::uint64_t keptLimit)
 {
-    std::vector<ContactRecord> records;
+    Cards read;
+    std::vector<ContactRecord> &records = read.records;
+    std::uint64_t kept = 0; // by the records finished
     Charsets charsets;
     CardBuilder card;
     // Cards without an identifier of their own, by the hash of their text; named at the end.
@@ -270,6 +278,7 @@ std::vector<ContactRecord> readCards(ContentLines &lines)
             }
             if (!card.hasOwnIdentifier())
                 unnamed.emplace_back(lines.hash().value(), records.size());
+            kept += card.kept() + sizeof(std::string) + sizeof(unnamed.front()); // and its identifier
             records.push_back(card.finish());
             inCard = false;
             continue;
@@ -284,8 +293,13 @@ std::vector<ContactRecord> readCards(ContentLines &lines)
             continue;
         }
         agentOpened = false;
-        if (nesting == 0)
+        if (nesting == 0) {
             card.add(line, charsets);
+            if (kept + card.kept() > keptLimit) {
+                read.overLimit = true;
+                break;
+            }
+        }
     }
 
     // Cards of identical text share a hash; in file order they get no suffix, "-2", "-3", ...
@@ -298,7 +312,7 @@ std::vector<ContactRecord> readCards(ContentLines &lines)
             id += "-" + std::to_string(uses);
         records[unnamed[i].second].identifier = std::move(id);
     }
-    return records;
+    return read;
 }
 
 } // namespace contacts::vcard

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace contacts
 {
@@ -40,8 +41,10 @@ private:
 };
 
 // The cards of the file's first `size` bytes, after a byte-order mark, and the first read failure.
-std::vector<ContactRecord>
-readCardsOf(const common::ReadOnlyFile &file, std::uint64_t size, std::optional<common::Error> &error)
+vcard::Cards readCardsOf(const common::ReadOnlyFile &file,
+                         std::uint64_t size,
+                         std::uint64_t keptLimit,
+                         std::optional<common::Error> &error)
 {
     std::array<std::byte, 3> head{};
     const auto read = file.readAt(0, head);
@@ -52,9 +55,9 @@ readCardsOf(const common::ReadOnlyFile &file, std::uint64_t size, std::optional<
     const bool byteOrderMark =
         *read == 3 && head[0] == std::byte{0xEF} && head[1] == std::byte{0xBB} && head[2] == std::byte{0xBF};
     vcard::ContentLines lines(file, byteOrderMark ? 3 : 0, size);
-    std::vector<ContactRecord> records = vcard::readCards(lines);
+    vcard::Cards cards = vcard::readCards(lines, keptLimit);
     error = lines.error();
-    return records;
+    return cards;
 }
 
 } // namespace
@@ -63,7 +66,7 @@ std::vector<ContactRecord> readVCards(std::string_view fileBytes)
 {
     const BytesFile file(fileBytes);
     std::optional<common::Error> never;
-    return readCardsOf(file, fileBytes.size(), never);
+    return readCardsOf(file, fileBytes.size(), maxKeptContactBytes, never).records;
 }
 
 std::string tooLargeForContacts(std::uint64_t size)
@@ -72,7 +75,7 @@ std::string tooLargeForContacts(std::uint64_t size)
         + std::to_string(maxVCardFileBytes >> 20) + " MiB are read)";
 }
 
-common::Result<std::vector<ContactRecord>> readVCardFile(const std::filesystem::path &path)
+common::Result<std::vector<ContactRecord>> readVCardFile(const std::filesystem::path &path, std::uint64_t keptLimit)
 {
     auto file = common::PlainFile::open(path);
     RETURN_IF_FAILED(file);
@@ -84,10 +87,15 @@ common::Result<std::vector<ContactRecord>> readVCardFile(const std::filesystem::
         return common::failure(
             common::Error{common::Error::Kind::Invalid, path.string() + " " + tooLargeForContacts(*size)});
     std::optional<common::Error> error;
-    std::vector<ContactRecord> records = readCardsOf(**file, *size, error);
+    vcard::Cards cards = readCardsOf(**file, *size, keptLimit, error);
     if (error)
         return common::failure(common::Error{error->kind, "cannot read " + path.string() + ": " + error->detail});
-    return records;
+    if (cards.overLimit)
+        return common::failure(common::Error{common::Error::Kind::Invalid,
+                                             path.string() + " holds more contacts than any address book (over "
+                                                 + std::to_string(keptLimit >> 20)
+                                                 + " MiB of names, numbers and addresses)"});
+    return std::move(cards.records);
 }
 
 } // namespace contacts

@@ -33,10 +33,16 @@ inline constexpr std::uint64_t maxVCardFileBytes = std::uint64_t{4} << 30;
 // "is 4097 MiB, larger than any address book (at most 4096 MiB are read)".
 [[nodiscard]] std::string tooLargeForContacts(std::uint64_t size);
 
+// The most the records of one file may hold: 128 MiB. 50,000 people, more than iCloud keeps for
+// one account, hold about 20 MB; a file of millions of tiny cards would otherwise fill the memory
+// (the records, and the index built from them) although the file is below maxVCardFileBytes.
+inline constexpr std::uint64_t maxKeptContactBytes = std::uint64_t{128} << 20;
+
 // Reads a vCard file from disk, as a stream: memory stays at a few MB besides the records.
-// Fails with NotFound, NoPermission, Invalid (not a regular file, or larger than
-// maxVCardFileBytes, said so in the detail) or Io; a readable file without any card gives an
-// empty list.
-[[nodiscard]] common::Result<std::vector<ContactRecord>> readVCardFile(const std::filesystem::path &path);
+// Fails with NotFound, NoPermission, Invalid (not a regular file, larger than maxVCardFileBytes,
+// or records that would hold more than `keptLimit` bytes, said so in the detail) or Io; a
+// readable file without any card gives an empty list.
+[[nodiscard]] common::Result<std::vector<ContactRecord>> readVCardFile(const std::filesystem::path &path,
+                                                                       std::uint64_t keptLimit = maxKeptContactBytes);
 
 } // namespace contacts

@@ -564,6 +564,35 @@ TEST(ReadVCardFile, RefusesAFileLargerThanAnyAddressBookWithoutReadingIt)
     EXPECT_TRUE(contacts::readVCardFile(path).has_value());
 }
 
+TEST(ReadVCardFile, StopsAtTheLimitOfWhatTheRecordsHold)
+{
+    // Many tiny cards, or one card of endless numbers: a small file can still make huge records.
+    const testsupport::TempDir dir;
+    const auto many = dir / "many.vcf";
+    const auto numbers = dir / "numbers.vcf";
+    {
+        std::ofstream manyOut(many);
+        std::ofstream numbersOut(numbers);
+        numbersOut << "BEGIN:VCARD\r\nFN:Anna\r\n";
+        for (int i = 0; i < 20000; ++i) {
+            manyOut << "BEGIN:VCARD\r\nTEL:" << i << "\r\nEND:VCARD\r\n";
+            numbersOut << "TEL:+1555" << i << "\r\n";
+        }
+        numbersOut << "END:VCARD\r\n";
+    }
+    for (const auto &path : {many, numbers}) {
+        const auto whole = contacts::readVCardFile(path);
+        ASSERT_TRUE(whole.has_value()) << path;
+        EXPECT_EQ(whole->size(), path == many ? 20000u : 1u);
+
+        const auto limited = contacts::readVCardFile(path, 64 * 1024);
+        ASSERT_FALSE(limited.has_value()) << path;
+        EXPECT_EQ(limited.error().kind, common::Error::Kind::Invalid);
+        EXPECT_NE(limited.error().detail.find("more contacts than any address book"), std::string::npos)
+            << limited.error().detail;
+    }
+}
+
 TEST(ReadVCardFile, StreamsPhotoCardsToTheRecordsAndIdentifiersOfTheWholeFileReader)
 {
     // The identifiers the reader gave when it read the whole file into memory at once.
