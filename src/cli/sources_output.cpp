@@ -187,7 +187,8 @@ int reportSourceProblem(const sources::SourceProblem &problem, std::ostream &err
     else if (const auto *other = std::get_if<p::NotMessagesDatabase>(&problem))
         reportNotMessages(*other, err);
     else if (const auto *oldest = std::get_if<p::TooOldDatabase>(&problem))
-        err << terminalText(oldest->path.string())
+        err << (oldest->backup ? backupIn(*oldest->backup) + ": its Messages database"
+                               : terminalText(oldest->path.string()))
             << " is too old to read: a Messages database made by iOS 5 or earlier\n";
     else if (const auto *encrypted = std::get_if<p::EncryptedBackup>(&problem))
         err << backupIn(encrypted->backup)

@@ -137,7 +137,7 @@ SourceCheck checkOf(const SourceProblem &problem)
                 return why.backup ? SourceCheck{SourceKind::BackupMessagesUnreadable, why.backup->folder, {}, false}
                                   : SourceCheck{SourceKind::NotMessagesDatabase, why.path, {}, false};
             else if constexpr (std::is_same_v<Problem, p::TooOldDatabase>)
-                return {SourceKind::DatabaseTooOld, why.path, {}, false};
+                return {SourceKind::DatabaseTooOld, why.backup ? why.backup->folder : why.path, {}, false};
             else if constexpr (std::is_same_v<Problem, p::SeveralBackups>)
                 return {SourceKind::BackupFolder, why.folder, describeAll(why.backups), false};
             else if constexpr (

@@ -100,7 +100,7 @@ common::Result<MessageSource, SourceProblem> withMessagesTables(MessageSource so
     }
     if (!missing->empty()) {
         if (store->hasOldestLayout())
-            return common::failure(SourceProblem{problem::TooOldDatabase{where}});
+            return common::failure(SourceProblem{problem::TooOldDatabase{where, backup}});
         return common::failure(
             SourceProblem{problem::NotMessagesDatabase{where, std::move(*missing), std::nullopt, {}, backup}});
     }

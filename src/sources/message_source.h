@@ -48,7 +48,8 @@ struct NotMessagesDatabase {
 };
 // A Messages database in the layout of iOS 5 and earlier (MessagesStore::hasOldestLayout).
 struct TooOldDatabase {
-    std::filesystem::path path;
+    std::filesystem::path path; // the file itself, also in a backup
+    std::optional<BackupInfo> backup; // the backup whose sms.db it is
 };
 struct SeveralBackups {
     std::filesystem::path folder;

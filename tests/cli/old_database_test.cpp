@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 
 #include "run_cli.h"
+#include "support/backup_fixture.h"
 #include "support/messages_fixture.h"
 #include "support/temp_dir.h"
 
@@ -42,6 +43,13 @@ TEST(OldDatabase, AnIos6DatabaseListsAndExportsAndOlderOrCutOnesAreRefused)
     EXPECT_EQ(oldest.err,
               "tovik-export: " + (dir / "ios5.db").string()
                   + " is too old to read: a Messages database made by iOS 5 or earlier\n");
+    testsupport::makeBackup(dir / "ios5-backup", {dir / "ios5.db", std::nullopt, std::nullopt});
+    const auto oldestBackup = runCli({"list", "--db", (dir / "ios5-backup").string()});
+    EXPECT_EQ(oldestBackup.status, cli::Failed);
+    EXPECT_NE(oldestBackup.err.find((dir / "ios5-backup").string() + ": the backup of "), std::string::npos)
+        << oldestBackup.err;
+    EXPECT_NE(oldestBackup.err.find(": its Messages database is too old to read"), std::string::npos)
+        << oldestBackup.err;
 
     sqlite3 *cut = nullptr;
     ASSERT_EQ(sqlite3_open(db.c_str(), &cut), SQLITE_OK);

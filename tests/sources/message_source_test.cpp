@@ -324,7 +324,9 @@ TEST_F(MessageSourceTest, TheOldestLayoutIsTooOldAndMissingBaseColumnsAreNamed)
     testsupport::MessagesFixture(dir / "ios5.db", testsupport::Schema::Ios5Madrid).close();
     EXPECT_EQ(expectProblem<problem::TooOldDatabase>(sources::openSource(dir / "ios5.db")).path, dir / "ios5.db");
     testsupport::makeBackup(dir / "Backup" / "ios5", {dir / "ios5.db", std::nullopt, std::nullopt});
-    expectProblem<problem::TooOldDatabase>(sources::openSource(dir / "Backup" / "ios5"));
+    const auto inBackup = expectProblem<problem::TooOldDatabase>(sources::openSource(dir / "Backup" / "ios5"));
+    ASSERT_TRUE(inBackup.backup.has_value());
+    EXPECT_EQ(inBackup.backup->folder, dir / "Backup" / "ios5");
 
     testsupport::MessagesFixture(dir / "cut.db", testsupport::Schema::Ios6).close();
     execOn(dir / "cut.db",
