@@ -14,7 +14,7 @@ db="$home/Library/Messages/chat.db"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "== Tovik for Mac on the demo history (close the window to finish)"
-    echo "   Allow Contacts asks for a vCard file: pick $home/contacts.vcf"
+    echo "   On the contacts question, \"Choose a contacts file\": pick $home/contacts.vcf"
     HOME="$home" XDG_CONFIG_HOME="$home/.config" "$build/src/ui/tovik"
     exit 0
 fi
