@@ -299,9 +299,9 @@ def export_to_downloads(s, options):
     export_first_and_compare(s, options, backup)
 
 
-def export_first_and_compare(s, options, backup):
+def export_first_and_compare(s, options, backup, *unlock):
     """Exports the conversation with the most messages and compares the file with the command
-    line's export of the same conversation of `backup`."""
+    line's export of the same conversation of `backup` (read with the arguments `unlock`)."""
     s.conversations()
     # The first row holds the most messages.
     first = desktop.Node(s.find(LIST_TITLE, role="list").accessible.get_child_at_index(0), s.tree.Atspi)
@@ -316,7 +316,7 @@ def export_first_and_compare(s, options, backup):
     if card is None:
         raise Failure(f"the done screen does not name {files[0]}")
     # The same conversation exported by the command line, into a folder of its own.
-    expected = expected_export(options, s, backup)
+    expected = expected_export(options, s, backup, *unlock)
     with open(os.path.join(downloads, files[0]), encoding="utf-8") as file:
         written = file.read()
     if written.splitlines()[:1] != expected.splitlines()[:1]:
@@ -347,6 +347,20 @@ def found_backup_export(s, options):
     s.conversations()
     s.press("Escape")
     s.see(SOURCE_TITLE)
+
+
+def old_encrypted_backup(s, options):
+    """A backup as iOS 5 to 9 made them (Manifest.mbdb, files flat), encrypted: a wrong password, the
+    right one, then the same export as the command line's."""
+    backup = fixture(options, "old-encrypted")
+    s.open(backup)
+    s.click(GET_STARTED)
+    field = s.see(PASSWORD_FIELD, role="password text")
+    s.click_node(field)
+    s.type_password("wrong horse")
+    s.see(WRONG_PASSWORD)
+    s.type_password(password(options))
+    export_first_and_compare(s, options, backup, "--password-file", fixture(options, "password"))
 
 
 def windows_home_backup(s, options):
@@ -402,17 +416,17 @@ def command_line(options, s, *arguments):
                           timeout=60).stdout
 
 
-def command_line_list(options, s, source):
+def command_line_list(options, s, source, *unlock):
     """The conversations of `source` as the command line lists them, most messages first."""
-    return json.loads(command_line(options, s, "list", "--db", source, "--json"))
+    return json.loads(command_line(options, s, "list", "--db", source, "--json", *unlock))
 
 
-def expected_export(options, s, source):
+def expected_export(options, s, source, *unlock):
     """The file the command line writes for the first conversation of `source`."""
     out = os.path.join(s.work, "expected")
     os.makedirs(out)
-    first = command_line_list(options, s, source)[0]["id"]
-    path = command_line(options, s, "export", "--db", source, "--id", first, "--out", out).strip()
+    first = command_line_list(options, s, source, *unlock)[0]["id"]
+    path = command_line(options, s, "export", "--db", source, "--id", first, "--out", out, *unlock).strip()
     with open(path, encoding="utf-8") as file:
         return file.read()
 
@@ -441,7 +455,7 @@ def wait_until_idle(pid, at_least, timeout):
 SCENARIOS = {
     f.__name__: f for f in (wrong_password_then_right, leave_during_unlock, close_during_unlock, backup_a_b_a,
                             several_backups, export_to_downloads, found_backup_export, windows_home_backup,
-                            contacts_file_refused)
+                            contacts_file_refused, old_encrypted_backup)
 }
 
 

@@ -9,6 +9,8 @@
 //   several/{anna,ben,carla}  a folder of three backups, Carla's encrypted
 //   endless          encrypted, its key bag asking for the most rounds a backup may ask for (most of
 //                    a minute of deriving, which then finds the password wrong)
+//   old-encrypted    encrypted as iOS 5 to 9 wrote backups (Manifest.mbdb, files flat, one
+//                    derivation), the second history
 #include "backup/backup_writer.h"
 #include "demo/demo_history.h"
 
@@ -53,11 +55,18 @@ std::optional<std::string> writeBackupOf(const fs::path &folder,
                                          const History &history,
                                          const std::string &deviceName,
                                          std::optional<std::uint32_t> passwordIterations = std::nullopt,
-                                         std::optional<std::uint32_t> statedPasswordIterations = std::nullopt)
+                                         std::optional<std::uint32_t> statedPasswordIterations = std::nullopt,
+                                         backup::Manifest manifest = backup::Manifest::Database)
 {
     backup::BackupOptions options;
     options.deviceName = deviceName;
-    if (passwordIterations) {
+    options.manifest = manifest;
+    if (manifest == backup::Manifest::Mbdb) {
+        backup::Encryption encryption;
+        encryption.password = password;
+        encryption.passwordIterations = std::nullopt; // no second derivation before iOS 10.2
+        options.encryption = encryption;
+    } else if (passwordIterations) {
         backup::Encryption encryption;
         encryption.password = password;
         encryption.passwordIterations = *passwordIterations;
@@ -97,6 +106,9 @@ std::optional<std::string> writeAll(const fs::path &out)
     if (auto failed = writeBackupOf(out / "several/carla", first, "Carla's iPhone", 2))
         return failed;
     if (auto failed = writeBackupOf(out / "endless", first, "Endless iPhone", 2, endlessPasswordIterations))
+        return failed;
+    if (auto failed = writeBackupOf(out / "old-encrypted", second, "Old iPhone", std::nullopt, std::nullopt,
+                                    backup::Manifest::Mbdb))
         return failed;
 
     std::ofstream(out / "password") << password << "\n";
