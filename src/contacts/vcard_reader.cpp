@@ -1,12 +1,12 @@
 #include "vcard_reader.h"
 
+#include "common/bytes_file.h"
 #include "common/plain_file.h"
 #include "vcard_cards.h"
 #include "vcard_content_lines.h"
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <string>
 #include <utility>
 
@@ -15,30 +15,6 @@ namespace contacts
 
 namespace
 {
-
-// Bytes in memory read as a file, so that text and files go through the same reader.
-class BytesFile final : public common::ReadOnlyFile
-{
-public:
-    explicit BytesFile(std::string_view bytes)
-        : m_bytes(bytes)
-    {
-    }
-
-    common::Result<std::uint64_t> size() const override { return m_bytes.size(); }
-
-    common::Result<std::size_t> readAt(std::uint64_t offset, std::span<std::byte> into) const override
-    {
-        if (offset >= m_bytes.size())
-            return std::size_t{0};
-        const std::size_t count = std::min<std::size_t>(into.size(), m_bytes.size() - offset);
-        std::memcpy(into.data(), m_bytes.data() + offset, count);
-        return count;
-    }
-
-private:
-    std::string_view m_bytes;
-};
 
 // The cards of the file's first `size` bytes, after a byte-order mark, and the first read failure.
 vcard::Cards readCardsOf(const common::ReadOnlyFile &file,
@@ -64,7 +40,7 @@ vcard::Cards readCardsOf(const common::ReadOnlyFile &file,
 
 std::vector<ContactRecord> readVCards(std::string_view fileBytes)
 {
-    const BytesFile file(fileBytes);
+    const common::BytesFile file(fileBytes);
     std::optional<common::Error> never;
     return readCardsOf(file, fileBytes.size(), maxKeptContactBytes, never).records;
 }

@@ -1,43 +1,15 @@
 // readMbdb over arbitrary bytes: no crash, no read outside the input, an error always names
 // Manifest.mbdb, and every record read fits in the bytes it came from.
+#include "common/bytes_file.h"
 #include "fuzz_check.h"
 #include "sources/manifest_mbdb.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-
-namespace
-{
-
-// The input as a file.
-class MemoryFile final : public common::ReadOnlyFile
-{
-public:
-    explicit MemoryFile(std::string_view bytes)
-        : m_bytes(bytes)
-    {
-    }
-    common::Result<std::uint64_t> size() const override { return m_bytes.size(); }
-    common::Result<std::size_t> readAt(std::uint64_t offset, std::span<std::byte> into) const override
-    {
-        if (offset >= m_bytes.size())
-            return 0;
-        const std::size_t count = std::min<std::size_t>(into.size(), m_bytes.size() - offset);
-        std::memcpy(into.data(), m_bytes.data() + offset, count);
-        return count;
-    }
-
-private:
-    std::string_view m_bytes;
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const MemoryFile file(fuzz::bytesOf(data, size));
+    const common::BytesFile file(fuzz::bytesOf(data, size));
     std::size_t records = 0;
     std::size_t bytes = 0;
     const auto read = sources::readMbdb(file, [&](const sources::MbdbRecord &record) {
