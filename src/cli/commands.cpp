@@ -38,13 +38,17 @@ common::Result<contacts::ContactsIndex> loadContacts(const std::optional<std::fi
     if (service.authorizationStatus() != contacts::AuthorizationStatus::Authorized)
         return common::failure(
             common::Error{common::Error::Kind::NotFound, "cannot read the contacts file " + file->string()});
-    // The index only learns that the file could not be read; its size is the one reason worth saying.
+    // Said before reading anything: the file is too large to be an address book.
     std::error_code error;
     if (const auto size = std::filesystem::file_size(*file, error); !error && size > contacts::maxVCardFileBytes)
         return common::failure(
             common::Error{common::Error::Kind::Invalid,
                           "the contacts file " + file->string() + " " + contacts::tooLargeForContacts(size)});
-    return contacts::ContactsIndex::build(service);
+    contacts::ContactsIndex index = contacts::ContactsIndex::build(service);
+    // Names from half a file, or none, would pass for a file without those people.
+    if (const auto &failed = service.failure())
+        return common::failure(common::Error{failed->kind, "cannot use the contacts file: " + failed->detail});
+    return index;
 }
 
 std::optional<double> seconds(const std::optional<common::Instant> &instant)

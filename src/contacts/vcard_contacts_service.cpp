@@ -46,11 +46,14 @@ bool VCardContactsService::requestAccess()
 
 bool VCardContactsService::enumerate(const std::function<void(const ContactRecord &)> &onContact)
 {
+    m_failure.reset();
     if (!m_path)
         return false;
     const auto records = readVCardFile(*m_path);
-    if (!records)
+    if (!records) {
+        m_failure = records.error();
         return false;
+    }
     for (const ContactRecord &record : *records)
         onContact(record);
     return true;

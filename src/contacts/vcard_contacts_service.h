@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/result.h"
 #include "contacts_service.h"
 
 #include <filesystem>
@@ -22,13 +23,17 @@ public:
     // No question to ask: true exactly when a readable file was chosen.
     [[nodiscard]] bool requestAccess() override;
 
-    // False, delivering nothing, when no file was chosen or it cannot be read.
+    // False, delivering nothing, when no file was chosen or it cannot be read (failure() says why).
     [[nodiscard]] bool enumerate(const std::function<void(const ContactRecord &)> &onContact) override;
+
+    // Why the last enumeration read no file, if it did not.
+    const std::optional<common::Error> &failure() const { return m_failure; }
 
     const std::optional<std::filesystem::path> &path() const { return m_path; }
 
 private:
     std::optional<std::filesystem::path> m_path;
+    std::optional<common::Error> m_failure;
 };
 
 } // namespace contacts

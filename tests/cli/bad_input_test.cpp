@@ -387,4 +387,17 @@ TEST_F(BadInputTest, AContactsFileLargerThanAnyAddressBookIsRefusedWithItsSize)
     EXPECT_NE(listed.status, cli::Success);
     const std::string size = std::to_string((contacts::maxVCardFileBytes >> 20) + 1);
     EXPECT_NE(listed.err.find("is " + size + " MiB, larger than any address book"), std::string::npos) << listed.err;
+
+    // Small enough, but so many cards that their records would fill the memory: refused, not listed
+    // without names as if the file named nobody.
+    std::string tiny;
+    for (int i = 0; i < 700000; ++i)
+        tiny += "BEGIN:VCARD\r\nTEL:" + std::to_string(i) + "\r\nEND:VCARD\r\n";
+    testsupport::writeFile(temp / "tiny.vcf", tiny);
+    const auto crowded = runCli({"list", "--db", db.string(), "--contacts", (temp / "tiny.vcf").string()});
+    EXPECT_NE(crowded.status, cli::Success);
+    EXPECT_NE(crowded.err.find("cannot use the contacts file: " + (temp / "tiny.vcf").string()
+                               + " holds more contacts than any address book"),
+              std::string::npos)
+        << crowded.err;
 }
