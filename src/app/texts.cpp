@@ -96,7 +96,10 @@ QString backupDetails(const sources::BackupDescription &backup)
     if (!backup.complete)
         details.append(qs(l10n::incompleteBadge()));
     const QString folder = folderName(backup.path);
-    if (!backup.deviceName.empty() && !folder.isEmpty())
+    // The folder's tail tells backups of one device apart; a backup named by its folder already
+    // shows it, unless nothing else would be said of it.
+    const bool namedByFolder = backup.deviceName.empty() || qs(backup.deviceName) == folder;
+    if (!folder.isEmpty() && (!namedByFolder || details.isEmpty()))
         details.append(folder.size() > folderTail ? QStringLiteral("\u2026") + folder.right(folderTail) : folder);
     return details.join(separator);
 }

@@ -639,3 +639,18 @@ TEST_F(SourceStepTest, TheSourceStepOffersWhatDiscoveryFindsInTheHome)
     EXPECT_EQ(model->foundSources()[0].place, sources::Place::SuggestedFolder);
     EXPECT_TRUE(model->backupToolInstalled().has_value());
 }
+
+TEST(BackupRowTexts, TheFolderTellsBackupsApartUnlessTheBackupIsNamedByIt)
+{
+    const fs::path folder = "/backups/00008030-001A2B3C4D5E";
+    const BackupDescription named{folder, "Anna's iPhone", std::nullopt, false, true, "9.3.5"};
+    const BackupDescription byFolder{folder, "00008030-001A2B3C4D5E", std::nullopt, false, true, "9.3.5"};
+    const BackupDescription bare{folder, "00008030-001A2B3C4D5E", std::nullopt, false, true, ""};
+
+    EXPECT_EQ(app::backupTitle(named), QStringLiteral("Anna's iPhone"));
+    EXPECT_EQ(app::backupDetails(named), QStringLiteral("iOS 9.3.5 \u00B7 \u20263C4D5E"));
+    EXPECT_EQ(app::backupTitle(byFolder), QStringLiteral("00008030-001A2B3C4D5E"));
+    EXPECT_EQ(app::backupDetails(byFolder), QStringLiteral("iOS 9.3.5"));
+    // Never an empty line under the title.
+    EXPECT_EQ(app::backupDetails(bare), QStringLiteral("\u20263C4D5E"));
+}
