@@ -11,6 +11,7 @@
 #include "text_style.h"
 
 #include <QBoxLayout>
+#include <QFontMetrics>
 #include <QLabel>
 
 namespace ui
@@ -35,6 +36,11 @@ ContactsScreen::ContactsScreen(app::AppModel &model, QWidget *parent)
     column->addSpacing(10);
     m_problem = makeLabel(QString(), uiFont(13), Palette::accentDeep(), Lines::Wrap, Qt::AlignHCenter);
     m_problem->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for two lines whether a refusal shows or not, so the screen does not shift when one does.
+    m_problem->setMinimumHeight(2 * QFontMetrics(m_problem->font()).lineSpacing());
+    QSizePolicy keepsItsPlace = m_problem->sizePolicy();
+    keepsItsPlace.setRetainSizeWhenHidden(true);
+    m_problem->setSizePolicy(keepsItsPlace);
     column->addWidget(m_problem);
     addFlexibleSpace(column);
 
