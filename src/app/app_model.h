@@ -186,9 +186,10 @@ public:
     void openPrivacySettings();
     // Remembers that the welcome screen was seen, then decides the phase.
     void finishWelcome();
-    // Asks for the contacts; granted or refused, shows the list and loads it; a chooser cancelled
-    // or a file refused stays on the question (the latter saying why). Returns before the answer:
-    // the rest happens on the main thread when it arrives.
+    // Asks for the contacts, on the question or again from the list (to choose or change the
+    // file); granted or refused, shows the list and loads it. A chooser cancelled changes nothing,
+    // and a file refused keeps the names read before and says why. Returns before the answer: the
+    // rest happens on the main thread when it arrives.
     void requestContacts();
     void skipContacts();
     // Loads the conversation list in the background.
@@ -221,9 +222,6 @@ public:
     // One step back: the done screen to the list, the password screen to the picker it came from,
     // any other step after the first to the source step.
     void goBack();
-    // Asks for the contacts file again (choose or change it), then reloads the list; a cancel
-    // changes nothing, a refused file keeps the names read before and says why.
-    void chooseContactsFile();
     // Forgets the address or path shown for copying.
     void dismissUnopened();
 

@@ -27,11 +27,6 @@ void AppModel::lookUpContactsFileFolder()
     });
 }
 
-void AppModel::requestContacts()
-{
-    chooseContactsFile();
-}
-
 void AppModel::skipContacts()
 {
     setContactsProblem(std::nullopt);
@@ -39,7 +34,7 @@ void AppModel::skipContacts()
     load();
 }
 
-void AppModel::chooseContactsFile()
+void AppModel::requestContacts()
 {
     setContactsProblem(std::nullopt);
     m_services.requestContactsAccess([model = QPointer<AppModel>(this)](const ContactsAnswer &answer) {

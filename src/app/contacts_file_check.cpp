@@ -11,10 +11,6 @@ namespace app
 
 std::optional<QString> contactsFileRefusal(const std::filesystem::path &path)
 {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (!error && size > contacts::maxVCardFileBytes)
-        return naming(l10n::contactsFileTooLarge(), path);
     const auto cards = contacts::readVCardFile(path);
     if (cards)
         return cards->empty() ? std::optional(naming(l10n::contactsFileEmpty(), path)) : std::nullopt;
@@ -23,10 +19,12 @@ std::optional<QString> contactsFileRefusal(const std::filesystem::path &path)
         return naming(l10n::sourceNotFound(), path);
     case common::Error::Kind::NoPermission:
         return naming(l10n::sourceUnreadable(), path);
-    case common::Error::Kind::Invalid: // not a regular file, or grown past the cap while read
+    case common::Error::Kind::Invalid: { // not a regular file, or past a cap
+        std::error_code error;
         return naming(std::filesystem::is_regular_file(path, error) ? l10n::contactsFileTooLarge()
                                                                     : l10n::sourceNotRegularFile(),
                       path);
+    }
     case common::Error::Kind::Exists:
     case common::Error::Kind::NoSpace:
     case common::Error::Kind::Io:

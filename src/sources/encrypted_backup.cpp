@@ -1,5 +1,6 @@
 #include "sources/encrypted_backup.h"
 
+#include "common/file_kind.h"
 #include "crypto/decrypting_file.h"
 #include "crypto/file_key.h"
 #include "crypto/key_bag.h"
@@ -11,8 +12,6 @@
 #include "sources/plist_reader.h"
 #include "store/statement_guard.h"
 #include "store/table_check.h"
-
-#include "common/file_kind.h"
 
 #include <sqlite3.h>
 

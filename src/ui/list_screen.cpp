@@ -161,7 +161,7 @@ ListScreen::ListScreen(app::AppModel &model, QWidget *parent)
             m_chooseContacts =
                 new TextButton(app::qs(l10n::chooseContactsFile()), uiFont(12, QFont::Medium), Palette::muted());
             links->addWidget(m_chooseContacts);
-            connect(m_chooseContacts, &TextButton::clicked, &model, &app::AppModel::chooseContactsFile);
+            connect(m_chooseContacts, &TextButton::clicked, &model, &app::AppModel::requestContacts);
         }
         footer->addLayout(links);
     }

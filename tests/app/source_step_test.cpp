@@ -398,7 +398,7 @@ TEST_F(SourceStepTest, TheContactsFileCanBeChosenFromTheListAndReloadsIt)
     ASSERT_TRUE(settle(*model));
     ASSERT_EQ(model->conversations()[0].title, "+4915112345678");
 
-    model->chooseContactsFile();
+    model->requestContacts();
     ASSERT_TRUE(services.pendingContactsRequest);
     services.contactRecords = {anna()};
     services.answerContacts(true);
@@ -436,7 +436,7 @@ TEST_F(SourceStepTest, ACancelledOrRefusedContactsFileStaysOnTheQuestionAndKeeps
     services.answerContacts(true);
     ASSERT_TRUE(settle(*model));
     ASSERT_EQ(model->conversations()[0].title, "Anna Berg");
-    model->chooseContactsFile();
+    model->requestContacts();
     services.answerContacts(app::ContactsAnswer{app::ContactsAnswer::Outcome::FileRefused, QStringLiteral("empty")});
     EXPECT_FALSE(model->loading());
     EXPECT_EQ(model->contactsProblem(), QStringLiteral("empty"));

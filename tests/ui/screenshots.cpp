@@ -326,7 +326,7 @@ int main(int argc, char **argv)
         QStringLiteral("12-list-notice"), database, refusing(app::qs(l10n::backupContactsUnreadable())),
         [](app::AppModel &model, ui::MainWindow &) {
             model.skipContacts();
-            model.chooseContactsFile();
+            model.requestContacts();
         },
         refused);
 
